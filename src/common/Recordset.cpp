@@ -1,0 +1,617 @@
+#include "common/Recordset.h"
+
+#include "common/DataSource.h"
+#include "common/Database.h"
+#include "common/DateFormat.h"
+
+#include <QRegularExpression>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+#include <atomic>
+#include <optional>
+
+namespace tarnvik {
+
+namespace {
+
+// Rows read at once when a query opens, and the number of rows whose values
+// are kept in memory around the current row of a large result.
+constexpr qint64 kFirstChunk = 256;
+constexpr qint64 kHeldRows = 8192;
+const QString kRowIdAlias = QStringLiteral("__rowid__");
+std::atomic<int> g_streamCounter{0};
+
+struct QueryShape {
+    bool singleTable = false;
+    QString selectList;
+    QString table;
+    QString rest;
+};
+
+// A query on one table, without grouping or joins, can write its rows back.
+QueryShape analyse(const QString &text)
+{
+    static const QRegularExpression select(
+        QStringLiteral(R"(^\s*SELECT\s+(.+?)\s+FROM\s+([A-Za-z_][A-Za-z0-9_]*)(\s.*|;\s*)?$)"),
+        QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
+    static const QRegularExpression computedList(
+        QStringLiteral(R"(\b(DISTINCT|COUNT|SUM|MIN|MAX|AVG|TOTAL|GROUP_CONCAT)\b|\()"),
+        QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression combinedRest(
+        QStringLiteral(R"(^\s*,|\b(JOIN|GROUP\s+BY|UNION|INTERSECT|EXCEPT)\b)"),
+        QRegularExpression::CaseInsensitiveOption);
+    QueryShape shape;
+    const auto m = select.match(text);
+    if (!m.hasMatch())
+        return shape;
+    shape.selectList = m.captured(1);
+    shape.table = m.captured(2);
+    shape.rest = m.captured(3);
+    shape.singleTable = !computedList.match(shape.selectList).hasMatch() &&
+                        !combinedRest.match(shape.rest).hasMatch();
+    return shape;
+}
+
+bool runQuery(QSqlQuery &q, const QString &sql, const QVariantList &params, QString *error)
+{
+    q.setForwardOnly(true);
+    if (!q.prepare(sql)) {
+        *error = q.lastError().text();
+        return false;
+    }
+    for (const QVariant &v : params)
+        q.addBindValue(toStoredValue(v));
+    if (!q.exec()) {
+        *error = q.lastError().text();
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+// The rest of a large result, read from a connection of its own that holds
+// one consistent snapshot of the file while the rows are read.
+struct Recordset::Stream {
+    QString connection;
+    std::unique_ptr<QSqlQuery> query;
+    std::optional<qint64> total;
+
+    ~Stream()
+    {
+        query.reset();
+        {
+            QSqlDatabase db = QSqlDatabase::database(connection, false);
+            if (db.isOpen()) {
+                QSqlQuery end(db);
+                end.exec(QStringLiteral("COMMIT"));
+            }
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(connection);
+    }
+};
+
+QVariant FieldRef::Value() const
+{
+    return m_rs->value(m_name);
+}
+
+bool FieldRef::setValue(const QVariant &value)
+{
+    return m_rs->setValue(m_name, value);
+}
+
+int FieldRef::ActualSize() const
+{
+    const QVariant v = Value();
+    if (v.isNull())
+        return 0;
+    if (v.typeId() == QMetaType::QByteArray)
+        return int(v.toByteArray().size());
+    return int(v.toString().size());
+}
+
+Recordset::Recordset() = default;
+
+Recordset::~Recordset()
+{
+    closeStream();
+}
+
+bool Recordset::fail(const QString &message)
+{
+    m_error = message;
+    return false;
+}
+
+void Recordset::closeStream()
+{
+    m_stream.reset();
+}
+
+void Recordset::Close()
+{
+    if (m_open)
+        flushPending();
+    closeStream();
+    m_open = false;
+    m_rows.clear();
+    m_columns.clear();
+    m_columnIndex.clear();
+    m_complete = true;
+    m_deletedSinceCount = 0;
+    m_pos = -1;
+    m_currentDeleted = false;
+    m_edit = EditMode::None;
+    m_buffer.clear();
+    m_dirty.clear();
+    m_db = QSqlDatabase();
+}
+
+bool Recordset::open(const QString &databasePath, const SqlQuery &query)
+{
+    Close();
+    m_error.clear();
+    m_path = databasePath;
+    m_pos = 0;
+    QString error;
+    m_db = Database::connection(databasePath, &error);
+    if (!m_db.isOpen())
+        return fail(QStringLiteral("The database %1 cannot be opened: %2").arg(databasePath, error));
+
+    const QueryShape shape = analyse(query.text);
+    m_updatable = shape.singleTable;
+    m_table = shape.table;
+    m_selectList = shape.selectList;
+    m_params = query.params;
+    m_executedSql = m_updatable ? QStringLiteral("SELECT rowid AS %1, %2 FROM %3%4")
+                                      .arg(kRowIdAlias, shape.selectList, shape.table, shape.rest)
+                                : query.text;
+
+    QSqlQuery q(m_db);
+    if (!runQuery(q, m_executedSql, m_params, &error))
+        return fail(error);
+    const QSqlRecord record = q.record();
+    const int first = m_updatable ? 1 : 0;
+    for (int i = first; i < record.count(); ++i) {
+        m_columns << record.fieldName(i);
+        m_columnIndex.insert(record.fieldName(i).toLower(), i - first);
+    }
+    m_complete = false;
+    while (qint64(m_rows.size()) <= kFirstChunk) {
+        if (!q.next()) {
+            m_complete = q.lastError().type() == QSqlError::NoError;
+            if (!m_complete)
+                return fail(q.lastError().text());
+            break;
+        }
+        Row row;
+        row.rowid = m_updatable ? q.value(0).toLongLong() : -1;
+        row.values.reserve(m_columns.size());
+        for (int i = first; i < record.count(); ++i)
+            row.values.append(q.value(i));
+        m_rows.push_back(std::move(row));
+    }
+    m_open = true;
+    return true;
+}
+
+bool Recordset::fetchUntil(qint64 position)
+{
+    if (position < qint64(m_rows.size()) || m_complete)
+        return true;
+    if (!m_stream) {
+        auto stream = std::make_unique<Stream>();
+        stream->connection = QStringLiteral("tarnvik-stream-%1").arg(++g_streamCounter);
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), stream->connection);
+            db.setDatabaseName(m_path);
+            db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=5000"));
+            if (!db.open()) {
+                const QString error = db.lastError().text();
+                m_stream = std::move(stream);
+                closeStream();
+                return fail(error);
+            }
+            QSqlQuery begin(db);
+            begin.exec(QStringLiteral("BEGIN"));
+            stream->query = std::make_unique<QSqlQuery>(db);
+            QString error;
+            if (!runQuery(*stream->query, m_executedSql, m_params, &error)) {
+                m_stream = std::move(stream);
+                closeStream();
+                return fail(error);
+            }
+        }
+        // Skip the rows the first read already brought. Rows deleted before now
+        // are gone from this snapshot too; later deletions are counted from here.
+        const qint64 skip = qint64(m_rows.size());
+        m_deletedSinceCount = 0;
+        for (qint64 i = 0; i < skip; ++i) {
+            if (!stream->query->next())
+                break;
+        }
+        m_stream = std::move(stream);
+    }
+    const int first = m_updatable ? 1 : 0;
+    QSqlQuery &q = *m_stream->query;
+    const int fieldCount = q.record().count();
+    qint64 fetched = 0;
+    while (qint64(m_rows.size()) <= position) {
+        if (!q.next()) {
+            const QSqlError err = q.lastError();
+            m_complete = true;
+            closeStream();
+            if (err.type() != QSqlError::NoError)
+                return fail(err.text());
+            break;
+        }
+        Row row;
+        row.rowid = m_updatable ? q.value(0).toLongLong() : -1;
+        row.values.reserve(m_columns.size());
+        for (int i = first; i < fieldCount; ++i)
+            row.values.append(q.value(i));
+        m_rows.push_back(std::move(row));
+        if (++fetched % kHeldRows == 0)
+            trimMemory();
+    }
+    return true;
+}
+
+void Recordset::trimMemory()
+{
+    if (!m_updatable || qint64(m_rows.size()) <= kHeldRows)
+        return;
+    const qint64 tailStart = qint64(m_rows.size()) - kHeldRows / 2;
+    for (qint64 i = 0; i < tailStart; ++i) {
+        if (qAbs(i - m_pos) > kHeldRows / 2 && !m_rows[size_t(i)].values.isEmpty())
+            m_rows[size_t(i)].values = QVector<QVariant>();
+    }
+}
+
+bool Recordset::loadValues(Row &row)
+{
+    if (!row.values.isEmpty() || m_columns.isEmpty())
+        return true;
+    QSqlQuery q(m_db);
+    QString error;
+    if (!runQuery(q, QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?").arg(m_selectList, m_table),
+                  {row.rowid}, &error))
+        return fail(error);
+    row.values.fill(QVariant(), m_columns.size());
+    if (q.next()) {
+        for (int i = 0; i < m_columns.size(); ++i)
+            row.values[i] = q.value(i);
+    }
+    return true;
+}
+
+bool Recordset::fetchAll()
+{
+    while (!m_complete) {
+        if (!fetchUntil(qint64(m_rows.size()) + kHeldRows))
+            return false;
+    }
+    return true;
+}
+
+qint64 Recordset::fetchMore(qint64 count)
+{
+    const qint64 before = qint64(m_rows.size());
+    if (count > 0)
+        fetchUntil(before + count - 1);
+    return qint64(m_rows.size()) - before;
+}
+
+bool Recordset::ensureRow(qint64 position)
+{
+    if (position < 0)
+        return false;
+    if (!fetchUntil(position))
+        return false;
+    return position < qint64(m_rows.size());
+}
+
+bool Recordset::currentIsRow()
+{
+    return m_open && !m_currentDeleted && m_edit != EditMode::Adding && ensureRow(m_pos);
+}
+
+bool Recordset::isEOF()
+{
+    if (!m_open)
+        return true;
+    if (m_edit == EditMode::Adding)
+        return false;
+    if (m_pos < 0)
+        return m_complete && m_rows.empty();
+    fetchUntil(m_pos);
+    return m_pos >= qint64(m_rows.size());
+}
+
+bool Recordset::isBOF() const
+{
+    if (!m_open)
+        return true;
+    return m_pos < 0 || (m_complete && m_rows.empty() && m_edit != EditMode::Adding);
+}
+
+bool Recordset::flushPending()
+{
+    if (m_edit == EditMode::None)
+        return true;
+    if (m_edit == EditMode::Adding && !m_dirty.contains(true)) {
+        CancelUpdate();
+        return true;
+    }
+    return Update();
+}
+
+bool Recordset::MoveFirst()
+{
+    if (!m_open)
+        return fail(QStringLiteral("The result is closed."));
+    if (!flushPending())
+        return false;
+    m_currentDeleted = false;
+    m_pos = 0;
+    return fetchUntil(0);
+}
+
+bool Recordset::MoveNext()
+{
+    if (!m_open)
+        return fail(QStringLiteral("The result is closed."));
+    if (!flushPending())
+        return false;
+    if (m_currentDeleted) {
+        m_currentDeleted = false;
+    } else {
+        if (isEOF())
+            return fail(QStringLiteral("There is no row after the last one."));
+        ++m_pos;
+    }
+    return fetchUntil(m_pos);
+}
+
+bool Recordset::MovePrevious()
+{
+    if (!m_open)
+        return fail(QStringLiteral("The result is closed."));
+    if (!flushPending())
+        return false;
+    m_currentDeleted = false;
+    if (m_pos < 0)
+        return fail(QStringLiteral("There is no row before the first one."));
+    fetchUntil(m_pos);
+    m_pos = qMin(m_pos, qint64(m_rows.size())) - 1;
+    return true;
+}
+
+bool Recordset::MoveLast()
+{
+    if (!m_open)
+        return fail(QStringLiteral("The result is closed."));
+    if (!flushPending() || !fetchAll())
+        return false;
+    m_currentDeleted = false;
+    m_pos = m_rows.empty() ? 0 : qint64(m_rows.size()) - 1;
+    return true;
+}
+
+int Recordset::fieldIndex(const QString &name) const
+{
+    QString key = name.toLower();
+    if (!m_columnIndex.contains(key)) {
+        // "Table.Field" names the field of the one table.
+        const qsizetype dot = key.lastIndexOf(QLatin1Char('.'));
+        if (dot >= 0)
+            key = key.mid(dot + 1);
+    }
+    return m_columnIndex.value(key, -1);
+}
+
+const QVector<QVariant> *Recordset::currentValues() const
+{
+    auto *self = const_cast<Recordset *>(this);
+    if (m_edit != EditMode::None)
+        return &m_buffer;
+    if (!self->currentIsRow())
+        return nullptr;
+    Row &row = self->m_rows[size_t(m_pos)];
+    if (!self->loadValues(row))
+        return nullptr;
+    return &row.values;
+}
+
+QVariant Recordset::value(int column) const
+{
+    const QVector<QVariant> *values = currentValues();
+    if (!values || column < 0 || column >= values->size())
+        return QVariant();
+    return values->at(column);
+}
+
+QVariant Recordset::value(const QString &name) const
+{
+    return value(fieldIndex(name));
+}
+
+bool Recordset::setValue(const QString &name, const QVariant &value)
+{
+    const int column = fieldIndex(name);
+    if (column < 0)
+        return fail(QStringLiteral("The result has no field named %1.").arg(name));
+    if (!m_updatable)
+        return fail(QStringLiteral("This result cannot be changed."));
+    if (m_edit == EditMode::None) {
+        if (!currentIsRow())
+            return fail(QStringLiteral("There is no current row to change."));
+        Row &row = m_rows[size_t(m_pos)];
+        if (!loadValues(row))
+            return false;
+        m_buffer = row.values;
+        m_dirty.fill(false, m_columns.size());
+        m_edit = EditMode::Editing;
+    }
+    m_buffer[column] = value;
+    m_dirty[column] = true;
+    return true;
+}
+
+bool Recordset::AddNew()
+{
+    if (!m_open)
+        return fail(QStringLiteral("The result is closed."));
+    if (!m_updatable)
+        return fail(QStringLiteral("Rows cannot be added to this result."));
+    if (!flushPending() || !fetchAll())
+        return false;
+    m_buffer.fill(QVariant(), m_columns.size());
+    m_dirty.fill(false, m_columns.size());
+    m_edit = EditMode::Adding;
+    m_currentDeleted = false;
+    m_pos = qint64(m_rows.size());
+    return true;
+}
+
+bool Recordset::Update()
+{
+    if (m_edit == EditMode::None)
+        return true;
+    QStringList names;
+    QVariantList values;
+    for (int i = 0; i < m_columns.size(); ++i) {
+        if (m_dirty[i]) {
+            names << m_columns[i];
+            values << toStoredValue(m_buffer[i]);
+        }
+    }
+    QSqlQuery q(m_db);
+    QString error;
+    if (m_edit == EditMode::Adding) {
+        QString sql;
+        if (names.isEmpty()) {
+            sql = QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(m_table);
+        } else {
+            QStringList marks;
+            for (int i = 0; i < names.size(); ++i)
+                marks << QStringLiteral("?");
+            sql = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                      .arg(m_table, names.join(QLatin1String(", ")), marks.join(QLatin1String(", ")));
+        }
+        if (!runQuery(q, sql, values, &error))
+            return fail(QStringLiteral("The new row could not be stored: %1").arg(error));
+        Row row;
+        row.rowid = q.lastInsertId().toLongLong();
+        q.finish();
+        m_edit = EditMode::None;
+        if (!loadValues(row))
+            return false;
+        m_rows.push_back(std::move(row));
+        m_pos = qint64(m_rows.size()) - 1;
+        return true;
+    }
+    if (names.isEmpty()) {
+        m_edit = EditMode::None;
+        return true;
+    }
+    QStringList assignments;
+    for (const QString &n : names)
+        assignments << n + QStringLiteral(" = ?");
+    values << m_rows[size_t(m_pos)].rowid;
+    if (!runQuery(q,
+                  QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?")
+                      .arg(m_table, assignments.join(QLatin1String(", "))),
+                  values, &error))
+        return fail(QStringLiteral("The change could not be stored: %1").arg(error));
+    if (q.numRowsAffected() != 1)
+        return fail(QStringLiteral("The row no longer exists in the database."));
+    m_edit = EditMode::None;
+    Row &row = m_rows[size_t(m_pos)];
+    row.values.clear();
+    return loadValues(row);
+}
+
+void Recordset::CancelUpdate()
+{
+    if (m_edit == EditMode::Adding) {
+        m_pos = qint64(m_rows.size()) - 1;
+        if (m_pos < 0)
+            m_pos = 0;
+    }
+    m_edit = EditMode::None;
+    m_buffer.clear();
+    m_dirty.clear();
+}
+
+bool Recordset::Delete()
+{
+    if (m_edit == EditMode::Adding) {
+        CancelUpdate();
+        return true;
+    }
+    if (m_edit == EditMode::Editing)
+        CancelUpdate();
+    if (!m_updatable)
+        return fail(QStringLiteral("Rows cannot be deleted from this result."));
+    if (!currentIsRow())
+        return fail(QStringLiteral("There is no current row to delete."));
+    QSqlQuery q(m_db);
+    QString error;
+    if (!runQuery(q, QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(m_table), {m_rows[size_t(m_pos)].rowid},
+                  &error))
+        return fail(QStringLiteral("The row could not be deleted: %1").arg(error));
+    m_rows.erase(m_rows.begin() + m_pos);
+    if (!m_complete)
+        ++m_deletedSinceCount;
+    m_currentDeleted = true;
+    return true;
+}
+
+qint64 Recordset::RecordCount()
+{
+    if (!m_open)
+        return 0;
+    if (m_complete)
+        return qint64(m_rows.size());
+    if (!fetchUntil(qint64(m_rows.size())))
+        return qint64(m_rows.size());
+    if (m_complete)
+        return qint64(m_rows.size());
+    if (!m_stream->total) {
+        QSqlQuery q(QSqlDatabase::database(m_stream->connection, false));
+        QString error;
+        if (!runQuery(q, QStringLiteral("SELECT COUNT(*) FROM (%1)").arg(m_executedSql), m_params, &error) ||
+            !q.next()) {
+            fail(error);
+            return qint64(m_rows.size());
+        }
+        m_stream->total = q.value(0).toLongLong();
+    }
+    return *m_stream->total - m_deletedSinceCount;
+}
+
+qint64 Recordset::Bookmark() const
+{
+    if (!m_open || m_currentDeleted || m_edit == EditMode::Adding || m_pos < 0 ||
+        m_pos >= qint64(m_rows.size()))
+        return 0;
+    return m_pos + 1;
+}
+
+bool Recordset::setBookmark(qint64 position)
+{
+    if (!flushPending())
+        return false;
+    if (!ensureRow(position - 1))
+        return fail(QStringLiteral("There is no row at position %1.").arg(position));
+    m_currentDeleted = false;
+    m_pos = position - 1;
+    return true;
+}
+
+} // namespace tarnvik

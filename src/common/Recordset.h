@@ -1,0 +1,147 @@
+#pragma once
+
+#include <QHash>
+#include <QSqlDatabase>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <QVector>
+
+#include <memory>
+#include <vector>
+
+namespace tarnvik {
+
+struct SqlQuery;
+class Recordset;
+
+// One field of the current row, as read and written through Fields(name).
+class FieldRef {
+public:
+    FieldRef(Recordset *rs, QString name) : m_rs(rs), m_name(std::move(name)) {}
+    QVariant Value() const;
+    bool setValue(const QVariant &value);
+    // Stored length of the value: 0 when it is Null or empty.
+    int ActualSize() const;
+    bool isNull() const { return Value().isNull(); }
+    QString toString() const { return Value().toString(); }
+
+private:
+    Recordset *m_rs;
+    QString m_name;
+};
+
+// The result of a data source's query: a cursor over its rows, with the
+// current row readable and writable field by field.
+//
+// Rows are fetched as they are needed: a result of a million rows opens with
+// its first rows and keeps only a window of row values in memory. The rows of
+// a query on a single table can be changed, added and deleted; the writes go
+// to the table by its row identity. A change written into the current row is
+// stored when the cursor moves to another row, or by Update().
+//
+// Every operation that can fail returns false and leaves its reason in
+// lastError(); nothing fails silently.
+class Recordset {
+public:
+    Recordset();
+    ~Recordset();
+    Recordset(const Recordset &) = delete;
+    Recordset &operator=(const Recordset &) = delete;
+
+    // Runs a query on a database file. The previous result is closed first.
+    bool open(const QString &databasePath, const SqlQuery &query);
+    bool isOpen() const { return m_open; }
+    void Close();
+
+    // Past the last row / before the first row; both true for an empty
+    // result. (Named with "is": EOF is a macro of the C library.)
+    bool isEOF();
+    bool isBOF() const;
+
+    bool MoveFirst();
+    bool MoveNext();
+    bool MovePrevious();
+    bool MoveLast();
+
+    FieldRef Fields(const QString &name) { return FieldRef(this, name); }
+    QVariant value(const QString &name) const;
+    QVariant value(int column) const;
+    bool setValue(const QString &name, const QVariant &value);
+    QStringList fieldNames() const { return m_columns; }
+    int fieldIndex(const QString &name) const;
+
+    // Appends a new row and makes it current; a row added before and not yet
+    // stored is stored first.
+    bool AddNew();
+    // Stores the current row's changes (or the added row).
+    bool Update();
+    // Drops the current row's unsaved changes.
+    void CancelUpdate();
+    // Removes the current row from the table at once. The cursor stays on the
+    // deleted row's place: MoveNext goes to the row after it.
+    bool Delete();
+
+    bool editPending() const { return m_edit != EditMode::None; }
+    bool updatable() const { return m_updatable; }
+    QString tableName() const { return m_table; }
+
+    qint64 RecordCount();
+    // 1-based position of the current row; 0 when there is none.
+    qint64 Bookmark() const;
+    bool setBookmark(qint64 position);
+
+    // Rows read from the database so far, and whether that is all of them
+    // (grids show what was fetched and ask for more as they scroll).
+    qint64 fetchedCount() const { return qint64(m_rows.size()); }
+    bool fetchedAll() const { return m_complete; }
+    // Reads up to count further rows; returns how many arrived.
+    qint64 fetchMore(qint64 count);
+
+    QString lastError() const { return m_error; }
+
+private:
+    friend class FieldRef;
+    enum class EditMode { None, Editing, Adding };
+    struct Row {
+        qint64 rowid = -1;
+        QVector<QVariant> values; // empty when not held in memory
+    };
+    struct Stream;
+
+    bool fail(const QString &message);
+    bool ensureRow(qint64 position);
+    bool fetchUntil(qint64 position);
+    bool loadValues(Row &row);
+    void trimMemory();
+    bool flushPending();
+    bool fetchAll();
+    void closeStream();
+    bool currentIsRow();
+    const QVector<QVariant> *currentValues() const;
+
+    bool m_open = false;
+    QString m_error;
+    QString m_path;
+    QSqlDatabase m_db;
+    QString m_selectList;
+    QString m_table;
+    bool m_updatable = false;
+    QStringList m_columns;
+    QHash<QString, int> m_columnIndex; // lower-case name -> column
+    QString m_executedSql;
+    QVariantList m_params;
+
+    std::vector<Row> m_rows;
+    bool m_complete = true;
+    std::unique_ptr<Stream> m_stream;
+    qint64 m_deletedSinceCount = 0;
+
+    qint64 m_pos = -1; // -1: before the first row
+    bool m_currentDeleted = false;
+    EditMode m_edit = EditMode::None;
+    QVector<QVariant> m_buffer;
+    QVector<bool> m_dirty;
+};
+
+} // namespace tarnvik

@@ -1,0 +1,146 @@
+#include "platform/ui/WidgetDialogs.h"
+
+#include "localisation/frmLOC_RTS.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+
+#include <cstdlib>
+
+namespace tarnvik {
+
+namespace {
+
+QWidget *activeParent()
+{
+    QWidget *w = QApplication::activeModalWidget();
+    return w ? w : QApplication::activeWindow();
+}
+
+} // namespace
+
+MsgResult WidgetDialogs::messageBox(const QString &text, int style, const QString &title)
+{
+    QMessageBox box(activeParent());
+    box.setWindowTitle(title);
+    box.setText(text);
+    switch (MsgStyle::icon(style)) {
+    case MsgStyle::Critical:
+        box.setIcon(QMessageBox::Critical);
+        break;
+    case MsgStyle::Question:
+        box.setIcon(QMessageBox::Question);
+        break;
+    case MsgStyle::Exclamation:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case MsgStyle::Information:
+        box.setIcon(QMessageBox::Information);
+        break;
+    default:
+        break;
+    }
+    QList<QPair<QMessageBox::StandardButton, MsgResult>> buttons;
+    switch (MsgStyle::buttons(style)) {
+    case MsgStyle::OkCancel:
+        buttons = {{QMessageBox::Ok, MsgResult::OK}, {QMessageBox::Cancel, MsgResult::Cancel}};
+        break;
+    case MsgStyle::AbortRetryIgnore:
+        buttons = {{QMessageBox::Abort, MsgResult::Abort},
+                   {QMessageBox::Retry, MsgResult::Retry},
+                   {QMessageBox::Ignore, MsgResult::Ignore}};
+        break;
+    case MsgStyle::YesNoCancel:
+        buttons = {{QMessageBox::Yes, MsgResult::Yes},
+                   {QMessageBox::No, MsgResult::No},
+                   {QMessageBox::Cancel, MsgResult::Cancel}};
+        break;
+    case MsgStyle::YesNo:
+        buttons = {{QMessageBox::Yes, MsgResult::Yes}, {QMessageBox::No, MsgResult::No}};
+        break;
+    case MsgStyle::RetryCancel:
+        buttons = {{QMessageBox::Retry, MsgResult::Retry}, {QMessageBox::Cancel, MsgResult::Cancel}};
+        break;
+    default:
+        buttons = {{QMessageBox::Ok, MsgResult::OK}};
+        break;
+    }
+    QMessageBox::StandardButtons set;
+    for (const auto &b : buttons)
+        set |= b.first;
+    box.setStandardButtons(set);
+    const int defaultIndex = qMin(MsgStyle::defaultButton(style), int(buttons.size()) - 1);
+    box.setDefaultButton(buttons[defaultIndex].first);
+    const bool wasBusy = m_busy;
+    if (wasBusy)
+        QGuiApplication::restoreOverrideCursor();
+    const auto pressed = static_cast<QMessageBox::StandardButton>(box.exec());
+    if (wasBusy)
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    for (const auto &b : buttons) {
+        if (b.first == pressed)
+            return b.second;
+    }
+    // Closed with Escape or the close box: the cancelling button.
+    return buttons.size() == 1 ? MsgResult::OK : buttons.last().second;
+}
+
+std::optional<QString> WidgetDialogs::inputBox(const QString &prompt, const QString &title,
+                                               const QString &defaultText, bool masked)
+{
+    bool ok = false;
+    const QString text = QInputDialog::getText(activeParent(), title, prompt,
+                                               masked ? QLineEdit::Password : QLineEdit::Normal, defaultText, &ok);
+    if (!ok)
+        return std::nullopt;
+    return text;
+}
+
+QString WidgetDialogs::openFileName(const QString &caption, const QString &directory, const QString &filter)
+{
+    return QFileDialog::getOpenFileName(activeParent(), caption, directory, filter);
+}
+
+QString WidgetDialogs::saveFileName(const QString &caption, const QString &directory, const QString &filter)
+{
+    return QFileDialog::getSaveFileName(activeParent(), caption, directory, filter);
+}
+
+int WidgetDialogs::chooseLanguage(const QStringList &names)
+{
+    return frmLOC_RTS::choose(names);
+}
+
+void WidgetDialogs::beep()
+{
+    QApplication::beep();
+}
+
+bool WidgetDialogs::openUrl(const QUrl &url)
+{
+    return QDesktopServices::openUrl(url);
+}
+
+void WidgetDialogs::setBusyCursor(bool busy)
+{
+    if (busy == m_busy)
+        return;
+    m_busy = busy;
+    if (busy)
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QGuiApplication::restoreOverrideCursor();
+}
+
+void WidgetDialogs::terminate(int exitCode)
+{
+    std::exit(exitCode);
+}
+
+} // namespace tarnvik

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "common/Dialogs.h"
+
+namespace tarnvik {
+
+// The dialog service of the running program: real message boxes, input
+// boxes, file dialogs and the language chooser on the screen.
+class WidgetDialogs final : public DialogService {
+public:
+    MsgResult messageBox(const QString &text, int style, const QString &title) override;
+    std::optional<QString> inputBox(const QString &prompt, const QString &title, const QString &defaultText,
+                                    bool masked) override;
+    QString openFileName(const QString &caption, const QString &directory, const QString &filter) override;
+    QString saveFileName(const QString &caption, const QString &directory, const QString &filter) override;
+    int chooseLanguage(const QStringList &names) override;
+    void beep() override;
+    bool openUrl(const QUrl &url) override;
+    void setBusyCursor(bool busy) override;
+    bool busyCursor() const override { return m_busy; }
+    [[noreturn]] void terminate(int exitCode) override;
+
+private:
+    bool m_busy = false;
+};
+
+} // namespace tarnvik

@@ -1,0 +1,123 @@
+#include "support/ProgramFixture.h"
+
+#include "common/Clock.h"
+#include "common/Database.h"
+#include "common/ProgramFolder.h"
+#include "common/ProgramState.h"
+#include "common/SettingsFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+namespace tarnvik::test {
+
+void copyProgramFiles(const QString &toFolder)
+{
+    const QDir from(QStringLiteral(TARNVIK_BUILD_PROGRAM_DIR));
+    const QStringList names = from.entryList({QStringLiteral("LANGUAGE.DAT"), QStringLiteral("*.html")}, QDir::Files);
+    for (const QString &name : names)
+        QFile::copy(from.filePath(name), QDir(toFolder).filePath(name));
+}
+
+void resetProgramState()
+{
+    Database::closeAll();
+    ProgramState::reset();
+    ProgramFolder::setOverride(QString());
+    Clock::useSystem();
+}
+
+void ProgramFixture::SetUp()
+{
+    resetProgramState();
+    m_dir = std::make_unique<QTemporaryDir>();
+    ASSERT_TRUE(m_dir->isValid());
+    ProgramFolder::setOverride(m_dir->path());
+    copyProgramFiles(m_dir->path());
+    dialogs = std::make_unique<ScriptedDialogs>();
+    Clock::setFixed(startMoment);
+    if (prepareDatabase()) {
+        const Database::Status status = Database::ensure(databasePath(), true);
+        ASSERT_TRUE(status.usable()) << status.detail.toStdString();
+        ASSERT_TRUE(SettingsFile::writeDatabasePath(SettingsFile::path(), databasePath()));
+        ProgramState::DbPath = databasePath();
+        ProgramState::ConnString = buildConnString(databasePath());
+    }
+}
+
+void ProgramFixture::TearDown()
+{
+    dialogs.reset();
+    resetProgramState();
+    m_dir.reset();
+}
+
+QString ProgramFixture::databasePath() const
+{
+    return QDir(m_dir->path()).filePath(QStringLiteral("tarnvik.mdb"));
+}
+
+QList<QVariantMap> ProgramFixture::rows(const QString &sql, const QVariantList &params) const
+{
+    QList<QVariantMap> result;
+    QSqlQuery q(Database::connection(databasePath()));
+    q.prepare(sql);
+    for (const QVariant &v : params)
+        q.addBindValue(v);
+    if (!q.exec()) {
+        ADD_FAILURE() << "query failed: " << sql.toStdString() << ": " << q.lastError().text().toStdString();
+        return result;
+    }
+    while (q.next()) {
+        QVariantMap row;
+        const QSqlRecord r = q.record();
+        for (int i = 0; i < r.count(); ++i)
+            row.insert(r.fieldName(i), q.value(i));
+        result << row;
+    }
+    return result;
+}
+
+QVariant ProgramFixture::scalar(const QString &sql, const QVariantList &params) const
+{
+    const QList<QVariantMap> r = rows(sql, params);
+    if (r.isEmpty() || r.first().isEmpty())
+        return QVariant();
+    return r.first().first();
+}
+
+bool ProgramFixture::execSql(const QString &sql, const QVariantList &params) const
+{
+    QString error;
+    const bool ok = Database::exec(Database::connection(databasePath()), sql, params, &error);
+    if (!ok)
+        ADD_FAILURE() << "statement failed: " << sql.toStdString() << ": " << error.toStdString();
+    return ok;
+}
+
+void ProgramFixture::addEmployee(const QString &number, const QString &name, const QString &status)
+{
+    execSql(QStringLiteral("INSERT INTO Vendeurs (NoVendeur, NomVendeur, Status) VALUES (?, ?, ?)"),
+            {number, name, status.isNull() ? QVariant() : QVariant(status)});
+}
+
+void ProgramFixture::addProject(const QString &project, const QStringList &subProjects)
+{
+    execSql(QStringLiteral("INSERT INTO Projets (Projet) VALUES (?)"), {project});
+    for (const QString &sub : subProjects)
+        execSql(QStringLiteral("INSERT INTO Projets (Projet, SousProjet) VALUES (?, ?)"), {project, sub});
+}
+
+void ProgramFixture::addPunch(const QString &number, const QString &inOut, const QDate &date, const QTime &time,
+                              const QString &project, const QString &subProject, bool archived)
+{
+    execSql(QStringLiteral("INSERT INTO Punch (NoVendeur, InOut, PunchDateShort, PunchTime, PunchDateLong, "
+                           "Projet, SousProjet, Archived) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"),
+            {number, inOut, date.toString(Qt::ISODate), time.toString(QStringLiteral("HH:mm:ss")), QString(),
+             project, subProject, archived ? 1 : 0});
+}
+
+} // namespace tarnvik::test

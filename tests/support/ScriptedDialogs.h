@@ -1,0 +1,106 @@
+#pragma once
+
+#include "common/Dialogs.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <deque>
+#include <variant>
+
+namespace tarnvik::test {
+
+// What a test answers to the next box.
+struct Answer {
+    enum Kind { Button, Text, Cancel, Choice };
+    Kind kind = Button;
+    MsgResult button = MsgResult::OK;
+    QString text;
+    int choice = 0;
+
+    static Answer yes() { return {Button, MsgResult::Yes, {}, 0}; }
+    static Answer no() { return {Button, MsgResult::No, {}, 0}; }
+    static Answer ok() { return {Button, MsgResult::OK, {}, 0}; }
+    static Answer abort() { return {Button, MsgResult::Abort, {}, 0}; }
+    static Answer retry() { return {Button, MsgResult::Retry, {}, 0}; }
+    static Answer ignore() { return {Button, MsgResult::Ignore, {}, 0}; }
+    static Answer cancel() { return {Cancel, MsgResult::Cancel, {}, 0}; }
+    static Answer typed(const QString &t) { return {Text, MsgResult::OK, t, 0}; }
+    static Answer choose(int index) { return {Choice, MsgResult::OK, {}, index}; }
+    static Answer file(const QString &path) { return {Text, MsgResult::OK, path, 0}; }
+};
+
+// One box that was shown.
+struct Shown {
+    enum Kind { Message, Input, OpenFile, SaveFile, Language };
+    Kind kind = Message;
+    QString text;  // message text, prompt, or caption
+    int style = 0; // message style; for input boxes 1 when masked
+    QString title; // title, or the file filter
+    QStringList items;
+};
+
+// A dialog service for tests: answers from a script, records every box, and
+// never blocks. A message box with an OK button alone is answered OK when the
+// script does not begin with an answer for it; any other box without a
+// scripted answer takes its default and is counted in unanswered().
+// Installs itself on construction and removes itself on destruction.
+class ScriptedDialogs final : public DialogService {
+public:
+    ScriptedDialogs();
+    ~ScriptedDialogs() override;
+
+    ScriptedDialogs &then(const Answer &answer)
+    {
+        m_script.push_back(answer);
+        return *this;
+    }
+    ScriptedDialogs &thenYes() { return then(Answer::yes()); }
+    ScriptedDialogs &thenNo() { return then(Answer::no()); }
+    ScriptedDialogs &thenOk() { return then(Answer::ok()); }
+    ScriptedDialogs &thenType(const QString &t) { return then(Answer::typed(t)); }
+
+    const QList<Shown> &shown() const { return m_shown; }
+    QStringList messages() const; // texts of the message boxes, in order
+    int unanswered() const { return m_unanswered; }
+    int remaining() const { return int(m_script.size()); }
+    int beeps() const { return m_beeps; }
+    QList<QUrl> openedUrls() const { return m_urls; }
+    bool openUrlResult = true;
+    void clear();
+
+    MsgResult messageBox(const QString &text, int style, const QString &title) override;
+    std::optional<QString> inputBox(const QString &prompt, const QString &title, const QString &defaultText,
+                                    bool masked) override;
+    QString openFileName(const QString &caption, const QString &directory, const QString &filter) override;
+    QString saveFileName(const QString &caption, const QString &directory, const QString &filter) override;
+    int chooseLanguage(const QStringList &names) override;
+    void beep() override { ++m_beeps; }
+    bool openUrl(const QUrl &url) override
+    {
+        m_urls << url;
+        return openUrlResult;
+    }
+    void setBusyCursor(bool busy) override
+    {
+        m_busy = busy;
+        m_busyHistory << busy;
+    }
+    bool busyCursor() const override { return m_busy; }
+    QList<bool> busyHistory() const { return m_busyHistory; }
+    [[noreturn]] void terminate(int exitCode) override { throw ProgramTerminated{exitCode}; }
+
+private:
+    bool take(Answer::Kind kind, Answer *answer);
+
+    std::deque<Answer> m_script;
+    QList<Shown> m_shown;
+    QList<QUrl> m_urls;
+    QList<bool> m_busyHistory;
+    int m_unanswered = 0;
+    int m_beeps = 0;
+    bool m_busy = false;
+};
+
+} // namespace tarnvik::test
