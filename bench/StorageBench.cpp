@@ -60,9 +60,10 @@ void BM_CurrentPunchesOfNumberOnSubProject(benchmark::State &state)
     source.setConnectionString(buildConnString(benchDatabase()));
     int i = 0;
     for (auto _ : state) {
-        source.setRecordSource(SqlQuery("SELECT * FROM Punch WHERE NoVendeur = ? AND Archived = 0 AND "
-                                        "SousProjet = ? ORDER BY PunchDateShort, PunchTime",
-                                        {test::employeeNumber(i % 500), test::subProjectName(i % 20, i % 10)}));
+        source.setRecordSource(
+            SqlQuery("SELECT * FROM Punch WHERE NoVendeur = ? AND Archived = 0 AND "
+                     "SousProjet = ? ORDER BY PunchDateShort, PunchTime",
+                     {test::employeeNumber(i % 500), test::subProjectName(i % 20, i % 10)}));
         ++i;
         source.Refresh();
         int in = 0;
@@ -96,16 +97,19 @@ void BM_AppendOnePunchDurably(benchmark::State &state)
     QTemporaryDir dir;
     const QString path = dir.filePath("tarnvik.mdb");
     QFile::copy(benchDatabase(), path);
-    QSqlDatabase db = Database::connection(path);
-    int i = 0;
-    for (auto _ : state) {
-        Transaction tx(db);
-        Database::exec(db,
-                       "INSERT INTO Punch (NoVendeur, InOut, PunchDateShort, PunchTime, PunchDateLong, Projet, "
-                       "SousProjet) VALUES (?, ?, ?, ?, ?, ?, ?)",
-                       {test::employeeNumber(i++ % 500), "In", QDate(2004, 1, 5), QTime(8, 0), "lundi",
-                        test::projectName(1), test::subProjectName(1, 1)});
-        tx.commit();
+    {
+        QSqlDatabase db = Database::connection(path);
+        int i = 0;
+        for (auto _ : state) {
+            Transaction tx(db);
+            Database::exec(
+                db,
+                "INSERT INTO Punch (NoVendeur, InOut, PunchDateShort, PunchTime, PunchDateLong, Projet, "
+                "SousProjet) VALUES (?, ?, ?, ?, ?, ?, ?)",
+                {test::employeeNumber(i++ % 500), "In", QDate(2004, 1, 5), QTime(8, 0), "lundi",
+                 test::projectName(1), test::subProjectName(1, 1)});
+            tx.commit();
+        }
     }
     Database::closeAll();
 }

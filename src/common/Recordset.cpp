@@ -18,7 +18,7 @@ namespace {
 
 // Rows read at once when a query opens, and the number of rows whose values
 // are kept in memory around the current row of a large result.
-constexpr qint64 kFirstChunk = 256;
+constexpr qint64 kFirstChunk = 50;
 constexpr qint64 kHeldRows = 8192;
 const QString kRowIdAlias = QStringLiteral("__rowid__");
 std::atomic<int> g_streamCounter{0};

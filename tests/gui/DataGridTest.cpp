@@ -1,4 +1,5 @@
 #include "common/DataSource.h"
+#include "common/Database.h"
 #include "common/ProgramState.h"
 #include "common/RecordsetTableModel.h"
 #include "platform/ui/DataGrid.h"
@@ -27,6 +28,11 @@ protected:
         grid.resize(400, 300);
         grid.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&grid));
+    }
+    void TearDown() override
+    {
+        source.recordset().Close();
+        ProgramFixture::TearDown();
     }
     // Types a text into a cell as a user would: select it, type, press Enter.
     void typeInto(int row, int column, const QString &text)
