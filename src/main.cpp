@@ -1,4 +1,5 @@
 #include "platform/ui/WidgetDialogs.h"
+#include "station/ui/Station.h"
 
 #include <QApplication>
 
@@ -8,5 +9,7 @@ int main(int argc, char **argv)
     QApplication::setApplicationName(QStringLiteral("Tarnvik"));
     tarnvik::WidgetDialogs dialogs;
     tarnvik::setDialogService(&dialogs);
-    return 0;
+    tarnvik::Station station;
+    station.start();
+    return QApplication::exec();
 }

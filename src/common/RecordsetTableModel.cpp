@@ -131,10 +131,14 @@ bool RecordsetTableModel::setData(const QModelIndex &index, const QVariant &valu
         return false;
     }
     if (adding) {
-        // Adding reads the whole result first, so the view learns all of it.
-        beginResetModel();
-        m_shownRows = int(rs.fetchedCount());
-        endResetModel();
+        // The stored row (and any rows the add had to read before it) go in
+        // above the "add" line, which moves down.
+        const int after = int(rs.fetchedCount());
+        if (after > m_shownRows) {
+            beginInsertRows(QModelIndex(), m_shownRows, after - 1);
+            m_shownRows = after;
+            endInsertRows();
+        }
     } else {
         emit dataChanged(index, index);
     }

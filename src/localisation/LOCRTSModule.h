@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QVector>
 
 namespace tarnvik {
 
@@ -9,5 +10,30 @@ namespace tarnvik {
 // change) and returns the empty text; a number outside the table gives
 // "Invalid Index".
 QString LOC_RTString(qint32 index);
+
+// The string lookup's state: the texts of the current language, read from the
+// language file "LANGUAGE.DAT" in the program's folder. The language number
+// itself is ProgramState::CurrentLang; the user's choice is kept in the field
+// Lang of the settings row (table Acces).
+class LOCRTSModule {
+public:
+    // The texts by number; "" for a number that no line of the file set.
+    static inline QVector<QString> StringTable;
+    // Handle number of the file used by the last load; 0 until the first load,
+    // so that any other value means the table is loaded.
+    static inline qint16 FileNum = 0;
+
+    // Loads the language file (again); what LOC_RTString(-1) does. A call made
+    // while a load waits for the user (the chooser, a message box) does nothing.
+    static void load();
+
+    // The command line searched for "/L=": by default the program's arguments
+    // after its own name, joined by blanks. A null text brings the default back.
+    static void setCommandLine(const QString &commandLine);
+    static QString commandLine();
+
+    // Back to "not loaded" with an empty table and the program's own command line.
+    static void reset();
+};
 
 } // namespace tarnvik

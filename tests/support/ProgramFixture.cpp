@@ -5,6 +5,7 @@
 #include "common/ProgramFolder.h"
 #include "common/ProgramState.h"
 #include "common/SettingsFile.h"
+#include "localisation/LOCRTSModule.h"
 
 #include <QDir>
 #include <QFile>
@@ -24,6 +25,7 @@ void copyProgramFiles(const QString &toFolder)
 
 void resetProgramState()
 {
+    LOCRTSModule::reset();
     Database::closeAll();
     ProgramState::reset();
     ProgramFolder::setOverride(QString());

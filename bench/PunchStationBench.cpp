@@ -1,0 +1,184 @@
+// The punch station's main window on a database of a million punches: a
+// keystroke in the number box, a punch from Enter to stored, and start-up.
+#include "common/Database.h"
+#include "common/ProgramFolder.h"
+#include "common/ProgramState.h"
+#include "common/SettingsFile.h"
+#include "localisation/LOCRTSModule.h"
+#include "platform/ui/DataCombo.h"
+#include "station/frmPunch.h"
+#include "support/DataGenerator.h"
+#include "support/ProgramFixture.h"
+#include "support/ScriptedDialogs.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <memory>
+
+using namespace tarnvik;
+
+namespace {
+
+// 500 employees, 20 projects of 10 sub-projects, a million punches.
+test::GeneratedData millionPunches()
+{
+    test::GeneratedData data;
+    data.employees = 500;
+    data.projects = 20;
+    data.subProjectsPerProject = 10;
+    data.punches = 1000000;
+    data.from = QDate(2001, 1, 1);
+    data.to = QDate(2003, 12, 31);
+    return data;
+}
+
+// A program folder holding the language file, the settings file and a copy
+// of the generated database (the punches written here stay out of the cache).
+class Station {
+public:
+    Station()
+    {
+        QString error;
+        const QString cached = test::cachedGeneratedDatabase(millionPunches(), &error);
+        if (cached.isEmpty())
+            qFatal("cannot generate the benchmark database: %s", qPrintable(error));
+        Database::closeAll();
+        ProgramFolder::setOverride(m_dir.path());
+        test::copyProgramFiles(m_dir.path());
+        m_database = m_dir.filePath(QStringLiteral("tarnvik.mdb"));
+        if (!QFile::copy(cached, m_database))
+            qFatal("cannot copy the benchmark database");
+        Database::exec(Database::connection(m_database), QStringLiteral("UPDATE Acces SET Lang = 2"));
+        SettingsFile::writeDatabasePath(SettingsFile::path(), m_database);
+    }
+    ~Station()
+    {
+        Database::closeAll();
+        ProgramFolder::setOverride(QString());
+    }
+    QString database() const { return m_database; }
+
+    static Station &instance()
+    {
+        static Station station;
+        return station;
+    }
+
+private:
+    QTemporaryDir m_dir;
+    QString m_database;
+};
+
+std::unique_ptr<frmPunch> openWindow()
+{
+    auto window = std::make_unique<frmPunch>();
+    window->Form_Load();
+    window->show();
+    QApplication::processEvents();
+    return window;
+}
+
+void key(QWidget *widget, int code, const QString &text = QString())
+{
+    QKeyEvent press(QEvent::KeyPress, code, Qt::NoModifier, text);
+    QApplication::sendEvent(widget, &press);
+    QKeyEvent release(QEvent::KeyRelease, code, Qt::NoModifier, text);
+    QApplication::sendEvent(widget, &release);
+}
+
+// The last digit of an employee's number typed: the status line shows his
+// latest punch. (Backspace, untimed, takes the digit away again.)
+void BM_KeystrokeShowsStatusLine(benchmark::State &state)
+{
+    Station::instance();
+    test::ScriptedDialogs dialogs;
+    std::unique_ptr<frmPunch> window = openWindow();
+    window->txtNumVendeur->setFocus();
+    int i = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        const QString number = test::employeeNumber(i++ % 500);
+        window->txtNumVendeur->setText(number.chopped(1));
+        const QString last = number.right(1);
+        state.ResumeTiming();
+        key(window->txtNumVendeur, Qt::Key_0 + last.toInt(), last);
+        benchmark::DoNotOptimize(window->lblStatus->text());
+    }
+    if (window->lblStatus->text().isEmpty())
+        state.SkipWithError("the status line stayed empty");
+}
+BENCHMARK(BM_KeystrokeShowsStatusLine)->Unit(benchmark::kMillisecond);
+
+// Enter in the note box, the confirmation answered Yes, the punch stored
+// (Punch row, status, presence) and committed to the disk.
+void BM_PunchFromEnterToStored(benchmark::State &state)
+{
+    Station &station = Station::instance();
+    test::ScriptedDialogs dialogs;
+    std::unique_ptr<frmPunch> window = openWindow();
+    const auto punches = [&]() {
+        QSqlQuery q(Database::connection(station.database()));
+        q.exec(QStringLiteral("SELECT COUNT(*) FROM Punch"));
+        return q.next() ? q.value(0).toLongLong() : -1;
+    };
+    const qint64 before = punches();
+    qint64 done = 0;
+    qint64 refused = 0;
+    int i = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        window->txtNumVendeur->setText(test::employeeNumber(i % 500));
+        window->dcbProjet->setText(test::subProjectName(3, (i / 500) % 10));
+        window->txtDescription->setFocus();
+        dialogs.clear();
+        dialogs.thenYes();
+        ++i;
+        state.ResumeTiming();
+        key(window->txtDescription, Qt::Key_Return, QStringLiteral("\r"));
+        state.PauseTiming();
+        // A pair of the generated history cut by the archiving date leaves
+        // more "Out" than "In" on a few sub-projects: those punches are refused.
+        if (dialogs.messages().size() == 1 && dialogs.messages()[0].startsWith(LOC_RTString(1256)))
+            ++done;
+        else
+            ++refused;
+        state.ResumeTiming();
+    }
+    if (punches() - before != done)
+        state.SkipWithError("not every confirmed punch was stored");
+    state.counters["refused"] = double(refused);
+}
+BENCHMARK(BM_PunchFromEnterToStored)->Unit(benchmark::kMillisecond);
+
+// From nothing to a window on screen that takes a number: settings file,
+// database, language file, captions, lists and clock.
+void BM_StartUpToUsableWindow(benchmark::State &state)
+{
+    Station::instance();
+    test::ScriptedDialogs dialogs;
+    for (auto _ : state) {
+        state.PauseTiming();
+        Database::closeAll();
+        LOCRTSModule::reset();
+        ProgramState::reset();
+        state.ResumeTiming();
+        std::unique_ptr<frmPunch> window = openWindow();
+        benchmark::DoNotOptimize(window->txtNumVendeur->isVisible());
+        state.PauseTiming();
+        window.reset();
+        state.ResumeTiming();
+    }
+    if (dialogs.unanswered() > 0 || !dialogs.messages().isEmpty())
+        state.SkipWithError("the start-up asked something");
+}
+BENCHMARK(BM_StartUpToUsableWindow)->Unit(benchmark::kMillisecond);
+
+} // namespace

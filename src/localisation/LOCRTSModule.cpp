@@ -1,0 +1,144 @@
+#include "localisation/LOCRTSModule.h"
+
+#include "common/DataSource.h"
+#include "common/ProgramFolder.h"
+#include "common/ProgramState.h"
+#include "localisation/LanguageLoader.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace tarnvik {
+
+namespace {
+
+// The load opens one file at a time; it always gets the first free handle.
+constexpr qint16 kFileHandle = 1;
+
+QString g_commandLine;
+bool g_loading = false;
+
+// The field Lang of the settings row, reached through a data source of the
+// load's own on the current connection string.
+class AccesLanguageSetting final : public LanguageSetting {
+public:
+    LoadError read(QVariant *value) override
+    {
+        *value = QVariant();
+        // Without a database there is no stored choice (yet).
+        if (!databaseExists())
+            return {};
+        const LoadError error = open(QStringLiteral("The settings row cannot be read: "));
+        if (error.failed())
+            return error;
+        *value = m_source->value(QStringLiteral("Lang"));
+        return {};
+    }
+
+    LoadError write(qint16 number) override
+    {
+        const QString prefix = QStringLiteral("The language choice cannot be stored: ");
+        if (ProgramState::ConnString.isEmpty())
+            return {LoadErrorCode::DatabaseFailure, prefix + QStringLiteral("no database is connected")};
+        if (!databaseExists())
+            return {LoadErrorCode::DatabaseFailure,
+                    prefix + QStringLiteral("the database %1 does not exist").arg(databasePath())};
+        const LoadError error = open(prefix);
+        if (error.failed())
+            return error;
+        Recordset &rs = m_source.recordset();
+        if (!rs.setValue(QStringLiteral("Lang"), int(number)) || !rs.Update()) {
+            const QString reason = rs.lastError();
+            rs.CancelUpdate();
+            return {LoadErrorCode::DatabaseFailure, prefix + reason};
+        }
+        return {};
+    }
+
+private:
+    static QString databasePath() { return databasePathOf(ProgramState::ConnString); }
+    static bool databaseExists()
+    {
+        return !ProgramState::ConnString.isEmpty() && QFileInfo(databasePath()).isFile();
+    }
+
+    // Runs the query anew, so that Retry sees the database as it is now.
+    LoadError open(const QString &prefix)
+    {
+        m_source.setConnectionString(ProgramState::ConnString);
+        if (!m_source.Refresh())
+            return {LoadErrorCode::DatabaseFailure, prefix + m_source.lastError()};
+        if (m_source->fieldIndex(QStringLiteral("Lang")) < 0)
+            return {LoadErrorCode::DatabaseFailure,
+                    prefix + QStringLiteral("the table Acces has no field Lang")};
+        if (m_source->isEOF())
+            return {LoadErrorCode::NoCurrentRecord, prefix + QStringLiteral("the table Acces holds no row")};
+        return {};
+    }
+
+    DataSource m_source{QStringLiteral("SELECT * FROM Acces")};
+};
+
+} // namespace
+
+QString LOC_RTString(qint32 index)
+{
+    if (index == -1) {
+        LOCRTSModule::load();
+        return QString();
+    }
+    if (LOCRTSModule::FileNum == 0)
+        LOCRTSModule::load();
+    const QVector<QString> &table = LOCRTSModule::StringTable;
+    if (index < 0 || index >= table.size())
+        return QStringLiteral("Invalid Index");
+    return table.at(index);
+}
+
+void LOCRTSModule::load()
+{
+    if (g_loading)
+        return;
+    struct LoadingFlag {
+        LoadingFlag() { g_loading = true; }
+        ~LoadingFlag() { g_loading = false; }
+    } const flag;
+
+    FileNum = kFileHandle;
+    LanguageFileInput input;
+    input.path = QDir::toNativeSeparators(ProgramFolder::file(QLatin1String(LanguageFileName)));
+    input.commandLine = commandLine();
+    if (QFileInfo(input.path).isFile()) {
+        // A file that cannot be read reads as one without a header, which
+        // the load reports as missing information.
+        QFile file(input.path);
+        input.content = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+    AccesLanguageSetting setting;
+    LanguageLoader(input, setting).run(ProgramState::CurrentLang, StringTable);
+}
+
+void LOCRTSModule::setCommandLine(const QString &commandLine)
+{
+    g_commandLine = commandLine;
+}
+
+QString LOCRTSModule::commandLine()
+{
+    if (!g_commandLine.isNull())
+        return g_commandLine;
+    if (!QCoreApplication::instance())
+        return QString();
+    return QCoreApplication::arguments().mid(1).join(QLatin1Char(' '));
+}
+
+void LOCRTSModule::reset()
+{
+    StringTable.clear();
+    FileNum = 0;
+    g_commandLine = QString();
+}
+
+} // namespace tarnvik

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QLineEdit>
+
+namespace tarnvik {
+
+// A text box that shows every character typed as one mask character.
+class MaskedLineEdit : public QLineEdit {
+    Q_OBJECT
+public:
+    explicit MaskedLineEdit(QChar mask, QWidget *parent = nullptr);
+};
+
+} // namespace tarnvik

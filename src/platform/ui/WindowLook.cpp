@@ -1,0 +1,23 @@
+#include "platform/ui/WindowLook.h"
+
+#include <QPalette>
+#include <QWidget>
+
+namespace tarnvik {
+
+void applyStationColours(QWidget *window)
+{
+    QPalette palette = window->palette();
+    palette.setColor(QPalette::Window, QColor(0, 128, 128));
+    palette.setColor(QPalette::WindowText, Qt::white);
+    window->setPalette(palette);
+    window->setAutoFillBackground(true);
+}
+
+int twipsPerPixelX(const QWidget *widget)
+{
+    const int dpi = widget->logicalDpiX();
+    return dpi > 0 ? 1440 / dpi : 15;
+}
+
+} // namespace tarnvik

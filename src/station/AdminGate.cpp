@@ -1,0 +1,151 @@
+#include "station/AdminGate.h"
+
+#include "common/Dialogs.h"
+#include "common/ProgramState.h"
+#include "localisation/LOCRTSModule.h"
+#include "station/Scramble.h"
+
+namespace tarnvik {
+
+namespace {
+const QString kRapPass = QStringLiteral("RapPass");
+}
+
+namespace AdminPassword {
+
+bool readSettingsRow(DataSource &datAcces, QString *error)
+{
+    if (!datAcces.Refresh()) {
+        *error = datAcces.lastError();
+        return false;
+    }
+    Recordset &rs = datAcces.recordset();
+    rs.MoveFirst();
+    if (rs.isEOF()) {
+        // string 1764: the settings row is missing
+        *error = LOC_RTString(1764);
+        return false;
+    }
+    return true;
+}
+
+bool isSet(DataSource &datAcces)
+{
+    return datAcces->Fields(kRapPass).ActualSize() != 0;
+}
+
+QString stored(DataSource &datAcces)
+{
+    return datAcces->Fields(kRapPass).toString();
+}
+
+bool store(DataSource &datAcces, const QString &password, QString *error)
+{
+    Recordset &rs = datAcces.recordset();
+    // A Null or empty text is stored as the empty text, never as Null.
+    const QString scrambled = Brouiller(password, password);
+    if (!rs.Fields(kRapPass).setValue(scrambled.isNull() ? QString(QLatin1String("")) : scrambled) ||
+        !rs.Update()) {
+        *error = rs.lastError();
+        rs.CancelUpdate();
+        return false;
+    }
+    if (!datAcces.Refresh()) {
+        *error = datAcces.lastError();
+        return false;
+    }
+    return true;
+}
+
+bool checkCharacters(const QString &password)
+{
+    if (fitsScrambleCodePage(password))
+        return true;
+    QString offending;
+    for (const QChar c : password) {
+        if (!fitsScrambleCodePage(QString(c))) {
+            offending = c;
+            break;
+        }
+    }
+    MsgBox(LOC_RTString(1760).arg(offending), MsgStyle::Exclamation, LOC_RTString(1250));
+    return false;
+}
+
+void reportFailure(bool reading, const QString &detail)
+{
+    const QString text = reading ? LOC_RTString(1762).arg(detail) : LOC_RTString(1708).arg(detail);
+    MsgBox(text, MsgStyle::Critical, LOC_RTString(1250));
+}
+
+} // namespace AdminPassword
+
+AdminGate::AdminGate(QObject *parent) : QObject(parent), m_datAcces(QStringLiteral("SELECT * FROM Acces")) {}
+
+bool AdminGate::run(const std::function<void()> &action)
+{
+    // The settings row is read again at every click: another window (or the
+    // options, with another database) may have changed it.
+    m_datAcces.setConnectionString(ProgramState::ConnString);
+    QString error;
+    const bool rowRead = AdminPassword::readSettingsRow(m_datAcces, &error);
+    if (m_unlocked) {
+        action();
+        return true;
+    }
+    if (!rowRead) {
+        // Without the settings row there is no password to test against:
+        // nothing opens, and the supervisor learns why.
+        AdminPassword::reportFailure(true, error);
+        return false;
+    }
+    const bool passed = AdminPassword::isSet(m_datAcces) ? askPassword() : askFirstPassword();
+    if (!passed)
+        return false;
+    action();
+    setUnlocked(true);
+    return true;
+}
+
+bool AdminGate::askFirstPassword()
+{
+    ProgramState::PassEntered = InputBox(LOC_RTString(1248), LOC_RTString(1092), QString(), true);
+    if (ProgramState::PassEntered.isEmpty())
+        return false;
+    if (!AdminPassword::checkCharacters(ProgramState::PassEntered))
+        return false;
+    QString error;
+    if (!AdminPassword::store(m_datAcces, ProgramState::PassEntered, &error)) {
+        AdminPassword::reportFailure(false, error);
+        return false;
+    }
+    return true;
+}
+
+bool AdminGate::askPassword()
+{
+    ProgramState::PassStored = AdminPassword::stored(m_datAcces);
+    ProgramState::PassEntered = InputBox(LOC_RTString(1246), LOC_RTString(1092), QString(), true);
+    if (ProgramState::PassEntered.isEmpty())
+        return false;
+    // The stored value unscrambled with the typed text gives the typed text
+    // back only for the right password (letter case and length count).
+    if (Debrouiller(ProgramState::PassStored, ProgramState::PassEntered) != ProgramState::PassEntered) {
+        MsgBox(LOC_RTString(1394), MsgStyle::Critical, LOC_RTString(1250));
+        return false;
+    }
+    return true;
+}
+
+void AdminGate::logOff()
+{
+    setUnlocked(false);
+}
+
+void AdminGate::setUnlocked(bool unlocked)
+{
+    m_unlocked = unlocked;
+    emit unlockedChanged(unlocked);
+}
+
+} // namespace tarnvik

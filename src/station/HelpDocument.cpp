@@ -1,0 +1,23 @@
+#include "station/HelpDocument.h"
+
+#include "common/Dialogs.h"
+#include "common/ProgramFolder.h"
+#include "localisation/LOCRTSModule.h"
+
+#include <QUrl>
+
+namespace tarnvik {
+
+QString helpDocumentPath()
+{
+    // Resolved against the program's folder, not the current folder, so the
+    // guide is found whatever folder the program was started from.
+    return ProgramFolder::file(LOC_RTString(1102));
+}
+
+void openHelpDocument()
+{
+    Dialogs().openUrl(QUrl::fromLocalFile(helpDocumentPath()));
+}
+
+} // namespace tarnvik

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QString>
+
+namespace tarnvik {
+
+// The user guide: an HTML document in the program's folder whose file name
+// is a string of the language file, so that each language has its own.
+QString helpDocumentPath();
+// Hands the user guide to the desktop, which opens it with the program that
+// shows such documents. A failure is not reported.
+void openHelpDocument();
+
+} // namespace tarnvik

@@ -1,0 +1,115 @@
+#include "station/PeriodChecker.h"
+
+#include "common/Clock.h"
+#include "common/Database.h"
+#include "common/DateFormat.h"
+#include "common/Dialogs.h"
+#include "common/ProgramState.h"
+#include "localisation/LOCRTSModule.h"
+#include "station/PayPeriod.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+
+namespace tarnvik {
+
+PeriodChecker::PeriodChecker(std::function<void()> showOptions)
+    : datAcces(QStringLiteral("SELECT * FROM Acces")), m_showOptions(std::move(showOptions))
+{
+}
+
+void PeriodChecker::CheckPeriode()
+{
+    // The settings row, read afresh: the options may have changed it, or
+    // switched the station to another database, since the last check.
+    datAcces.setConnectionString(ProgramState::ConnString);
+    if (!datAcces.Refresh() || datAcces->isEOF()) {
+        // No readable settings row: the main window reports an unusable
+        // database itself; there is no period to check.
+        datAcces->Close();
+        return;
+    }
+    const QVariant periode = datAcces->value(QStringLiteral("Periode"));
+    const QVariant storedStart = datAcces->value(QStringLiteral("DateDebut"));
+    datAcces->Close();
+
+    const QDate start = dateFromStored(storedStart);
+    if (!PayPeriod::hasValue(periode) || !PayPeriod::hasValue(storedStart) || !start.isValid()) {
+        reportNoPeriod();
+        return;
+    }
+
+    const QDate last = PayPeriod::lastDay(start, periode);
+    if (!PayPeriod::isOver(last, Clock::today()))
+        return;
+
+    bool rolled = false;
+    QString error;
+    if (!rollOver(storedStart, last, &rolled, &error)) {
+        const QString failure = storedStart.toString() + QLatin1Char('|') + periode.toString();
+        if (failure != m_reportedFailure) {
+            m_reportedFailure = failure;
+            MsgBox(LOC_RTString(1740).arg(formatDate(last, QLatin1String(DatePattern::Short)), error),
+                   MsgStyle::Exclamation, QLatin1String(ProgramTitle));
+        }
+        return;
+    }
+    m_reportedFailure.clear();
+    if (rolled)
+        MsgBox(LOC_RTString(1630), MsgStyle::OkOnly, QLatin1String(ProgramTitle));
+}
+
+void PeriodChecker::reportNoPeriod()
+{
+    if (ProgramState::PeriodeMsgShown)
+        return;
+    ProgramState::PeriodeMsgShown = true;
+    MsgBox(LOC_RTString(1650), MsgStyle::OkOnly, QLatin1String(ProgramTitle));
+    if (m_showOptions)
+        m_showOptions();
+}
+
+bool PeriodChecker::rollOver(const QVariant &storedStart, const QDate &lastDay, bool *rolled, QString *error)
+{
+    *rolled = false;
+    QSqlDatabase db = Database::connection(databasePathOf(ProgramState::ConnString), error);
+    if (!db.isOpen())
+        return false;
+    Transaction tx(db);
+    if (!tx.ok()) {
+        *error = tx.error();
+        return false;
+    }
+    const QDate nextStart = lastDay.addDays(1);
+
+    // Only the start that was read is moved on: a check that runs while
+    // another one's message is still open finds the period already moved.
+    QSqlQuery move(db);
+    move.prepare(QStringLiteral("UPDATE Acces SET DateDebut = ? WHERE DateDebut = ? AND rowid = "
+                                "(SELECT rowid FROM Acces ORDER BY rowid LIMIT 1)"));
+    move.addBindValue(toStoredDate(nextStart));
+    move.addBindValue(storedStart);
+    if (!move.exec()) {
+        *error = move.lastError().text();
+        return false;
+    }
+    if (move.numRowsAffected() != 1)
+        return true; // moved on by someone else: nothing left to do here
+    move.finish();
+
+    // Every current punch of the ended period, and of any earlier one, is
+    // archived. Comparing with the next start also takes a day stored with a
+    // time of day.
+    if (!Database::exec(
+            db, QStringLiteral("UPDATE Punch SET Archived = 1 WHERE PunchDateShort < ? AND Archived = 0"),
+            {toStoredDate(nextStart)}, error))
+        return false;
+    if (!tx.commit()) {
+        *error = tx.error();
+        return false;
+    }
+    *rolled = true;
+    return true;
+}
+
+} // namespace tarnvik

@@ -1,0 +1,118 @@
+#pragma once
+
+#include "common/Clock.h"
+#include "localisation/LOCRTSModule.h"
+#include "platform/ui/ClickLabel.h"
+#include "platform/ui/DataCombo.h"
+#include "station/frmPunch.h"
+#include "support/ProgramFixture.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QLocale>
+#include <QTest>
+
+#include <memory>
+
+namespace tarnvik::test {
+
+// The station's main window over a test database holding two employees and
+// two projects, in English, with the clock fixed on Saturday 1 March 2003 at
+// nine. Keys go to the widget that has the focus, as a user's would.
+class PunchWindowFixture : public ProgramFixture {
+protected:
+    void SetUp() override
+    {
+        m_locale = QLocale();
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        ProgramFixture::SetUp();
+        if (prepareDatabase()) {
+            execSql(QStringLiteral("UPDATE Acces SET Lang = 2"));
+            addEmployee(QStringLiteral("1001"), QStringLiteral("Alice Martin"), QStringLiteral("Out"));
+            addEmployee(QStringLiteral("1002"), QStringLiteral("Bob O'Neil"), QStringLiteral("Out"));
+            addProject(QStringLiteral("Chantier"), {QStringLiteral("Peinture"), QStringLiteral("Plomberie")});
+            addProject(QStringLiteral("Bureau"), {QStringLiteral("Accueil")});
+        }
+    }
+
+    void TearDown() override
+    {
+        window.reset();
+        ProgramFixture::TearDown();
+        QLocale::setDefault(m_locale);
+    }
+
+    // Builds the window, loads it and puts it on screen with the focus.
+    frmPunch &open()
+    {
+        window = std::make_unique<frmPunch>();
+        window->Form_Load();
+        window->show();
+        window->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
+        window->txtNumVendeur->setFocus();
+        return *window;
+    }
+
+    static QWidget *focused() { return QApplication::focusWidget(); }
+
+    // Types into the widget that has the focus.
+    void type(const QString &text)
+    {
+        QWidget *w = focused();
+        ASSERT_NE(w, nullptr);
+        QTest::keyClicks(w, text);
+    }
+    void pressEnter()
+    {
+        QWidget *w = focused();
+        ASSERT_NE(w, nullptr);
+        QTest::keyClick(w, Qt::Key_Return);
+    }
+
+    // The whole road by the keyboard: number, Enter, sub-project, Enter, note, Enter.
+    void punchByKeyboard(const QString &number, const QString &subProject, const QString &note = QString())
+    {
+        window->txtNumVendeur->setFocus();
+        type(number);
+        pressEnter();
+        ASSERT_EQ(focused(), window->dcbProjet);
+        if (!subProject.isEmpty())
+            type(subProject);
+        pressEnter();
+        ASSERT_EQ(focused(), window->txtDescription);
+        if (!note.isEmpty())
+            type(note);
+        pressEnter();
+    }
+
+    QString question(const QString &name, const QString &direction) const
+    {
+        return LOC_RTString(1256) + name + LOC_RTString(1054) + direction + QLatin1Char('?');
+    }
+
+    int punchCount() const { return scalar(QStringLiteral("SELECT COUNT(*) FROM Punch")).toInt(); }
+    QList<QVariantMap> punches() const { return rows(QStringLiteral("SELECT * FROM Punch ORDER BY rowid")); }
+    QString status(const QString &number) const
+    {
+        return scalar(QStringLiteral(
+                          "SELECT Status FROM Vendeurs WHERE NoVendeur = ? AND NomVendeur IS NOT NULL"),
+                      {number})
+            .toString();
+    }
+    int presenceCount(const QString &number) const
+    {
+        return scalar(
+                   QStringLiteral("SELECT COUNT(*) FROM Vendeurs WHERE NoVendeur = ? AND NomVendeur IS NULL "
+                                  "AND Projet IS NOT NULL"),
+                   {number})
+            .toInt();
+    }
+
+    std::unique_ptr<frmPunch> window;
+
+private:
+    QLocale m_locale;
+};
+
+} // namespace tarnvik::test
