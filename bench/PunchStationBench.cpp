@@ -27,19 +27,6 @@ using namespace tarnvik;
 
 namespace {
 
-// 500 employees, 20 projects of 10 sub-projects, a million punches.
-test::GeneratedData millionPunches()
-{
-    test::GeneratedData data;
-    data.employees = 500;
-    data.projects = 20;
-    data.subProjectsPerProject = 10;
-    data.punches = 1000000;
-    data.from = QDate(2001, 1, 1);
-    data.to = QDate(2003, 12, 31);
-    return data;
-}
-
 // A program folder holding the language file, the settings file and a copy
 // of the generated database (the punches written here stay out of the cache).
 class Station {
@@ -47,7 +34,7 @@ public:
     Station()
     {
         QString error;
-        const QString cached = test::cachedGeneratedDatabase(millionPunches(), &error);
+        const QString cached = test::cachedGeneratedDatabase(test::millionPunches(), &error);
         if (cached.isEmpty())
             qFatal("cannot generate the benchmark database: %s", qPrintable(error));
         Database::closeAll();

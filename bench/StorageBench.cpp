@@ -15,23 +15,11 @@ using namespace tarnvik;
 
 namespace {
 
-test::GeneratedData millionPunches()
-{
-    test::GeneratedData data;
-    data.employees = 500;
-    data.projects = 20;
-    data.subProjectsPerProject = 10;
-    data.punches = 1000000;
-    data.from = QDate(2001, 1, 1);
-    data.to = QDate(2003, 12, 31);
-    return data;
-}
-
 const QString &benchDatabase()
 {
     static const QString path = [] {
         QString error;
-        const QString p = test::cachedGeneratedDatabase(millionPunches(), &error);
+        const QString p = test::cachedGeneratedDatabase(test::millionPunches(), &error);
         if (p.isEmpty())
             qFatal("cannot generate the benchmark database: %s", qPrintable(error));
         return p;

@@ -1,6 +1,6 @@
+#include "station/ui/Station.h"
 #include "common/Clock.h"
 #include "station/frmPunch.h"
-#include "station/ui/Station.h"
 #include "support/LocalTimeServer.h"
 #include "support/ProgramFixture.h"
 #include "support/RecordingSystemClock.h"
@@ -45,8 +45,9 @@ TEST_F(StationTest, ConnectButtonAsksTheChosenServerAndLogsIntoTheLowerArea)
     station.window().Combo1->setEditable(true);
     station.window().Combo1->setEditText("127.0.0.1");
     QTest::mouseClick(station.window().Command4, Qt::LeftButton);
-    ASSERT_TRUE(waitUntil([&] { return log(station).contains("SetSystemTime failed. Clock not synchronised"); }))
-        << log(station).join("\n").toStdString();
+    ASSERT_TRUE(waitUntil([&] {
+        return log(station).contains("SetSystemTime failed. Clock not synchronised");
+    })) << log(station).join("\n").toStdString();
     const QStringList lines = log(station);
     EXPECT_EQ(lines.first(), "target: 127.0.0.1");
     EXPECT_TRUE(lines.contains("      data value (GMT): \t3489660928"));

@@ -12,6 +12,18 @@
 
 namespace tarnvik::test {
 
+GeneratedData millionPunches()
+{
+    GeneratedData data;
+    data.employees = 500;
+    data.projects = 20;
+    data.subProjectsPerProject = 10;
+    data.punches = 1000000;
+    data.from = QDate(2001, 1, 1);
+    data.to = QDate(2003, 12, 31);
+    return data;
+}
+
 QString employeeNumber(int index)
 {
     return QString::number(1001 + index);
@@ -64,8 +76,9 @@ bool generateDatabase(const QString &path, const GeneratedData &data, QString *e
     std::mt19937 random(data.seed);
     const qint64 days = qMax<qint64>(1, data.from.daysTo(data.to) + 1);
     const QDate middle = data.from.addDays(days / 2);
-    q.prepare(QStringLiteral("INSERT INTO Punch (NoVendeur, InOut, PunchDateShort, PunchTime, PunchDateLong, "
-                             "Projet, SousProjet, Description, Archived) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+    q.prepare(
+        QStringLiteral("INSERT INTO Punch (NoVendeur, InOut, PunchDateShort, PunchTime, PunchDateLong, "
+                       "Projet, SousProjet, Description, Archived) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"));
     // Each employee works in pairs of punches: In then Out, a few hours apart,
     // walking forward through the date range.
     const qint64 pairsPerEmployee = qMax<qint64>(1, data.punches / 2 / qMax(1, data.employees));

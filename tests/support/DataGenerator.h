@@ -22,6 +22,10 @@ struct GeneratedData {
 // archived. Returns false when the database cannot be written.
 bool generateDatabase(const QString &path, const GeneratedData &data, QString *error = nullptr);
 
+// The benchmarks' database: 500 employees, 20 projects of 10 sub-projects
+// and a million punches over three years.
+GeneratedData millionPunches();
+
 // A generated database kept under the temporary folder, made once for each
 // set of parameters and reused by later runs (benchmarks). Empty on failure.
 QString cachedGeneratedDatabase(const GeneratedData &data, QString *error = nullptr);

@@ -18,7 +18,8 @@ namespace tarnvik::test {
 void copyProgramFiles(const QString &toFolder)
 {
     const QDir from(QStringLiteral(TARNVIK_BUILD_PROGRAM_DIR));
-    const QStringList names = from.entryList({QStringLiteral("LANGUAGE.DAT"), QStringLiteral("*.html")}, QDir::Files);
+    const QStringList names =
+        from.entryList({QStringLiteral("LANGUAGE.DAT"), QStringLiteral("*.html")}, QDir::Files);
     for (const QString &name : names)
         QFile::copy(from.filePath(name), QDir(toFolder).filePath(name));
 }
@@ -113,8 +114,9 @@ void ProgramFixture::addProject(const QString &project, const QStringList &subPr
         execSql(QStringLiteral("INSERT INTO Projets (Projet, SousProjet) VALUES (?, ?)"), {project, sub});
 }
 
-void ProgramFixture::addPunch(const QString &number, const QString &inOut, const QDate &date, const QTime &time,
-                              const QString &project, const QString &subProject, bool archived)
+void ProgramFixture::addPunch(const QString &number, const QString &inOut, const QDate &date,
+                              const QTime &time, const QString &project, const QString &subProject,
+                              bool archived)
 {
     execSql(QStringLiteral("INSERT INTO Punch (NoVendeur, InOut, PunchDateShort, PunchTime, PunchDateLong, "
                            "Projet, SousProjet, Archived) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"),

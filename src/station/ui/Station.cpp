@@ -1,6 +1,7 @@
 #include "station/ui/Station.h"
 
 #include "station/frmPunch.h"
+#include "station/ui/PayPeriodHook.h"
 
 #include <QComboBox>
 #include <QListWidget>
@@ -11,6 +12,7 @@ Station::Station() : m_window(std::make_unique<frmPunch>())
 {
     m_clockSync = std::make_unique<ClockSync>(static_cast<ClockSyncView &>(*this));
     m_window->onClockSync = [this] { m_clockSync->Punch(); };
+    plugInPeriodCheck(m_window.get());
 }
 
 Station::~Station()

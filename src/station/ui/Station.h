@@ -8,8 +8,9 @@ namespace tarnvik {
 
 class frmPunch;
 
-// The running station: the main window with the parts that plug into it,
-// here the clock synchronisation, which logs into the window's lower area.
+// The running station: the main window with the parts that plug into it:
+// the clock synchronisation, which logs into the window's lower area, and the
+// pay-period roll-over.
 class Station final : private ClockSyncView {
 public:
     Station();
