@@ -24,18 +24,6 @@ int lengthInDays(const QVariant &periode)
     return 28;
 }
 
-int codeForLength(int days)
-{
-    switch (days) {
-    case 7:
-        return 1;
-    case 14:
-        return 2;
-    default:
-        return 3;
-    }
-}
-
 QDate lastDay(const QDate &start, const QVariant &periode)
 {
     if (!start.isValid())

@@ -17,9 +17,6 @@ bool hasValue(const QVariant &value);
 // with 1 and 2; anything else, text that is not a number included, is 28 days.
 int lengthInDays(const QVariant &periode);
 
-// The code stored for a length in days: 1 for 7, 2 for 14, 3 for anything else.
-int codeForLength(int days);
-
 // The last day of the period that starts on start.
 QDate lastDay(const QDate &start, const QVariant &periode);
 

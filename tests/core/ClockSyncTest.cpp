@@ -12,6 +12,8 @@
 
 #include <memory>
 
+using namespace Qt::StringLiterals;
+
 using namespace tarnvik;
 using namespace tarnvik::test;
 
@@ -20,7 +22,7 @@ namespace {
 // The window as the synchronisation sees it: the log lines, where it was
 // scrolled to, and when the labels were drawn.
 struct FakeView : ClockSyncView {
-    QString server = QStringLiteral("127.0.0.1");
+    QString server = u"127.0.0.1"_s;
     QStringList lines;
     int topIndex = -1;
     QList<QDateTime> labelsDrawnAt;
@@ -38,20 +40,19 @@ struct FakeView : ClockSyncView {
     int count(const QString &line) const { return int(lines.count(line)); }
 };
 
-const QString Target = QStringLiteral("target: 127.0.0.1");
-const QString Opening = QStringLiteral("opening connection");
-const QString Connected = QStringLiteral("   winsock connection made");
-const QString Closing = QStringLiteral("   closing connection");
-const QString SocketsClosed = QStringLiteral("   sockets closed");
-const QString NotValid = QStringLiteral("Time passed not valid. Clock not synchronised");
-const QString Success = QStringLiteral("clock synchronised succesfully");
-const QString SetFailed = QStringLiteral("SetSystemTime failed. Clock not synchronised");
-const QString ErrorClosed = QStringLiteral("sockets closed");
+const QString Target = u"target: 127.0.0.1"_s;
+const QString Opening = u"opening connection"_s;
+const QString Connected = u"   winsock connection made"_s;
+const QString Closing = u"   closing connection"_s;
+const QString SocketsClosed = u"   sockets closed"_s;
+const QString NotValid = u"Time passed not valid. Clock not synchronised"_s;
+const QString Success = u"clock synchronised succesfully"_s;
+const QString SetFailed = u"SetSystemTime failed. Clock not synchronised"_s;
+const QString ErrorClosed = u"sockets closed"_s;
 
 QString received(const QString &data, int count)
 {
-    return QStringLiteral("      data received: ") + data + QStringLiteral("    (") + QString::number(count) +
-           QStringLiteral(" bytes)");
+    return u"      data received: "_s + data + u"    ("_s + QString::number(count) + u" bytes)"_s;
 }
 
 // The text a reply shows in the log: one character per byte.
@@ -66,12 +67,9 @@ QString asText(std::initializer_list<int> values)
 QStringList synchronisationLines(const QString &value, const QString &secs, const QString &local,
                                  const QString &synced)
 {
-    return {QStringLiteral("   beginning system clock synchronization"),
-            QStringLiteral("      data value (GMT): \t") + value,
-            QStringLiteral("      sec since 1990 (GMT):\t") + secs,
-            QStringLiteral("      system date (local) : \t") + local,
-            QStringLiteral("      synced date (GMT) : \t") + synced,
-            QStringLiteral("      calling SetSystemTime")};
+    return {u"   beginning system clock synchronization"_s, u"      data value (GMT): \t"_s + value,
+            u"      sec since 1990 (GMT):\t"_s + secs,      u"      system date (local) : \t"_s + local,
+            u"      synced date (GMT) : \t"_s + synced,     u"      calling SetSystemTime"_s};
 }
 
 void expectRecord(const SystemTimeRecord &r, int year, int month, int day, int hour, int minute, int second)
@@ -134,9 +132,8 @@ TEST_F(ClockSyncTest, ReplySetsTheClockAndEveryStepIsLogged)
 
     QStringList expected = {Target,  Opening,      Connected, received(asText({208, 0, 0, 0}), 4),
                             Closing, SocketsClosed};
-    expected +=
-        synchronisationLines(QStringLiteral("3489660928"), QStringLiteral("649520128"),
-                             QStringLiteral("30/07/2010 09:05:03"), QStringLiteral("01/08/2010 14:15:28"));
+    expected += synchronisationLines(u"3489660928"_s, u"649520128"_s, u"30/07/2010 09:05:03"_s,
+                                     u"01/08/2010 14:15:28"_s);
     expected += Success;
     EXPECT_EQ(view.lines, expected);
 
@@ -356,15 +353,15 @@ TEST_F(ClockSyncTest, TimeChangeStartsAQueryOnlyWhenNoneIsInProgress)
 
 TEST_F(ClockSyncTest, FormatDateTimeReadsTimeThenDate)
 {
-    EXPECT_EQ(sync->FormatDateTime(QStringLiteral("14:15:28 01/08/2010")),
+    EXPECT_EQ(sync->FormatDateTime(u"14:15:28 01/08/2010"_s),
               QDateTime(QDate(2010, 8, 1), QTime(14, 15, 28)));
-    EXPECT_EQ(sync->FormatDateTime(QStringLiteral(" 9:05:03  30/07/2010   ")),
+    EXPECT_EQ(sync->FormatDateTime(u" 9:05:03  30/07/2010   "_s),
               QDateTime(QDate(2010, 7, 30), QTime(9, 5, 3)));
     EXPECT_TRUE(dialogs.shown().isEmpty());
 
     // Not a time, or not a date: the present moment, after the box.
-    EXPECT_EQ(sync->FormatDateTime(QStringLiteral("25:00:00 01/08/2010")), Clock::now());
-    EXPECT_EQ(sync->FormatDateTime(QStringLiteral("14:15:28 31/02/2010")), Clock::now());
+    EXPECT_EQ(sync->FormatDateTime(u"25:00:00 01/08/2010"_s), Clock::now());
+    EXPECT_EQ(sync->FormatDateTime(u"14:15:28 31/02/2010"_s), Clock::now());
     EXPECT_EQ(dialogs.messages(), (QStringList{"Unsuitable", "Unsuitable"}));
     EXPECT_EQ(dialogs.shown().at(0).style, 0);
 }

@@ -8,12 +8,14 @@
 #include <QFile>
 #include <QRegularExpression>
 
+using namespace Qt::StringLiterals;
+
 using namespace tarnvik;
 using namespace tarnvik::test;
 
 namespace {
 
-const QString kAri = QStringLiteral("LOC_RTString()");
+const QString kAri = u"LOC_RTString()"_s;
 constexpr int kAriStyle = MsgStyle::AbortRetryIgnore | MsgStyle::Exclamation;
 
 // Looks a number up the way every caller does.
@@ -27,8 +29,8 @@ QString text(qint32 number)
 // 1, a stale position, when there is none.
 QByteArray languageFile(const QStringList &lines)
 {
-    static const QRegularExpression placeholder(QStringLiteral("<<([^>]*)>>"));
-    const QString templ = lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n");
+    static const QRegularExpression placeholder(u"<<([^>]*)>>"_s);
+    const QString templ = lines.join(u"\r\n"_s) + u"\r\n"_s;
     QHash<QString, qsizetype> positions;
     // The positions depend on the length of the numbers written before them:
     // write them until they no longer change.
@@ -50,7 +52,7 @@ QByteArray languageFile(const QStringList &lines)
             qsizetype lineStart = 0;
             qsizetype at = -1;
             while (lineStart < out.size()) {
-                qsizetype end = out.indexOf(QStringLiteral("\r\n"), lineStart);
+                qsizetype end = out.indexOf(u"\r\n"_s, lineStart);
                 if (end < 0)
                     end = out.size();
                 if (out.mid(lineStart, end - lineStart).trimmed() ==
@@ -71,10 +73,10 @@ QByteArray languageFile(const QStringList &lines)
 // A header for the languages named, with the other keys given as lines.
 QStringList header(const QStringList &names, const QStringList &keys)
 {
-    QStringList lines{QStringLiteral("[LOC]"), QStringLiteral("NumLanguages=%1").arg(names.size())};
+    QStringList lines{u"[LOC]"_s, u"NumLanguages=%1"_s.arg(names.size())};
     for (int i = 0; i < names.size(); ++i) {
-        lines << QStringLiteral("Language%1=%2").arg(i + 1).arg(names[i]);
-        lines << QStringLiteral("Language%1Start=<<%2>>").arg(i + 1).arg(names[i]);
+        lines << u"Language%1=%2"_s.arg(i + 1).arg(names[i]);
+        lines << u"Language%1Start=<<%2>>"_s.arg(i + 1).arg(names[i]);
     }
     return lines + keys + QStringList{QString()};
 }
@@ -82,17 +84,16 @@ QStringList header(const QStringList &names, const QStringList &keys)
 // French and English, three strings numbered 0, 1 and 2.
 QStringList twoLanguages()
 {
-    return header({QStringLiteral("Français"), QStringLiteral("English")}, {QStringLiteral("NumStrings=3")}) +
-           QStringList{QStringLiteral("[Français]"),
-                       QStringLiteral(" 0=\"Zéro\""),
-                       QStringLiteral(" 1=\"Un\""),
-                       QStringLiteral(" 2=\"Deux\""),
-                       QString(),
-                       QStringLiteral("[English]"),
-                       QStringLiteral(" 0=\"Zero\""),
-                       QStringLiteral(" 1=\"One\""),
-                       QStringLiteral(" 2=\"Two\""),
-                       QString()};
+    return header({u"Français"_s, u"English"_s}, {u"NumStrings=3"_s}) +
+           QStringList{u"[Français]"_s, u" 0=\"Zéro\""_s, u" 1=\"Un\""_s,  u" 2=\"Deux\""_s, QString(),
+                       u"[English]"_s,  u" 0=\"Zero\""_s, u" 1=\"One\""_s, u" 2=\"Two\""_s,  QString()};
+}
+
+// One language "Only" with the header keys and string lines given.
+QStringList oneLanguage(const QStringList &keys, const QStringList &strings, bool lastLineEnd = true)
+{
+    return header({u"Only"_s}, keys) + QStringList{u"[Only]"_s} + strings +
+           (lastLineEnd ? QStringList{QString()} : QStringList{});
 }
 
 class Localisation : public ProgramFixture {
@@ -105,20 +106,27 @@ protected:
 
     void writeFile(const QByteArray &bytes)
     {
-        QFile file(QDir(folder()).filePath(QStringLiteral("LANGUAGE.DAT")));
+        QFile file(QDir(folder()).filePath(u"LANGUAGE.DAT"_s));
         ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
         ASSERT_EQ(file.write(bytes), bytes.size());
     }
     void writeFile(const QStringList &lines) { writeFile(languageFile(lines)); }
+    // Starts over as a fresh program would, with a new file.
+    void restart(const QStringList &lines)
+    {
+        LOCRTSModule::reset();
+        dialogs->clear();
+        writeFile(lines);
+    }
 
-    void setLang(const QVariant &value) { execSql(QStringLiteral("UPDATE Acces SET Lang = ?"), {value}); }
-    QVariant storedLang() const { return scalar(QStringLiteral("SELECT Lang FROM Acces")); }
+    void setLang(const QVariant &value) { execSql(u"UPDATE Acces SET Lang = ?"_s, {value}); }
+    QVariant storedLang() const { return scalar(u"SELECT Lang FROM Acces"_s); }
 
     QString filePath() const { return QDir::toNativeSeparators(QDir(folder()).filePath("LANGUAGE.DAT")); }
     QString missingInformation() const
     {
-        return QStringLiteral("Fatal Error: Language database file ") + filePath() +
-               QStringLiteral(" is missing critical information.");
+        return u"Fatal Error: Language database file "_s + filePath() +
+               u" is missing critical information."_s;
     }
 
     // Loads and expects the program to end with the fatal box text.
@@ -157,139 +165,116 @@ protected:
 
 TEST_F(Localisation, LooksUpTheStoredLanguageAndAnswersOutsideTheTableWithInvalidIndex)
 {
-    writeFile(header({QStringLiteral("Français"), QStringLiteral("English")},
-                     {QStringLiteral("NumStrings=3"), QStringLiteral("StringIndexBase=10"),
-                      QStringLiteral("StringIndexStep=2")}) +
-              QStringList{QStringLiteral("[Français]"), QStringLiteral(" 10=dix"),
-                          QStringLiteral(" 14=quatorze"), QStringLiteral(" 16=seize"), QString(),
-                          QStringLiteral("[English]"), QStringLiteral(" 10=ten"),
-                          QStringLiteral(" 14=fourteen"), QStringLiteral(" 16=sixteen"), QString()});
+    writeFile(header({u"Français"_s, u"English"_s},
+                     {u"NumStrings=3"_s, u"StringIndexBase=10"_s, u"StringIndexStep=2"_s}) +
+              QStringList{u"[Français]"_s, u" 10=dix"_s, u" 14=quatorze"_s, u" 16=seize"_s, QString(),
+                          u"[English]"_s, u" 10=ten"_s, u" 14=fourteen"_s, u" 16=sixteen"_s, QString()});
     setLang(2);
     EXPECT_EQ(LOCRTSModule::FileNum, 0);
-    EXPECT_EQ(text(14), QStringLiteral("fourteen"));
+    EXPECT_EQ(text(14), u"fourteen"_s);
     EXPECT_NE(LOCRTSModule::FileNum, 0);
     EXPECT_EQ(ProgramState::CurrentLang, 2);
     // Subscripts 0 to 10 + 3 x 2.
     EXPECT_EQ(LOCRTSModule::StringTable.size(), 17);
-    EXPECT_EQ(text(16), QStringLiteral("sixteen"));
+    EXPECT_EQ(text(16), u"sixteen"_s);
     EXPECT_TRUE(text(12).isEmpty());
     EXPECT_TRUE(text(0).isEmpty());
-    EXPECT_EQ(text(17), QStringLiteral("Invalid Index"));
-    EXPECT_EQ(text(-2), QStringLiteral("Invalid Index"));
-    EXPECT_EQ(text(std::numeric_limits<qint32>::min()), QStringLiteral("Invalid Index"));
+    for (qint32 outside : {17, -2, std::numeric_limits<qint32>::min()})
+        EXPECT_EQ(text(outside), u"Invalid Index"_s) << outside;
     EXPECT_TRUE(dialogs->shown().isEmpty());
     EXPECT_EQ(storedLang(), QVariant(2));
 }
 
-TEST_F(Localisation, ReloadsOnlyOnMinusOneAndThenFollowsTheStoredLanguage)
+TEST_F(Localisation, ReloadsOnlyOnMinusOneAndThenFollowsTheStoredLanguageOrKeepsTheOneInForce)
 {
     writeFile(twoLanguages());
     setLang(1);
-    EXPECT_EQ(text(1), QStringLiteral("Un"));
+    EXPECT_EQ(text(1), u"Un"_s);
     setLang(2);
     // The table stays loaded until it is asked to reload.
-    EXPECT_EQ(text(1), QStringLiteral("Un"));
-    const QString reloaded = LOC_RTString(-1);
-    EXPECT_TRUE(reloaded.isEmpty());
-    EXPECT_EQ(text(1), QStringLiteral("One"));
+    EXPECT_EQ(text(1), u"Un"_s);
+    EXPECT_TRUE(LOC_RTString(-1).isEmpty());
+    EXPECT_EQ(text(1), u"One"_s);
     EXPECT_EQ(ProgramState::CurrentLang, 2);
     EXPECT_TRUE(dialogs->shown().isEmpty());
-}
 
-TEST_F(Localisation, ReloadKeepsTheLanguageInForceWhenNothingElseSettlesIt)
-{
-    writeFile(twoLanguages());
+    // Chosen once; the file changes under the program and the stored choice decides again.
+    restart(twoLanguages());
+    setLang(QVariant());
+    ProgramState::CurrentLang = 0;
     dialogs->then(Answer::choose(1));
-    EXPECT_EQ(text(0), QStringLiteral("Zero"));
-    // The file changes under the program; the stored choice decides again.
-    writeFile(QStringList(twoLanguages()).replaceInStrings(QStringLiteral("Zero"), QStringLiteral("Nought")));
+    EXPECT_EQ(text(0), u"Zero"_s);
+    writeFile(QStringList(twoLanguages()).replaceInStrings(u"Zero"_s, u"Nought"_s));
     LOC_RTString(-1);
-    EXPECT_EQ(text(0), QStringLiteral("Nought"));
+    EXPECT_EQ(text(0), u"Nought"_s);
     EXPECT_EQ(choosersShown(), 1);
     // Without a database the language in force is kept.
     ProgramState::ConnString.clear();
     LOC_RTString(-1);
-    EXPECT_EQ(text(0), QStringLiteral("Nought"));
+    EXPECT_EQ(text(0), u"Nought"_s);
     EXPECT_EQ(choosersShown(), 1);
 }
 
-TEST_F(Localisation, StringLinesKeepTheirTextBetweenOneQuoteAtEachEnd)
+TEST_F(Localisation, StringLinesKeepTheirTextBetweenOneQuoteAtEachEndAndOnlyNumStringsAreRead)
 {
-    writeFile(header({QStringLiteral("Only")}, {QStringLiteral("NumStrings=15")}) +
-              QStringList{QStringLiteral("[Only]"), QStringLiteral("=no number at all"),
-                          QStringLiteral(" 1=\"~~~\""), QStringLiteral(" 2=\"\"quoted\"\""),
-                          QStringLiteral(" 3=a=b=c"), QStringLiteral(" 4="), QStringLiteral(" 5=\""),
-                          QStringLiteral(" 6=\"\""), QStringLiteral(" 7=tail\""),
-                          QStringLiteral(" 8=\"  blanks kept  "), QStringLiteral(" 9=first"),
-                          QStringLiteral(" 9=second"), QStringLiteral("x1 0=spaced number"),
-                          QStringLiteral("711=first character not read"),
-                          QStringLiteral(" 12.5=halves to even"), QStringLiteral(" 13=\"~~~~\""), QString()});
-    EXPECT_EQ(text(0), QStringLiteral("no number at all"));
-    EXPECT_EQ(text(13), QStringLiteral("\r\n\r\n"));
-    EXPECT_EQ(text(1), QStringLiteral("\r\n~"));
-    EXPECT_EQ(text(2), QStringLiteral("\"quoted\""));
-    EXPECT_EQ(text(3), QStringLiteral("a=b=c"));
-    EXPECT_TRUE(text(4).isEmpty());
-    EXPECT_TRUE(text(5).isEmpty());
-    EXPECT_TRUE(text(6).isEmpty());
-    EXPECT_EQ(text(7), QStringLiteral("tail"));
-    EXPECT_EQ(text(8), QStringLiteral("  blanks kept  "));
-    EXPECT_EQ(text(9), QStringLiteral("second"));
-    EXPECT_EQ(text(10), QStringLiteral("spaced number"));
-    EXPECT_EQ(text(11), QStringLiteral("first character not read"));
-    EXPECT_EQ(text(12), QStringLiteral("halves to even"));
-    EXPECT_TRUE(text(14).isEmpty());
+    writeFile(
+        oneLanguage({u"NumStrings=15"_s},
+                    {u"=no number at all"_s, u" 1=\"~~~\""_s, u" 2=\"\"quoted\"\""_s, u" 3=a=b=c"_s, u" 4="_s,
+                     u" 5=\""_s, u" 6=\"\""_s, u" 7=tail\""_s, u" 8=\"  blanks kept  "_s, u" 9=first"_s,
+                     u" 9=second"_s, u"x1 0=spaced number"_s, u"711=first character not read"_s,
+                     u" 12.5=halves to even"_s, u" 13=\"~~~~\""_s, u" 14=beyond NumStrings"_s}));
+    const QList<QPair<int, QString>> expected = {
+        {0, u"no number at all"_s},
+        {1, u"\r\n~"_s},
+        {2, u"\"quoted\""_s},
+        {3, u"a=b=c"_s},
+        {4, QString()},
+        {5, QString()},
+        {6, QString()},
+        {7, u"tail"_s},
+        {8, u"  blanks kept  "_s},
+        {9, u"second"_s},
+        {10, u"spaced number"_s},
+        {11, u"first character not read"_s},
+        {12, u"halves to even"_s},
+        {13, u"\r\n\r\n"_s},
+        {14, QString()}, // the 16th line is not read
+    };
+    for (const auto &[number, value] : expected)
+        EXPECT_EQ(text(number), value) << number;
     EXPECT_TRUE(dialogs->shown().isEmpty());
-}
-
-TEST_F(Localisation, ReadsExactlyNumStringsLines)
-{
-    writeFile(header({QStringLiteral("Only")}, {QStringLiteral("NumStrings=2")}) +
-              QStringList{QStringLiteral("[Only]"), QStringLiteral(" 0=zero"), QStringLiteral(" 1=one"),
-                          QStringLiteral(" 2=two"), QString()});
-    EXPECT_EQ(text(1), QStringLiteral("one"));
-    // The table has room for 0 to 2, but the third line is not read.
-    EXPECT_TRUE(text(2).isEmpty());
 }
 
 TEST_F(Localisation, DecodesTheFileFromWindows1252)
 {
-    QByteArray bytes =
-        languageFile(header({QStringLiteral("Only")}, {QStringLiteral("NumStrings=1")}) +
-                     QStringList{QStringLiteral("[Only]"), QStringLiteral(" 0=XX"), QString()});
+    QByteArray bytes = languageFile(oneLanguage({u"NumStrings=1"_s}, {u" 0=XX"_s}));
     bytes.replace("XX", QByteArray("\x80 \xe9\x9c\x81", 5));
     writeFile(bytes);
     EXPECT_EQ(text(0), QString::fromUtf8("€ éœ\u0081"));
 }
 
-TEST_F(Localisation, StalePositionFindsTheSectionFromTheTop)
+TEST_F(Localisation, SectionLineIsFoundFromTheTopWithBlanksAroundItButMustMatchInCase)
 {
     QStringList lines = twoLanguages();
-    lines.replaceInStrings(QStringLiteral("Language2Start=<<English>>"), QStringLiteral("Language2Start=5"));
+    // A stale position: the search starts from the top.
+    lines.replaceInStrings(u"Language2Start=<<English>>"_s, u"Language2Start=5"_s);
     writeFile(lines);
     setLang(2);
-    EXPECT_EQ(text(2), QStringLiteral("Two"));
+    EXPECT_EQ(text(2), u"Two"_s);
+
+    lines = twoLanguages().replaceInStrings(u"[English]"_s, u"   [English]  "_s);
+    restart(lines);
+    EXPECT_EQ(text(1), u"One"_s);
     EXPECT_TRUE(dialogs->shown().isEmpty());
-}
 
-TEST_F(Localisation, SectionLinesMayHaveBlanksAroundThemButMustMatchInCase)
-{
-    QStringList lines = twoLanguages();
-    lines.replaceInStrings(QStringLiteral("[English]"), QStringLiteral("   [English]  "));
-    writeFile(lines);
-    setLang(2);
-    EXPECT_EQ(text(1), QStringLiteral("One"));
-
-    lines.replaceInStrings(QStringLiteral("   [English]  "), QStringLiteral("[ENGLISH]"));
-    writeFile(lines);
+    writeFile(lines.replaceInStrings(u"   [English]  "_s, u"[ENGLISH]"_s));
     expectFatal(missingInformation());
 }
 
 TEST_F(Localisation, SectionFoundOnlyAsTheFilesLastLineIsMissing)
 {
-    const QStringList lines =
-        header({QStringLiteral("Français"), QStringLiteral("English")}, {QStringLiteral("NumStrings=0")}) +
-        QStringList{QStringLiteral("[Français]"), QString(), QStringLiteral("[English]")};
+    const QStringList lines = header({u"Français"_s, u"English"_s}, {u"NumStrings=0"_s}) +
+                              QStringList{u"[Français]"_s, QString(), u"[English]"_s};
     writeFile(lines);
     setLang(2);
     // At its stored position the section line is read directly; no string line follows it.
@@ -299,8 +284,7 @@ TEST_F(Localisation, SectionFoundOnlyAsTheFilesLastLineIsMissing)
     // With a stale position the search meets the section on the last line,
     // with or without a line end after it.
     LOCRTSModule::reset();
-    QByteArray bytes =
-        languageFile(QStringList(lines).replaceInStrings(QStringLiteral("<<English>>"), QStringLiteral("1")));
+    QByteArray bytes = languageFile(QStringList(lines).replaceInStrings(u"<<English>>"_s, u"1"_s));
     writeFile(bytes);
     expectFatal(missingInformation());
     LOCRTSModule::reset();
@@ -309,46 +293,40 @@ TEST_F(Localisation, SectionFoundOnlyAsTheFilesLastLineIsMissing)
     expectFatal(missingInformation());
 }
 
-TEST_F(Localisation, LineWithoutEqualsSignEndsTheProgramUnderPlainNumbering)
+TEST_F(Localisation, LineWithoutEqualsSignEndsTheProgramOnlyUnderPlainNumbering)
 {
-    writeFile(header({QStringLiteral("Only")}, {QStringLiteral("NumStrings=3")}) +
-              QStringList{QStringLiteral("[Only]"), QStringLiteral(" 0=zero"), QStringLiteral(" no sign"),
-                          QStringLiteral(" 2=two"), QString()});
-    expectFatal(missingInformation());
-    // Base 0 and step 1 written out are the same numbering.
-    LOCRTSModule::reset();
-    writeFile(
-        header({QStringLiteral("Only")}, {QStringLiteral("NumStrings=3"), QStringLiteral("StringIndexBase=0"),
-                                          QStringLiteral("StringIndexStep=1")}) +
-        QStringList{QStringLiteral("[Only]"), QStringLiteral(" 0=zero"), QString(), QStringLiteral(" 2=two"),
-                    QString()});
-    expectFatal(missingInformation());
-}
-
-TEST_F(Localisation, LineWithoutEqualsSignIsSkippedButCountedUnderOtherNumberings)
-{
-    const QStringList numberings[] = {
-        {QStringLiteral("StringIndexStep=2")},
-        {QStringLiteral("StringIndexBase=5")},
-        {QStringLiteral("StringIndexBase=0"), QStringLiteral("StringIndexStep=3")}};
-    for (const QStringList &numbering : numberings) {
-        LOCRTSModule::reset();
-        writeFile(header({QStringLiteral("Only")}, QStringList{QStringLiteral("NumStrings=3")} + numbering) +
-                  QStringList{QStringLiteral("[Only]"), QStringLiteral(" 0=zero"), QStringLiteral(" no sign"),
-                              QStringLiteral(" 2=two"), QStringLiteral(" 3=three"), QString()});
-        EXPECT_EQ(text(0), QStringLiteral("zero")) << numbering.join(' ').toStdString();
-        EXPECT_EQ(text(2), QStringLiteral("two"));
-        // The line without "=" was the second of the three lines read.
+    const struct {
+        QStringList numbering;
+        bool fatal;
+    } cases[] = {
+        {{}, true},
+        // Base 0 and step 1 written out are the same numbering.
+        {{u"StringIndexBase=0"_s, u"StringIndexStep=1"_s}, true},
+        {{u"StringIndexStep=2"_s}, false},
+        {{u"StringIndexBase=5"_s}, false},
+        {{u"StringIndexBase=0"_s, u"StringIndexStep=3"_s}, false},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.numbering.join(' ').toStdString());
+        restart(oneLanguage(QStringList{u"NumStrings=3"_s} + c.numbering,
+                            {u" 0=zero"_s, u" no sign"_s, u" 2=two"_s, u" 3=three"_s}));
+        if (c.fatal) {
+            expectFatal(missingInformation());
+            continue;
+        }
+        EXPECT_EQ(text(0), u"zero"_s);
+        EXPECT_EQ(text(2), u"two"_s);
+        // Skipped, but the line without "=" was the second of the three lines read.
         EXPECT_TRUE(text(3).isEmpty());
+        EXPECT_TRUE(dialogs->shown().isEmpty());
     }
-    EXPECT_TRUE(dialogs->shown().isEmpty());
 }
 
 TEST_F(Localisation, CommandLineSwitchChoosesTheLanguageWhenNothingIsStored)
 {
     writeFile(twoLanguages());
-    LOCRTSModule::setCommandLine(QStringLiteral("-x /l=ENGLISH -y"));
-    EXPECT_EQ(text(1), QStringLiteral("One"));
+    LOCRTSModule::setCommandLine(u"-x /l=ENGLISH -y"_s);
+    EXPECT_EQ(text(1), u"One"_s);
     EXPECT_EQ(choosersShown(), 0);
     // The switch is not stored.
     EXPECT_TRUE(storedLang().isNull());
@@ -356,46 +334,41 @@ TEST_F(Localisation, CommandLineSwitchChoosesTheLanguageWhenNothingIsStored)
     // A stored number overrides the command line.
     setLang(1);
     LOC_RTString(-1);
-    EXPECT_EQ(text(1), QStringLiteral("Un"));
+    EXPECT_EQ(text(1), u"Un"_s);
     EXPECT_EQ(storedLang(), QVariant(1));
     EXPECT_TRUE(dialogs->shown().isEmpty());
-}
 
-TEST_F(Localisation, CommandLineMatchingSeveralNamesTakesTheLatestInTheFile)
-{
-    writeFile(header({QStringLiteral("English"), QStringLiteral("Eng")}, {QStringLiteral("NumStrings=1")}) +
-              QStringList{QStringLiteral("[English]"), QStringLiteral(" 0=long name"), QString(),
-                          QStringLiteral("[Eng]"), QStringLiteral(" 0=short name"), QString()});
-    // "/L=Eng" matches "Eng" only; "/L=English" matches both names.
-    LOCRTSModule::setCommandLine(QStringLiteral("/L=English"));
-    EXPECT_EQ(text(0), QStringLiteral("short name"));
-    ProgramState::CurrentLang = 0;
-    LOCRTSModule::setCommandLine(QStringLiteral("/L=Engl"));
-    LOC_RTString(-1);
-    EXPECT_EQ(text(0), QStringLiteral("short name"));
-    EXPECT_EQ(ProgramState::CurrentLang, 2);
-}
-
-TEST_F(Localisation, StoredZeroOpensTheChooserDespiteTheSwitch)
-{
-    writeFile(twoLanguages());
+    // A stored zero opens the chooser despite the switch.
     setLang(0);
-    LOCRTSModule::setCommandLine(QStringLiteral("/L=English"));
     dialogs->then(Answer::choose(0));
-    EXPECT_EQ(text(1), QStringLiteral("Un"));
+    LOC_RTString(-1);
+    EXPECT_EQ(text(1), u"Un"_s);
     EXPECT_EQ(choosersShown(), 1);
     EXPECT_EQ(storedLang(), QVariant(1));
 }
 
+TEST_F(Localisation, CommandLineMatchingSeveralNamesTakesTheLatestInTheFile)
+{
+    writeFile(
+        header({u"English"_s, u"Eng"_s}, {u"NumStrings=1"_s}) +
+        QStringList{u"[English]"_s, u" 0=long name"_s, QString(), u"[Eng]"_s, u" 0=short name"_s, QString()});
+    // "/L=Eng" matches "Eng" only; "/L=English" matches both names.
+    LOCRTSModule::setCommandLine(u"/L=English"_s);
+    EXPECT_EQ(text(0), u"short name"_s);
+    ProgramState::CurrentLang = 0;
+    LOCRTSModule::setCommandLine(u"/L=Engl"_s);
+    LOC_RTString(-1);
+    EXPECT_EQ(text(0), u"short name"_s);
+    EXPECT_EQ(ProgramState::CurrentLang, 2);
+}
+
 TEST_F(Localisation, OneLanguageNeverAsksAndAlwaysUsesLanguageOne)
 {
-    writeFile(header({QStringLiteral("Only")}, {QStringLiteral("NumStrings=1")}) +
-              QStringList{QStringLiteral("[Only]"), QStringLiteral(" 0=single"), QString()});
+    writeFile(oneLanguage({u"NumStrings=1"_s}, {u" 0=single"_s}));
     setLang(2);
-    LOCRTSModule::setCommandLine(QStringLiteral("/L=Other"));
-    EXPECT_EQ(text(0), QStringLiteral("single"));
+    LOCRTSModule::setCommandLine(u"/L=Other"_s);
+    EXPECT_EQ(text(0), u"single"_s);
     EXPECT_EQ(ProgramState::CurrentLang, 1);
-    EXPECT_EQ(choosersShown(), 0);
     EXPECT_TRUE(dialogs->shown().isEmpty());
     // Only the chooser writes the stored number.
     EXPECT_EQ(storedLang(), QVariant(2));
@@ -406,10 +379,9 @@ TEST_F(Localisation, TwoLanguagesWithNothingStoredAskAndStoreTheChoice)
     writeFile(twoLanguages());
     dialogs->setBusyCursor(true);
     dialogs->then(Answer::choose(1));
-    EXPECT_EQ(text(2), QStringLiteral("Two"));
+    EXPECT_EQ(text(2), u"Two"_s);
     ASSERT_EQ(choosersShown(), 1);
-    EXPECT_EQ(dialogs->shown().first().items,
-              (QStringList{QStringLiteral("Français"), QStringLiteral("English")}));
+    EXPECT_EQ(dialogs->shown().first().items, (QStringList{u"Français"_s, u"English"_s}));
     EXPECT_EQ(storedLang(), QVariant(2));
     EXPECT_EQ(ProgramState::CurrentLang, 2);
     // The pointer: normal for the chooser, busy while loading, then as it was.
@@ -420,91 +392,81 @@ TEST_F(Localisation, TwoLanguagesWithNothingStoredAskAndStoreTheChoice)
 TEST_F(Localisation, StoredTextNumbersAreTakenAndOtherTextsAreATypeMismatch)
 {
     writeFile(twoLanguages());
-    setLang(QStringLiteral("2"));
-    EXPECT_EQ(text(1), QStringLiteral("One"));
-    setLang(QStringLiteral(""));
-    ASSERT_EQ(scalar(QStringLiteral("SELECT typeof(Lang) FROM Acces")).toString(), QStringLiteral("text"));
+    setLang(u"2"_s);
+    EXPECT_EQ(text(1), u"One"_s);
+    setLang(u""_s);
+    ASSERT_EQ(scalar(u"SELECT typeof(Lang) FROM Acces"_s).toString(), u"text"_s);
     // An empty text counts as nothing stored.
     dialogs->then(Answer::choose(0));
     LOC_RTString(-1);
     EXPECT_EQ(choosersShown(), 0); // the language in force stays
-    EXPECT_EQ(text(1), QStringLiteral("One"));
+    EXPECT_EQ(text(1), u"One"_s);
 
-    setLang(QStringLiteral("two"));
+    setLang(u"two"_s);
     dialogs->clear();
     dialogs->then(Answer::ignore());
     LOC_RTString(-1);
-    EXPECT_EQ(loadErrors(), QStringList{QStringLiteral(
-                                "Type mismatch: the stored language \"two\" is not a number(Code 13)")});
-    EXPECT_EQ(text(1), QStringLiteral("One"));
+    EXPECT_EQ(loadErrors(),
+              QStringList{u"Type mismatch: the stored language \"two\" is not a number(Code 13)"_s});
+    EXPECT_EQ(text(1), u"One"_s);
 }
 
 TEST_F(Localisation, HeaderValuesAreCutTo63CharactersAndTheSectionLineIsComparedWithTheCutName)
 {
-    const QString longName = QString(63, QLatin1Char('L')) + QStringLiteral("ongName");
+    const QString longName = QString(63, QLatin1Char('L')) + u"ongName"_s;
     const QString cut = longName.left(63);
-    QStringList lines{QStringLiteral("[LOC]"),
-                      QStringLiteral("NumLanguages=1"),
-                      QStringLiteral("Language1=") + longName,
-                      QStringLiteral("Language1Start=<<") + cut + QStringLiteral(">>"),
-                      QStringLiteral("NumStrings=1"),
+    QStringList lines{u"[LOC]"_s,
+                      u"NumLanguages=1"_s,
+                      u"Language1="_s + longName,
+                      u"Language1Start=<<"_s + cut + u">>"_s,
+                      u"NumStrings=1"_s,
                       QString(),
-                      QStringLiteral("[") + cut + QStringLiteral("]"),
-                      QStringLiteral(" 0=cut name"),
+                      u"["_s + cut + u"]"_s,
+                      u" 0=cut name"_s,
                       QString()};
     writeFile(lines);
-    EXPECT_EQ(text(0), QStringLiteral("cut name"));
+    EXPECT_EQ(text(0), u"cut name"_s);
 
-    LOCRTSModule::reset();
-    lines[6] = QStringLiteral("[") + longName + QStringLiteral("]");
-    writeFile(lines);
+    lines[6] = u"["_s + longName + u"]"_s;
+    restart(lines);
     expectFatal(missingInformation());
 }
 
 TEST_F(Localisation, AsManyLanguagesAsA16BitNumberHolds)
 {
     // 32767 languages, all pointing at the one section of the last.
-    QStringList lines{QStringLiteral("[LOC]"), QStringLiteral("NumLanguages=32767")};
-    for (int i = 1; i <= 32767; ++i) {
-        lines << QStringLiteral("Language%1=L%1").arg(i);
-        lines << QStringLiteral("Language%1Start=1").arg(i);
-    }
-    lines << QStringLiteral("NumStrings=1") << QString() << QStringLiteral("[L32767]")
-          << QStringLiteral(" 0=last") << QString();
+    QStringList lines{u"[LOC]"_s, u"NumLanguages=32767"_s};
+    for (int i = 1; i <= 32767; ++i)
+        lines << u"Language%1=L%1"_s.arg(i) << u"Language%1Start=1"_s.arg(i);
+    lines << u"NumStrings=1"_s << QString() << u"[L32767]"_s << u" 0=last"_s << QString();
     writeFile(lines);
     setLang(32767);
-    EXPECT_EQ(text(0), QStringLiteral("last"));
+    EXPECT_EQ(text(0), u"last"_s);
     EXPECT_EQ(ProgramState::CurrentLang, 32767);
     EXPECT_TRUE(dialogs->shown().isEmpty());
 }
 
-TEST_F(Localisation, MissingFileEndsTheProgram)
+TEST_F(Localisation, MissingFileOrRequiredHeaderKeysEndTheProgram)
 {
-    QFile::remove(QDir(folder()).filePath(QStringLiteral("LANGUAGE.DAT")));
-    expectFatal(QStringLiteral("Fatal Error: Language database file ") + filePath() +
-                QStringLiteral(" not found."));
+    QFile::remove(QDir(folder()).filePath(u"LANGUAGE.DAT"_s));
+    expectFatal(u"Fatal Error: Language database file "_s + filePath() + u" not found."_s);
     EXPECT_EQ(dialogs->shown().size(), 1);
-}
 
-TEST_F(Localisation, MissingRequiredHeaderKeysEndTheProgram)
-{
     const QList<QPair<QString, QString>> changes = {
-        {QStringLiteral("NumLanguages=2"), QStringLiteral("Languages=2")},
-        {QStringLiteral("NumLanguages=2"), QStringLiteral("NumLanguages=???")},
-        {QStringLiteral("NumLanguages=2"), QStringLiteral("NumLanguages=0")},
-        {QStringLiteral("NumLanguages=2"), QStringLiteral("NumLanguages=-1")},
-        {QStringLiteral("NumLanguages=2"), QStringLiteral("NumLanguages=3")},
-        {QStringLiteral("Language2=English"), QStringLiteral("Language02=English")},
-        {QStringLiteral("Language1Start=<<Français>>"), QStringLiteral("Language1Start")},
-        {QStringLiteral("NumStrings=3"), QStringLiteral("NumString=3")},
-        {QStringLiteral("[LOC]"), QStringLiteral("[LOCALE]")},
+        {u"NumLanguages=2"_s, u"Languages=2"_s},
+        {u"NumLanguages=2"_s, u"NumLanguages=???"_s},
+        {u"NumLanguages=2"_s, u"NumLanguages=0"_s},
+        {u"NumLanguages=2"_s, u"NumLanguages=-1"_s},
+        {u"NumLanguages=2"_s, u"NumLanguages=3"_s},
+        {u"Language2=English"_s, u"Language02=English"_s},
+        {u"Language1Start=<<Français>>"_s, u"Language1Start"_s},
+        {u"NumStrings=3"_s, u"NumString=3"_s},
+        {u"[LOC]"_s, u"[LOCALE]"_s},
     };
+    setLang(2);
     for (const auto &change : changes) {
-        LOCRTSModule::reset();
-        dialogs->clear();
-        writeFile(QStringList(twoLanguages()).replaceInStrings(change.first, change.second));
-        setLang(2);
         SCOPED_TRACE(change.second.toStdString());
+        restart(QStringList(twoLanguages()).replaceInStrings(change.first, change.second));
         expectFatal(missingInformation());
         EXPECT_EQ(dialogs->shown().size(), 1);
     }
@@ -512,21 +474,35 @@ TEST_F(Localisation, MissingRequiredHeaderKeysEndTheProgram)
 
 TEST_F(Localisation, OtherLoadErrorsOfferAbortRetryAndIgnore)
 {
-    writeFile(header({QStringLiteral("Only")}, {QStringLiteral("NumStrings=3")}) +
-              QStringList{QStringLiteral("[Only]"), QStringLiteral(" 0=zero"), QStringLiteral(" 7=outside"),
-                          QStringLiteral(" 2=two"), QString()});
+    writeFile(oneLanguage({u"NumStrings=3"_s}, {u" 0=zero"_s, u" 7=outside"_s, u" 2=two"_s}));
     // Retry runs the failed step again; Ignore goes on with the next line.
     dialogs->then(Answer::retry()).then(Answer::ignore());
-    EXPECT_EQ(text(2), QStringLiteral("two"));
-    const QString box =
-        QStringLiteral("Subscript out of range: string number 7 is not between 0 and 3(Code 9)");
+    EXPECT_EQ(text(2), u"two"_s);
+    const QString box = u"Subscript out of range: string number 7 is not between 0 and 3(Code 9)"_s;
     EXPECT_EQ(loadErrors(), (QStringList{box, box}));
-    EXPECT_EQ(text(0), QStringLiteral("zero"));
+    EXPECT_EQ(text(0), u"zero"_s);
 
     dialogs->clear();
     dialogs->then(Answer::abort());
     EXPECT_THROW(LOC_RTString(-1), ProgramTerminated);
     EXPECT_EQ(loadErrors(), QStringList{box});
+
+    // A string number that overflows spoils that line only.
+    restart(oneLanguage({u"NumStrings=2"_s}, {u" 99999999999=huge"_s, u" 1=one"_s}));
+    dialogs->then(Answer::ignore());
+    LOC_RTString(-1);
+    EXPECT_EQ(text(1), u"one"_s);
+    EXPECT_EQ(loadErrors(),
+              QStringList{u"Overflow: the string number 99999999999 is out of range(Code 6)"_s});
+
+    // A file ending before all its lines are read gives one box per try.
+    restart(oneLanguage({u"NumStrings=1000"_s, u"StringIndexStep=0"_s}, {u" 0=zero"_s}, false));
+    dialogs->then(Answer::retry()).then(Answer::ignore());
+    LOC_RTString(-1);
+    EXPECT_EQ(text(0), u"zero"_s);
+    const QString ended =
+        u"Input past end of file: the file ends after 1 of its 1000 string lines(Code 62)"_s;
+    EXPECT_EQ(loadErrors(), (QStringList{ended, ended}));
 }
 
 TEST_F(Localisation, OverflowAndOversizedTablesAreLoadErrors)
@@ -536,29 +512,21 @@ TEST_F(Localisation, OverflowAndOversizedTablesAreLoadErrors)
         QString box;
         qsizetype tableSize; // after Ignore
     } cases[] = {
-        {{QStringLiteral("NumStrings=3e9")},
-         QStringLiteral("Overflow: NumStrings is out of range(Code 6)"),
-         1},
-        {{QStringLiteral("NumStrings=3"), QStringLiteral("StringIndexBase=-1e10")},
-         QStringLiteral("Overflow: StringIndexBase is out of range(Code 6)"),
+        {{u"NumStrings=3e9"_s}, u"Overflow: NumStrings is out of range(Code 6)"_s, 1},
+        {{u"NumStrings=3"_s, u"StringIndexBase=-1e10"_s},
+         u"Overflow: StringIndexBase is out of range(Code 6)"_s,
          4},
-        {{QStringLiteral("NumStrings=2000000000"), QStringLiteral("StringIndexStep=2")},
-         QStringLiteral("Overflow: the last string number is out of range(Code 6)"),
+        {{u"NumStrings=2000000000"_s, u"StringIndexStep=2"_s},
+         u"Overflow: the last string number is out of range(Code 6)"_s,
          0},
-        {{QStringLiteral("NumStrings=3"), QStringLiteral("StringIndexBase=-10")},
-         QStringLiteral("Subscript out of range: the last string number -7 is below 0(Code 9)"),
+        {{u"NumStrings=3"_s, u"StringIndexBase=-10"_s},
+         u"Subscript out of range: the last string number -7 is below 0(Code 9)"_s,
          0},
-        {{QStringLiteral("NumStrings=2000000")},
-         QStringLiteral("Out of memory: a table of 2000001 strings is too large(Code 7)"),
-         0},
+        {{u"NumStrings=2000000"_s}, u"Out of memory: a table of 2000001 strings is too large(Code 7)"_s, 0},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.keys.join(' ').toStdString());
-        LOCRTSModule::reset();
-        dialogs->clear();
-        writeFile(header({QStringLiteral("Only")}, c.keys) +
-                  QStringList{QStringLiteral("[Only]"), QStringLiteral(" 0=zero"), QStringLiteral(" 1=one"),
-                              QStringLiteral(" 2=two")});
+        restart(oneLanguage(c.keys, {u" 0=zero"_s, u" 1=one"_s, u" 2=two"_s}, false));
         // Every later error of the same file is ignored too.
         for (int i = 0; i < 10; ++i)
             dialogs->then(Answer::ignore());
@@ -570,57 +538,25 @@ TEST_F(Localisation, OverflowAndOversizedTablesAreLoadErrors)
     }
 }
 
-TEST_F(Localisation, StringNumberOverflowIsALoadErrorForThatLineOnly)
-{
-    writeFile(header({QStringLiteral("Only")}, {QStringLiteral("NumStrings=2")}) +
-              QStringList{QStringLiteral("[Only]"), QStringLiteral(" 99999999999=huge"),
-                          QStringLiteral(" 1=one"), QString()});
-    dialogs->then(Answer::ignore());
-    EXPECT_EQ(text(1), QStringLiteral("one"));
-    EXPECT_EQ(loadErrors(),
-              QStringList{QStringLiteral("Overflow: the string number 99999999999 is out of range(Code 6)")});
-}
-
 TEST_F(Localisation, BadSectionPositionsAreLoadErrorsAndIgnoreSearchesFromTheTop)
 {
-    const struct {
-        QString start;
-        QString box;
-    } cases[] = {
-        {QStringLiteral("0"),
-         QStringLiteral("Bad record number: section [English] cannot start at byte 0(Code 63)")},
-        {QStringLiteral("-5"),
-         QStringLiteral("Bad record number: section [English] cannot start at byte -5(Code 63)")},
-        {QStringLiteral("999999"),
-         QStringLiteral("Input past end of file: section [English] would start at byte "
-                        "999999, after the end of the file(Code 62)")},
-        {QStringLiteral("1e12"),
-         QStringLiteral("Overflow: the position of section [English] is out of range(Code 6)")},
+    const QString badRecord = u"Bad record number: section [English] cannot start at byte %1(Code 63)"_s;
+    const QPair<QString, QString> cases[] = {
+        {u"0"_s, badRecord.arg(0)},
+        {u"-5"_s, badRecord.arg(-5)},
+        {u"999999"_s, u"Input past end of file: section [English] would start at byte "
+                      "999999, after the end of the file(Code 62)"_s},
+        {u"1e12"_s, u"Overflow: the position of section [English] is out of range(Code 6)"_s},
     };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.start.toStdString());
-        LOCRTSModule::reset();
-        dialogs->clear();
-        writeFile(QStringList(twoLanguages())
-                      .replaceInStrings(QStringLiteral("Language2Start=<<English>>"),
-                                        QStringLiteral("Language2Start=") + c.start));
-        setLang(2);
+    setLang(2);
+    for (const auto &[start, box] : cases) {
+        SCOPED_TRACE(start.toStdString());
+        restart(QStringList(twoLanguages())
+                    .replaceInStrings(u"Language2Start=<<English>>"_s, u"Language2Start="_s + start));
         dialogs->then(Answer::ignore());
-        EXPECT_EQ(text(0), QStringLiteral("Zero"));
-        EXPECT_EQ(loadErrors(), QStringList{c.box});
+        EXPECT_EQ(text(0), u"Zero"_s);
+        EXPECT_EQ(loadErrors(), QStringList{box});
     }
-}
-
-TEST_F(Localisation, FileEndingBeforeAllLinesAreReadGivesOneBox)
-{
-    writeFile(header({QStringLiteral("Only")},
-                     {QStringLiteral("NumStrings=1000"), QStringLiteral("StringIndexStep=0")}) +
-              QStringList{QStringLiteral("[Only]"), QStringLiteral(" 0=zero")});
-    dialogs->then(Answer::retry()).then(Answer::ignore());
-    EXPECT_EQ(text(0), QStringLiteral("zero"));
-    const QString box =
-        QStringLiteral("Input past end of file: the file ends after 1 of its 1000 string lines(Code 62)");
-    EXPECT_EQ(loadErrors(), (QStringList{box, box}));
 }
 
 TEST_F(Localisation, StoredLanguageOutsideTheFileIsALoadError)
@@ -630,15 +566,14 @@ TEST_F(Localisation, StoredLanguageOutsideTheFileIsALoadError)
     dialogs->then(Answer::ignore());
     // No section to read: the table is made but stays empty.
     EXPECT_TRUE(text(1).isEmpty());
-    EXPECT_EQ(loadErrors(), QStringList{QStringLiteral(
-                                "Subscript out of range: language 5 is not between 1 and 2(Code 9)")});
+    EXPECT_EQ(loadErrors(),
+              QStringList{u"Subscript out of range: language 5 is not between 1 and 2(Code 9)"_s});
     dialogs->clear();
     setLang(70000);
     dialogs->then(Answer::ignore()).then(Answer::ignore());
     LOC_RTString(-1);
     ASSERT_FALSE(loadErrors().isEmpty());
-    EXPECT_EQ(loadErrors().first(),
-              QStringLiteral("Overflow: the stored language number 70000 is out of range(Code 6)"));
+    EXPECT_EQ(loadErrors().first(), u"Overflow: the stored language number 70000 is out of range(Code 6)"_s);
 }
 
 TEST_F(Localisation, ChoiceThatCannotBeStoredIsALoadError)
@@ -646,33 +581,29 @@ TEST_F(Localisation, ChoiceThatCannotBeStoredIsALoadError)
     writeFile(twoLanguages());
     ProgramState::ConnString.clear();
     dialogs->then(Answer::choose(1)).then(Answer::ignore());
-    EXPECT_EQ(text(1), QStringLiteral("One"));
-    EXPECT_EQ(loadErrors(), QStringList{QStringLiteral("The language choice cannot be stored: no database is "
-                                                       "connected(Code-2147467259)")});
+    EXPECT_EQ(text(1), u"One"_s);
+    EXPECT_EQ(loadErrors(), QStringList{u"The language choice cannot be stored: no database is "
+                                        "connected(Code-2147467259)"_s});
 
     // A settings table without its row.
     LOCRTSModule::reset();
     ProgramState::CurrentLang = 0;
     ProgramState::ConnString = buildConnString(databasePath());
-    execSql(QStringLiteral("DELETE FROM Acces"));
+    execSql(u"DELETE FROM Acces"_s);
     dialogs->clear();
     dialogs->then(Answer::ignore()).then(Answer::choose(0)).then(Answer::ignore());
-    EXPECT_EQ(text(1), QStringLiteral("Un"));
-    const QStringList errors = loadErrors();
-    ASSERT_EQ(errors.size(), 2);
-    EXPECT_EQ(errors[0],
-              QStringLiteral("The settings row cannot be read: the table Acces holds no row(Code 3021)"));
-    EXPECT_EQ(
-        errors[1],
-        QStringLiteral("The language choice cannot be stored: the table Acces holds no row(Code 3021)"));
+    EXPECT_EQ(text(1), u"Un"_s);
+    const QString noRow = u"the table Acces holds no row(Code 3021)"_s;
+    EXPECT_EQ(loadErrors(), (QStringList{u"The settings row cannot be read: "_s + noRow,
+                                         u"The language choice cannot be stored: "_s + noRow}));
 }
 
 TEST_F(Localisation, LoadsTheBuiltLanguageFileInBothLanguages)
 {
     // The fixture's folder holds the language file of the build.
     LanguageFileWriter tables;
-    for (const QString &file : LanguageFileWriter::tableFiles(
-             QStringLiteral(TARNVIK_SOURCE_DIR) + QStringLiteral("/resources/language/strings.tsv")))
+    for (const QString &file : LanguageFileWriter::tableFiles(QStringLiteral(TARNVIK_SOURCE_DIR) +
+                                                              u"/resources/language/strings.tsv"_s))
         ASSERT_TRUE(tables.addFile(file)) << tables.error().toStdString();
     ASSERT_FALSE(tables.texts().empty());
     for (int lang = 1; lang <= 2; ++lang) {
@@ -680,7 +611,7 @@ TEST_F(Localisation, LoadsTheBuiltLanguageFileInBothLanguages)
         LOC_RTString(-1);
         for (const auto &[number, texts] : tables.texts()) {
             QString expected = lang == 1 ? texts.french : texts.english;
-            expected.replace(QStringLiteral("~~"), QStringLiteral("\r\n"));
+            expected.replace(u"~~"_s, u"\r\n"_s);
             EXPECT_EQ(text(number), expected) << number;
         }
     }

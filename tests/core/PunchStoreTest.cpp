@@ -2,18 +2,29 @@
 #include "common/Clock.h"
 #include "support/ProgramFixture.h"
 
+using namespace Qt::StringLiterals;
+
 using namespace tarnvik;
 using tarnvik::test::ProgramFixture;
 
 namespace {
+
+// The named fields of a stored row, joined by "|".
+QString fields(const QVariantMap &row, const QStringList &names)
+{
+    QStringList values;
+    for (const QString &name : names)
+        values << row.value(name).toString();
+    return values.join(u'|');
+}
 
 class PunchStoreTest : public ProgramFixture {
 protected:
     void SetUp() override
     {
         ProgramFixture::SetUp();
-        addEmployee(QStringLiteral("1001"), QStringLiteral("Alice"), QStringLiteral("Out"));
-        addEmployee(QStringLiteral("1002"), QStringLiteral("Bob"), QStringLiteral("Out"));
+        addEmployee(u"1001"_s, u"Alice"_s, u"Out"_s);
+        addEmployee(u"1002"_s, u"Bob"_s, u"Out"_s);
     }
 
     PunchStore::NewPunch punch(const QString &number, const QString &inOut, const QString &project,
@@ -24,7 +35,7 @@ protected:
         p.inOut = inOut;
         p.date = QDate(2003, 3, 1);
         p.time = QTime(8, 30, 15);
-        p.dateLong = QStringLiteral("samedi 01 mars 2003");
+        p.dateLong = u"samedi 01 mars 2003"_s;
         p.project = project;
         p.subProject = sub;
         return p;
@@ -32,234 +43,207 @@ protected:
 
     void addPresence(const QString &number, const QString &project, const QString &sub)
     {
-        execSql(QStringLiteral("INSERT INTO Vendeurs (NoVendeur, Projet, SousProjet) VALUES (?, ?, ?)"),
+        execSql(u"INSERT INTO Vendeurs (NoVendeur, Projet, SousProjet) VALUES (?, ?, ?)"_s,
                 {number, project, sub});
     }
 
     QList<QVariantMap> presences(const QString &number)
     {
-        return rows(QStringLiteral("SELECT Projet, SousProjet FROM Vendeurs WHERE NoVendeur = ? AND "
-                                   "NomVendeur IS NULL ORDER BY rowid"),
+        return rows(u"SELECT Projet, SousProjet FROM Vendeurs WHERE NoVendeur = ? AND "
+                    "NomVendeur IS NULL ORDER BY rowid"_s,
                     {number});
     }
 
     QVariant status(const QString &number)
     {
-        return scalar(
-            QStringLiteral("SELECT Status FROM Vendeurs WHERE NoVendeur = ? AND NomVendeur IS NOT NULL"),
-            {number});
+        return scalar(u"SELECT Status FROM Vendeurs WHERE NoVendeur = ? AND NomVendeur IS NOT NULL"_s,
+                      {number});
     }
 
-    int punchCount() { return scalar(QStringLiteral("SELECT COUNT(*) FROM Punch")).toInt(); }
+    int punchCount() { return scalar(u"SELECT COUNT(*) FROM Punch"_s).toInt(); }
 
     PunchStore store() const { return PunchStore(databasePath()); }
 };
 
 TEST_F(PunchStoreTest, LatestPunchIsTheNewestArchivedOrNot)
 {
-    EXPECT_FALSE(store().latestPunch(QStringLiteral("1001")).has_value());
-    addPunch(QStringLiteral("1001"), QStringLiteral("In"), QDate(2003, 2, 27), QTime(8, 0),
-             QStringLiteral("P"), QStringLiteral("S"));
-    addPunch(QStringLiteral("1001"), QStringLiteral("Out"), QDate(2003, 2, 28), QTime(7, 0),
-             QStringLiteral("P"), QStringLiteral("S"), true);
-    addPunch(QStringLiteral("1001"), QStringLiteral("In"), QDate(2003, 2, 28), QTime(6, 59, 59),
-             QStringLiteral("P"), QStringLiteral("S"));
-    addPunch(QStringLiteral("1002"), QStringLiteral("In"), QDate(2003, 3, 1), QTime(9, 0),
-             QStringLiteral("P"), QStringLiteral("S"));
-    const auto latest = store().latestPunch(QStringLiteral("1001"));
+    EXPECT_FALSE(store().latestPunch(u"1001"_s).has_value());
+    addPunch(u"1001"_s, u"In"_s, QDate(2003, 2, 27), QTime(8, 0), u"P"_s, u"S"_s);
+    addPunch(u"1001"_s, u"Out"_s, QDate(2003, 2, 28), QTime(7, 0), u"P"_s, u"S"_s, true);
+    addPunch(u"1001"_s, u"In"_s, QDate(2003, 2, 28), QTime(6, 59, 59), u"P"_s, u"S"_s);
+    addPunch(u"1002"_s, u"In"_s, QDate(2003, 3, 1), QTime(9, 0), u"P"_s, u"S"_s);
+    const auto latest = store().latestPunch(u"1001"_s);
     ASSERT_TRUE(latest.has_value());
-    EXPECT_EQ(latest->inOut, QStringLiteral("Out"));
-    EXPECT_EQ(latest->date.toString(), QStringLiteral("2003-02-28"));
-    EXPECT_EQ(latest->time.toString(), QStringLiteral("07:00:00"));
+    EXPECT_EQ(QStringList({latest->inOut, latest->date.toString(), latest->time.toString()}).join(u' '),
+              u"Out 2003-02-28 07:00:00"_s);
     // The number is compared as text: "100" is not "1001".
-    EXPECT_FALSE(store().latestPunch(QStringLiteral("100")).has_value());
+    EXPECT_FALSE(store().latestPunch(u"100"_s).has_value());
 }
 
 TEST_F(PunchStoreTest, EmployeeIsFoundByItsNamedRowWhateverComesFirst)
 {
-    addPresence(QStringLiteral("2001"), QStringLiteral("P"), QStringLiteral("S"));
-    addEmployee(QStringLiteral("2001"), QStringLiteral("Chloé D'Arcy"));
-    PunchStore::Employee e = store().findEmployee(QStringLiteral("2001"));
+    addPresence(u"2001"_s, u"P"_s, u"S"_s);
+    addEmployee(u"2001"_s, u"Chloé D'Arcy"_s);
+    PunchStore::Employee e = store().findEmployee(u"2001"_s);
     EXPECT_TRUE(e.anyRow);
     EXPECT_TRUE(e.hasEmployeeRow);
-    EXPECT_EQ(e.name, QStringLiteral("Chloé D'Arcy"));
+    EXPECT_EQ(e.name, u"Chloé D'Arcy"_s);
 
     // Presence rows alone: rows, but no employee.
-    addPresence(QStringLiteral("3001"), QStringLiteral("P"), QStringLiteral("S"));
-    e = store().findEmployee(QStringLiteral("3001"));
+    addPresence(u"3001"_s, u"P"_s, u"S"_s);
+    e = store().findEmployee(u"3001"_s);
     EXPECT_TRUE(e.anyRow);
     EXPECT_FALSE(e.hasEmployeeRow);
 
-    e = store().findEmployee(QStringLiteral("\"1001"));
+    e = store().findEmployee(u"\"1001"_s);
     EXPECT_FALSE(e.anyRow);
 }
 
 TEST_F(PunchStoreTest, ProjectOfASubProjectIsTheFirstInAlphabeticalOrder)
 {
-    addProject(QStringLiteral("Zeta"), {QStringLiteral("Commun")});
-    addProject(QStringLiteral("Alpha"), {QStringLiteral("Commun"), QStringLiteral("L'atelier")});
-    EXPECT_EQ(store().projectOf(QStringLiteral("Commun")), QStringLiteral("Alpha"));
-    EXPECT_EQ(store().projectOf(QStringLiteral("L'atelier")), QStringLiteral("Alpha"));
-    EXPECT_FALSE(store().projectOf(QStringLiteral("Ailleurs")).has_value());
+    addProject(u"Zeta"_s, {u"Commun"_s});
+    addProject(u"Alpha"_s, {u"Commun"_s, u"L'atelier"_s});
+    EXPECT_EQ(store().projectOf(u"Commun"_s), u"Alpha"_s);
+    EXPECT_EQ(store().projectOf(u"L'atelier"_s), u"Alpha"_s);
+    EXPECT_FALSE(store().projectOf(u"Ailleurs"_s).has_value());
     EXPECT_FALSE(store().projectOf(QString()).has_value());
 }
 
 TEST_F(PunchStoreTest, CountsTakeCurrentPunchesOnTheSubProjectNameUnderAnyProject)
 {
-    const QString n = QStringLiteral("1001");
+    const QString n = u"1001"_s;
     const QDate d(2003, 2, 20);
-    addPunch(n, QStringLiteral("In"), d, QTime(8, 0), QStringLiteral("A"), QStringLiteral("Peinture"));
-    addPunch(n, QStringLiteral("Out"), d, QTime(9, 0), QStringLiteral("B"), QStringLiteral("Peinture"));
-    addPunch(n, QStringLiteral("In"), d, QTime(10, 0), QStringLiteral("B"), QStringLiteral("Peinture"));
-    addPunch(n, QStringLiteral("In"), d, QTime(7, 0), QStringLiteral("A"), QStringLiteral("Peinture"), true);
-    addPunch(n, QStringLiteral("in"), d, QTime(11, 0), QStringLiteral("A"), QStringLiteral("Peinture"));
-    addPunch(n, QStringLiteral("In"), d, QTime(12, 0), QStringLiteral("A"), QStringLiteral("Plomberie"));
-    addPunch(QStringLiteral("1002"), QStringLiteral("In"), d, QTime(12, 0), QStringLiteral("A"),
-             QStringLiteral("Peinture"));
-    const PunchStore::Counts c = store().counts(n, QStringLiteral("Peinture"));
-    EXPECT_EQ(c.in, 2);
-    EXPECT_EQ(c.out, 1);
-    const PunchStore::Counts none = store().counts(n, QStringLiteral("Accueil"));
-    EXPECT_EQ(none.in, 0);
-    EXPECT_EQ(none.out, 0);
+    addPunch(n, u"In"_s, d, QTime(8, 0), u"A"_s, u"Peinture"_s);
+    addPunch(n, u"Out"_s, d, QTime(9, 0), u"B"_s, u"Peinture"_s);
+    addPunch(n, u"In"_s, d, QTime(10, 0), u"B"_s, u"Peinture"_s);
+    addPunch(n, u"In"_s, d, QTime(7, 0), u"A"_s, u"Peinture"_s, true);
+    addPunch(n, u"in"_s, d, QTime(11, 0), u"A"_s, u"Peinture"_s);
+    addPunch(n, u"In"_s, d, QTime(12, 0), u"A"_s, u"Plomberie"_s);
+    addPunch(u"1002"_s, u"In"_s, d, QTime(12, 0), u"A"_s, u"Peinture"_s);
+    const PunchStore::Counts c = store().counts(n, u"Peinture"_s);
+    EXPECT_EQ(std::pair(c.in, c.out), std::pair(2, 1));
+    const PunchStore::Counts none = store().counts(n, u"Accueil"_s);
+    EXPECT_EQ(std::pair(none.in, none.out), std::pair(0, 0));
 }
 
 TEST_F(PunchStoreTest, InStoresPunchStatusAndPresenceOutRemovesTheOldestPresence)
 {
-    PunchStore::NewPunch in = punch(QStringLiteral("1001"), QStringLiteral("In"), QStringLiteral("Chantier"),
-                                    QStringLiteral("Peinture"));
-    in.description = QStringLiteral("l'échafaudage");
+    PunchStore::NewPunch in = punch(u"1001"_s, u"In"_s, u"Chantier"_s, u"Peinture"_s);
+    in.description = u"l'échafaudage"_s;
     QString error;
     ASSERT_TRUE(store().storePunch(in, &error)) << error.toStdString();
-    const QList<QVariantMap> stored = rows(QStringLiteral("SELECT * FROM Punch"));
+    const QList<QVariantMap> stored = rows(u"SELECT * FROM Punch"_s);
     ASSERT_EQ(stored.size(), 1);
-    EXPECT_EQ(stored[0].value("NoVendeur").toString(), QStringLiteral("1001"));
-    EXPECT_EQ(stored[0].value("InOut").toString(), QStringLiteral("In"));
-    EXPECT_EQ(stored[0].value("PunchDateShort").toString(), QStringLiteral("2003-03-01"));
-    EXPECT_EQ(stored[0].value("PunchTime").toString(), QStringLiteral("08:30:15"));
-    EXPECT_EQ(stored[0].value("PunchDateLong").toString(), QStringLiteral("samedi 01 mars 2003"));
-    EXPECT_EQ(stored[0].value("Description").toString(), QStringLiteral("l'échafaudage"));
-    EXPECT_EQ(stored[0].value("Archived").toInt(), 0);
-    EXPECT_EQ(status(QStringLiteral("1001")).toString(), QStringLiteral("In"));
-    EXPECT_EQ(status(QStringLiteral("1002")).toString(), QStringLiteral("Out"));
-    ASSERT_EQ(presences(QStringLiteral("1001")).size(), 1);
+    EXPECT_EQ(fields(stored[0], {"NoVendeur", "InOut", "PunchDateShort", "PunchTime", "PunchDateLong",
+                                 "Projet", "SousProjet", "Description", "Archived"}),
+              u"1001|In|2003-03-01|08:30:15|samedi 01 mars 2003|Chantier|Peinture|l'échafaudage|0"_s);
+    EXPECT_EQ(status(u"1001"_s).toString(), u"In"_s);
+    EXPECT_EQ(status(u"1002"_s).toString(), u"Out"_s);
+    ASSERT_EQ(presences(u"1001"_s).size(), 1);
 
     // A second presence on the same sub-project name under another project;
     // the "Out" closes the older one.
-    addPresence(QStringLiteral("1001"), QStringLiteral("Bureau"), QStringLiteral("Peinture"));
-    addPresence(QStringLiteral("1001"), QStringLiteral("Chantier"), QStringLiteral("Plomberie"));
-    ASSERT_TRUE(store().storePunch(punch(QStringLiteral("1001"), QStringLiteral("Out"),
-                                         QStringLiteral("Bureau"), QStringLiteral("Peinture"))));
-    const QList<QVariantMap> left = presences(QStringLiteral("1001"));
+    addPresence(u"1001"_s, u"Bureau"_s, u"Peinture"_s);
+    addPresence(u"1001"_s, u"Chantier"_s, u"Plomberie"_s);
+    ASSERT_TRUE(store().storePunch(punch(u"1001"_s, u"Out"_s, u"Bureau"_s, u"Peinture"_s)));
+    const QList<QVariantMap> left = presences(u"1001"_s);
     ASSERT_EQ(left.size(), 2);
-    EXPECT_EQ(left[0].value("Projet").toString(), QStringLiteral("Bureau"));
-    EXPECT_EQ(left[1].value("SousProjet").toString(), QStringLiteral("Plomberie"));
-    EXPECT_EQ(status(QStringLiteral("1001")).toString(), QStringLiteral("Out"));
-    EXPECT_TRUE(scalar(QStringLiteral("SELECT Description FROM Punch WHERE InOut = 'Out'")).isNull());
+    EXPECT_EQ(fields(left[0], {"Projet", "SousProjet"}), u"Bureau|Peinture"_s);
+    EXPECT_EQ(fields(left[1], {"Projet", "SousProjet"}), u"Chantier|Plomberie"_s);
+    EXPECT_EQ(status(u"1001"_s).toString(), u"Out"_s);
+    EXPECT_TRUE(scalar(u"SELECT Description FROM Punch WHERE InOut = 'Out'"_s).isNull());
 }
 
 TEST_F(PunchStoreTest, AFailingStepStoresNothingOfThePunch)
 {
     // The presence row cannot be written: the Punch row and the Status
     // written before it must not stay.
-    execSql(QStringLiteral("CREATE TRIGGER no_presence BEFORE INSERT ON Vendeurs BEGIN "
-                           "SELECT RAISE(ABORT, 'disk is full'); END"));
+    execSql(u"CREATE TRIGGER no_presence BEFORE INSERT ON Vendeurs BEGIN "
+            "SELECT RAISE(ABORT, 'disk is full'); END"_s);
     QString error;
-    EXPECT_FALSE(store().storePunch(punch(QStringLiteral("1001"), QStringLiteral("In"),
-                                          QStringLiteral("Chantier"), QStringLiteral("Peinture")),
-                                    &error));
-    EXPECT_TRUE(error.contains(QStringLiteral("disk is full"))) << error.toStdString();
+    EXPECT_FALSE(store().storePunch(punch(u"1001"_s, u"In"_s, u"Chantier"_s, u"Peinture"_s), &error));
+    EXPECT_TRUE(error.contains(u"disk is full"_s)) << error.toStdString();
     EXPECT_EQ(punchCount(), 0);
-    EXPECT_EQ(status(QStringLiteral("1001")).toString(), QStringLiteral("Out"));
+    EXPECT_EQ(status(u"1001"_s).toString(), u"Out"_s);
 
     // Same for the removal of the presence on "Out".
-    execSql(QStringLiteral("DROP TRIGGER no_presence"));
-    addPresence(QStringLiteral("1001"), QStringLiteral("Chantier"), QStringLiteral("Peinture"));
-    execSql(QStringLiteral("UPDATE Vendeurs SET Status = 'In' WHERE NomVendeur IS NOT NULL"));
-    execSql(QStringLiteral("CREATE TRIGGER keep_presence BEFORE DELETE ON Vendeurs BEGIN "
-                           "SELECT RAISE(ABORT, 'locked'); END"));
-    EXPECT_FALSE(store().storePunch(punch(QStringLiteral("1001"), QStringLiteral("Out"),
-                                          QStringLiteral("Chantier"), QStringLiteral("Peinture"))));
+    execSql(u"DROP TRIGGER no_presence"_s);
+    addPresence(u"1001"_s, u"Chantier"_s, u"Peinture"_s);
+    execSql(u"UPDATE Vendeurs SET Status = 'In' WHERE NomVendeur IS NOT NULL"_s);
+    execSql(u"CREATE TRIGGER keep_presence BEFORE DELETE ON Vendeurs BEGIN "
+            "SELECT RAISE(ABORT, 'locked'); END"_s);
+    EXPECT_FALSE(store().storePunch(punch(u"1001"_s, u"Out"_s, u"Chantier"_s, u"Peinture"_s)));
     EXPECT_EQ(punchCount(), 0);
-    EXPECT_EQ(status(QStringLiteral("1001")).toString(), QStringLiteral("In"));
-    EXPECT_EQ(presences(QStringLiteral("1001")).size(), 1);
+    EXPECT_EQ(status(u"1001"_s).toString(), u"In"_s);
+    EXPECT_EQ(presences(u"1001"_s).size(), 1);
 }
 
 TEST_F(PunchStoreTest, EndOfDayClosesEveryPresenceRow)
 {
     Clock::setFixed(QDateTime(QDate(2003, 3, 1), QTime(18, 5, 0)));
-    addPresence(QStringLiteral("1001"), QStringLiteral("Chantier"), QStringLiteral("Peinture"));
-    addPresence(QStringLiteral("1001"), QStringLiteral("Chantier"), QStringLiteral("Plomberie"));
-    addPresence(QStringLiteral("1002"), QStringLiteral("Bureau"), QStringLiteral("Accueil"));
-    addPresence(QStringLiteral("1002"), QStringLiteral("Bureau"), QStringLiteral("Accueil"));
-    addPresence(QStringLiteral("9999"), QStringLiteral("Bureau"),
-                QStringLiteral("Accueil")); // employee deleted
+    addPresence(u"1001"_s, u"Chantier"_s, u"Peinture"_s);
+    addPresence(u"1001"_s, u"Chantier"_s, u"Plomberie"_s);
+    addPresence(u"1002"_s, u"Bureau"_s, u"Accueil"_s);
+    addPresence(u"1002"_s, u"Bureau"_s, u"Accueil"_s);
+    addPresence(u"9999"_s, u"Bureau"_s, u"Accueil"_s); // employee deleted
     // A report row left behind (name, project and sub-project set) counts as a presence.
-    execSql(QStringLiteral(
-        "INSERT INTO Vendeurs (NoVendeur, NomVendeur, Projet, SousProjet, Status, TotalHeures) "
-        "VALUES ('1003', 'Carl', 'Bureau', 'Accueil', 'In', '1:00')"));
-    execSql(QStringLiteral("UPDATE Vendeurs SET Status = 'In' WHERE NoVendeur IN ('1001', '1002')"));
+    execSql(u"INSERT INTO Vendeurs (NoVendeur, NomVendeur, Projet, SousProjet, Status, TotalHeures) "
+            "VALUES ('1003', 'Carl', 'Bureau', 'Accueil', 'In', '1:00')"_s);
+    execSql(u"UPDATE Vendeurs SET Status = 'In' WHERE NoVendeur IN ('1001', '1002')"_s);
 
     int closed = -1;
     QString error;
-    ASSERT_TRUE(store().endOfDay(QStringLiteral("Fin de journée générale"), &closed, &error))
-        << error.toStdString();
+    ASSERT_TRUE(store().endOfDay(u"Fin de journée générale"_s, &closed, &error)) << error.toStdString();
     EXPECT_EQ(closed, 6);
-    const QList<QVariantMap> outs =
-        rows(QStringLiteral("SELECT * FROM Punch ORDER BY NoVendeur, SousProjet"));
+    const QList<QVariantMap> outs = rows(u"SELECT * FROM Punch ORDER BY NoVendeur, SousProjet"_s);
     ASSERT_EQ(outs.size(), 6);
     QStringList seen;
     for (const QVariantMap &r : outs) {
-        seen << r.value("NoVendeur").toString() + QLatin1Char('/') + r.value("SousProjet").toString();
-        EXPECT_EQ(r.value("InOut").toString(), QStringLiteral("Out"));
-        EXPECT_EQ(r.value("PunchDateShort").toString(), QStringLiteral("2003-03-01"));
-        EXPECT_EQ(r.value("PunchTime").toString(), QStringLiteral("18:05:00"));
-        EXPECT_EQ(r.value("Description").toString(), QStringLiteral("Fin de journée générale"));
+        seen << fields(r, {"NoVendeur", "SousProjet"});
+        EXPECT_EQ(fields(r, {"InOut", "PunchDateShort", "PunchTime", "Description", "Archived"}),
+                  u"Out|2003-03-01|18:05:00|Fin de journée générale|0"_s);
         EXPECT_FALSE(r.value("PunchDateLong").toString().isEmpty());
-        EXPECT_EQ(r.value("Archived").toInt(), 0);
     }
-    EXPECT_EQ(seen, QStringList({"1001/Peinture", "1001/Plomberie", "1002/Accueil", "1002/Accueil",
-                                 "1003/Accueil", "9999/Accueil"}));
-    EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM Vendeurs WHERE Projet IS NOT NULL")).toInt(), 0);
-    EXPECT_EQ(status(QStringLiteral("1001")).toString(), QStringLiteral("Out"));
-    EXPECT_EQ(status(QStringLiteral("1002")).toString(), QStringLiteral("Out"));
-    EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM Vendeurs")).toInt(), 2);
+    EXPECT_EQ(seen, QStringList({"1001|Peinture", "1001|Plomberie", "1002|Accueil", "1002|Accueil",
+                                 "1003|Accueil", "9999|Accueil"}));
+    EXPECT_EQ(scalar(u"SELECT COUNT(*) FROM Vendeurs WHERE Projet IS NOT NULL"_s).toInt(), 0);
+    EXPECT_EQ(status(u"1001"_s).toString(), u"Out"_s);
+    EXPECT_EQ(status(u"1002"_s).toString(), u"Out"_s);
+    EXPECT_EQ(scalar(u"SELECT COUNT(*) FROM Vendeurs"_s).toInt(), 2);
 
     // Nothing left to close: nothing written.
-    ASSERT_TRUE(store().endOfDay(QStringLiteral("Fin de journée générale"), &closed));
+    ASSERT_TRUE(store().endOfDay(u"Fin de journée générale"_s, &closed));
     EXPECT_EQ(closed, 0);
     EXPECT_EQ(punchCount(), 6);
 }
 
 TEST_F(PunchStoreTest, EndOfDayIsAllOrNothing)
 {
-    addPresence(QStringLiteral("1001"), QStringLiteral("Chantier"), QStringLiteral("Peinture"));
-    addPresence(QStringLiteral("1002"), QStringLiteral("Bureau"), QStringLiteral("Accueil"));
-    execSql(QStringLiteral("UPDATE Vendeurs SET Status = 'In' WHERE NomVendeur IS NOT NULL"));
+    addPresence(u"1001"_s, u"Chantier"_s, u"Peinture"_s);
+    addPresence(u"1002"_s, u"Bureau"_s, u"Accueil"_s);
+    execSql(u"UPDATE Vendeurs SET Status = 'In' WHERE NomVendeur IS NOT NULL"_s);
     // The second presence cannot be removed.
-    execSql(QStringLiteral("CREATE TRIGGER stuck BEFORE DELETE ON Vendeurs WHEN OLD.NoVendeur = '1002' BEGIN "
-                           "SELECT RAISE(ABORT, 'stuck row'); END"));
+    execSql(u"CREATE TRIGGER stuck BEFORE DELETE ON Vendeurs WHEN OLD.NoVendeur = '1002' BEGIN "
+            "SELECT RAISE(ABORT, 'stuck row'); END"_s);
     QString error;
     int closed = -1;
-    EXPECT_FALSE(store().endOfDay(QStringLiteral("Fin de journée générale"), &closed, &error));
-    EXPECT_TRUE(error.contains(QStringLiteral("stuck row")));
+    EXPECT_FALSE(store().endOfDay(u"Fin de journée générale"_s, &closed, &error));
+    EXPECT_TRUE(error.contains(u"stuck row"_s));
     EXPECT_EQ(closed, 0);
     EXPECT_EQ(punchCount(), 0);
-    EXPECT_EQ(presences(QStringLiteral("1001")).size(), 1);
-    EXPECT_EQ(status(QStringLiteral("1001")).toString(), QStringLiteral("In"));
+    EXPECT_EQ(presences(u"1001"_s).size(), 1);
+    EXPECT_EQ(status(u"1001"_s).toString(), u"In"_s);
 }
 
 TEST_F(PunchStoreTest, MissingDatabaseFailsWithAReason)
 {
-    PunchStore missing(folder() + QStringLiteral("/elsewhere.mdb"));
+    PunchStore missing(folder() + u"/elsewhere.mdb"_s);
     QString error;
-    EXPECT_FALSE(missing.storePunch(
-        punch(QStringLiteral("1001"), QStringLiteral("In"), QStringLiteral("P"), QStringLiteral("S")),
-        &error));
+    EXPECT_FALSE(missing.storePunch(punch(u"1001"_s, u"In"_s, u"P"_s, u"S"_s), &error));
     EXPECT_FALSE(error.isEmpty());
-    EXPECT_FALSE(missing.endOfDay(QStringLiteral("x"), nullptr, &error));
-    EXPECT_FALSE(missing.latestPunch(QStringLiteral("1001")).has_value());
-    EXPECT_FALSE(QFileInfo::exists(folder() + QStringLiteral("/elsewhere.mdb")));
+    EXPECT_FALSE(missing.endOfDay(u"x"_s, nullptr, &error));
+    EXPECT_FALSE(missing.latestPunch(u"1001"_s).has_value());
+    EXPECT_FALSE(QFileInfo::exists(folder() + u"/elsewhere.mdb"_s));
 }
 
 } // namespace

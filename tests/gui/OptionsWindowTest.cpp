@@ -28,6 +28,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 namespace tarnvik::test {
 namespace {
 
@@ -48,11 +50,11 @@ public:
     // Runs at every call, while the options window is still saving.
     std::function<void(const QString &)> onCall;
 
-    void LOC_SetProperties() override { record(QStringLiteral("LOC_SetProperties"), {}); }
-    void refreshSettingsRow() override { record(QStringLiteral("refreshSettingsRow"), {}); }
+    void LOC_SetProperties() override { record(u"LOC_SetProperties"_s, {}); }
+    void refreshSettingsRow() override { record(u"refreshSettingsRow"_s, {}); }
     void reconnectDataSources(const QString &connString) override
     {
-        record(QStringLiteral("reconnectDataSources"), connString);
+        record(u"reconnectDataSources"_s, connString);
     }
     QStringList names() const
     {
@@ -76,7 +78,7 @@ protected:
     void SetUp() override
     {
         ProgramFixture::SetUp();
-        execSql(QStringLiteral("UPDATE Acces SET Lang = 1"));
+        execSql(u"UPDATE Acces SET Lang = 1"_s);
     }
     void TearDown() override
     {
@@ -86,22 +88,25 @@ protected:
 
     void setSettings(const QVariant &periode, const QVariant &start, const QVariant &lang)
     {
-        execSql(QStringLiteral("UPDATE Acces SET Periode = ?, DateDebut = ?, Lang = ?"),
-                {periode, start, lang});
+        execSql(u"UPDATE Acces SET Periode = ?, DateDebut = ?, Lang = ?"_s, {periode, start, lang});
     }
-    QVariantMap settingsOf(const QString &database) const
+    // The settings row of a database as "Periode DateDebut Lang", "-" for Null.
+    QString settingsOf(const QString &database) const
     {
         QSqlQuery q(Database::connection(database));
-        q.exec(QStringLiteral("SELECT Periode, DateDebut, Lang FROM Acces"));
-        QVariantMap row;
-        if (q.next()) {
-            row[QStringLiteral("Periode")] = q.value(0);
-            row[QStringLiteral("DateDebut")] = q.value(1);
-            row[QStringLiteral("Lang")] = q.value(2);
-        }
-        return row;
+        q.exec(u"SELECT Periode, DateDebut, Lang FROM Acces"_s);
+        QStringList values;
+        if (q.next())
+            for (int i = 0; i < 3; ++i)
+                values << (q.value(i).isNull() ? u"-"_s : q.value(i).toString());
+        return values.join(u' ');
     }
-    QVariantMap settings() const { return settingsOf(databasePath()); }
+    QString settings() const { return settingsOf(databasePath()); }
+    QByteArray settingsFileBytes() const
+    {
+        QFile f(SettingsFile::path());
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
     QString settingsFilePath() const
     {
         return SettingsFile::readFirstField(SettingsFile::path()).value_or(QString());
@@ -144,7 +149,7 @@ protected:
         const QString path = QDir(folder()).filePath(name);
         EXPECT_TRUE(Database::ensure(path, true).usable());
         QSqlQuery q(Database::connection(path));
-        q.exec(QStringLiteral("UPDATE Acces SET Periode = 1, DateDebut = '2002-01-07', Lang = 2"));
+        q.exec(u"UPDATE Acces SET Periode = 1, DateDebut = '2002-01-07', Lang = 2"_s);
         return path;
     }
 
@@ -154,7 +159,7 @@ protected:
 
 TEST_F(OptionsWindowTest, CalendarShowsThePeriodFromThePickedDateWithTheChosenLength)
 {
-    setSettings(2, QStringLiteral("2003-03-10"), 1);
+    setSettings(2, u"2003-03-10"_s, 1);
     open();
     EXPECT_TRUE(window->opt14->isChecked());
     expectRange(QDate(2003, 3, 10), QDate(2003, 3, 23));
@@ -223,19 +228,16 @@ TEST_F(OptionsWindowTest, EmptyLanguageOpensOnFrenchAndOkStoresOne)
     QTest::keyClick(window->txtPath, Qt::Key_Return);
     EXPECT_FALSE(window->isVisible());
     EXPECT_EQ(window->result(), QDialog::Accepted);
-    const QVariantMap row = settings();
-    EXPECT_EQ(row[QStringLiteral("Lang")].toInt(), 1);
-    EXPECT_EQ(row[QStringLiteral("Periode")].toInt(), 2);
-    EXPECT_EQ(row[QStringLiteral("DateDebut")].toString(), QStringLiteral("2003-03-01"));
+    EXPECT_EQ(settings(), u"2 2003-03-01 1"_s);
     EXPECT_FALSE(ProgramState::PeriodeMsgShown);
     EXPECT_EQ(dialogs->unanswered(), 0) << "no language chooser";
 }
 
 TEST_F(OptionsWindowTest, OkWritesTheChoicesThenRelocalisesAndReconnectsTheStation)
 {
-    setSettings(2, QStringLiteral("2003-03-10"), 1);
+    setSettings(2, u"2003-03-10"_s, 1);
     ProgramState::PeriodeMsgShown = true;
-    QVariantMap rowWhenReconnected;
+    QString rowWhenReconnected;
     station.onCall = [&](const QString &name) {
         if (name == QLatin1String("reconnectDataSources"))
             rowWhenReconnected = settings();
@@ -247,16 +249,13 @@ TEST_F(OptionsWindowTest, OkWritesTheChoicesThenRelocalisesAndReconnectsTheStati
     QTest::mouseClick(window->cmdOk, Qt::LeftButton);
 
     EXPECT_FALSE(window->isVisible());
-    const QVariantMap row = settings();
-    EXPECT_EQ(row[QStringLiteral("Periode")].toInt(), 1);
-    EXPECT_EQ(row[QStringLiteral("DateDebut")].toString(), QStringLiteral("2003-03-17"));
-    EXPECT_EQ(row[QStringLiteral("Lang")].toInt(), 2);
-    EXPECT_EQ(rowWhenReconnected, row);
+    EXPECT_EQ(settings(), u"1 2003-03-17 2"_s);
+    EXPECT_EQ(rowWhenReconnected, settings());
     EXPECT_EQ(station.names(),
               (QStringList{"refreshSettingsRow", "LOC_SetProperties", "reconnectDataSources"}));
     EXPECT_EQ(station.calls.last().argument, buildConnString(databasePath()));
     EXPECT_EQ(ProgramState::CurrentLang, 2) << "the strings were loaded again in English";
-    EXPECT_EQ(LOC_RTString(1488), QStringLiteral("Preferences"));
+    EXPECT_EQ(LOC_RTString(1488), u"Preferences"_s);
     EXPECT_FALSE(ProgramState::PeriodeMsgShown);
     EXPECT_EQ(settingsFilePath(), databasePath());
 }
@@ -264,13 +263,13 @@ TEST_F(OptionsWindowTest, OkWritesTheChoicesThenRelocalisesAndReconnectsTheStati
 TEST_F(OptionsWindowTest, EmptyPathStoresTheDefaultDatabase)
 {
     // The station runs on a database elsewhere; the user empties the path.
-    const QString other = otherDatabase(QStringLiteral("elsewhere.mdb"));
+    const QString other = otherDatabase(u"elsewhere.mdb"_s);
     ASSERT_TRUE(SettingsFile::writeDatabasePath(SettingsFile::path(), other));
     ProgramState::DbPath = other;
     ProgramState::ConnString = buildConnString(other);
     open();
     EXPECT_EQ(window->txtPath->text(), other);
-    typePath(QStringLiteral("   "));
+    typePath(u"   "_s);
     choose(window->optMois);
     QTest::mouseClick(window->cmdOk, Qt::LeftButton);
 
@@ -281,15 +280,15 @@ TEST_F(OptionsWindowTest, EmptyPathStoresTheDefaultDatabase)
     ASSERT_FALSE(station.calls.isEmpty());
     EXPECT_EQ(station.calls.last().argument, buildConnString(SettingsFile::defaultDatabasePath()));
     // The settings went into the database open when the window loaded.
-    EXPECT_EQ(settingsOf(other)[QStringLiteral("Periode")].toInt(), 3);
-    EXPECT_TRUE(settings()[QStringLiteral("Periode")].isNull());
+    EXPECT_TRUE(settingsOf(other).startsWith(u"3 "_s));
+    EXPECT_TRUE(settings().startsWith(u"- "_s));
 }
 
 TEST_F(OptionsWindowTest, NewPathStoresIntoTheOldDatabaseBeforeTheStationSwitches)
 {
-    setSettings(1, QStringLiteral("2003-03-03"), 1);
-    const QString other = otherDatabase(QStringLiteral("second.mdb"));
-    QVariantMap oldRowWhenSwitched;
+    setSettings(1, u"2003-03-03"_s, 1);
+    const QString other = otherDatabase(u"second.mdb"_s);
+    QString oldRowWhenSwitched;
     station.onCall = [&](const QString &name) {
         if (name == QLatin1String("reconnectDataSources"))
             oldRowWhenSwitched = settings();
@@ -300,15 +299,11 @@ TEST_F(OptionsWindowTest, NewPathStoresIntoTheOldDatabaseBeforeTheStationSwitche
     QTest::keyClick(window->txtPath, Qt::Key_Enter);
 
     EXPECT_FALSE(window->isVisible());
-    EXPECT_EQ(oldRowWhenSwitched[QStringLiteral("Periode")].toInt(), 3);
-    EXPECT_EQ(settings()[QStringLiteral("Periode")].toInt(), 3);
-    EXPECT_EQ(settings()[QStringLiteral("DateDebut")].toString(), QStringLiteral("2003-03-03"));
-    const QVariantMap untouched = settingsOf(other);
-    EXPECT_EQ(untouched[QStringLiteral("Periode")].toInt(), 1);
-    EXPECT_EQ(untouched[QStringLiteral("DateDebut")].toString(), QStringLiteral("2002-01-07"));
-    EXPECT_EQ(untouched[QStringLiteral("Lang")].toInt(), 2);
+    EXPECT_EQ(oldRowWhenSwitched, u"3 2003-03-03 1"_s);
+    EXPECT_EQ(settings(), u"3 2003-03-03 1"_s);
+    EXPECT_EQ(settingsOf(other), u"1 2002-01-07 2"_s) << "untouched";
 
-    EXPECT_EQ(station.calls.last().name, QStringLiteral("reconnectDataSources"));
+    EXPECT_EQ(station.calls.last().name, u"reconnectDataSources"_s);
     EXPECT_EQ(station.calls.last().argument, buildConnString(other));
     EXPECT_EQ(ProgramState::DbPath, other);
     EXPECT_EQ(settingsFilePath(), other);
@@ -318,7 +313,7 @@ TEST_F(OptionsWindowTest, NewPathStoresIntoTheOldDatabaseBeforeTheStationSwitche
 
 TEST_F(OptionsWindowTest, NewPathToAMissingFileCreatesTheDatabaseAndSaysSo)
 {
-    const QString fresh = QDir(folder()).filePath(QStringLiteral("new station.mdb"));
+    const QString fresh = QDir(folder()).filePath(u"new station.mdb"_s);
     open();
     typePath(fresh);
     choose(window->opt7);
@@ -328,25 +323,22 @@ TEST_F(OptionsWindowTest, NewPathToAMissingFileCreatesTheDatabaseAndSaysSo)
     ASSERT_EQ(Database::ensure(fresh, false).state, Database::State::Ready);
     EXPECT_EQ(dialogs->messages(), QStringList{LOC_RTString(1704).arg(fresh)});
     // The new database starts with the settings chosen rather than none.
-    const QVariantMap created = settingsOf(fresh);
-    EXPECT_EQ(created[QStringLiteral("Periode")].toInt(), 1);
-    EXPECT_EQ(created[QStringLiteral("DateDebut")].toString(), QStringLiteral("2003-03-01"));
-    EXPECT_EQ(created[QStringLiteral("Lang")].toInt(), 1);
-    EXPECT_EQ(settings()[QStringLiteral("Periode")].toInt(), 1);
+    EXPECT_EQ(settingsOf(fresh), u"1 2003-03-01 1"_s);
+    EXPECT_EQ(settings(), u"1 2003-03-01 1"_s);
     EXPECT_EQ(station.calls.last().argument, buildConnString(fresh));
     EXPECT_EQ(ProgramState::DbPath, fresh);
 }
 
 TEST_F(OptionsWindowTest, UnusableNewPathIsRefusedAndTheWindowStaysOpen)
 {
-    setSettings(2, QStringLiteral("2003-03-10"), 1);
-    const QString notADatabase = QDir(folder()).filePath(QStringLiteral("notes.mdb"));
+    setSettings(2, u"2003-03-10"_s, 1);
+    const QString notADatabase = QDir(folder()).filePath(u"notes.mdb"_s);
     {
         QFile f(notADatabase);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write(QByteArray(4096, 'x'));
     }
-    const QString missingFolder = QDir(folder()).filePath(QStringLiteral("nowhere/tarnvik.mdb"));
+    const QString missingFolder = QDir(folder()).filePath(u"nowhere/tarnvik.mdb"_s);
     for (const QString &path : {notADatabase, missingFolder}) {
         SCOPED_TRACE(path.toStdString());
         dialogs->clear();
@@ -358,20 +350,20 @@ TEST_F(OptionsWindowTest, UnusableNewPathIsRefusedAndTheWindowStaysOpen)
         EXPECT_TRUE(window->isVisible());
         ASSERT_EQ(dialogs->messages().size(), 1);
         EXPECT_TRUE(dialogs->messages()[0].contains(path));
-        EXPECT_EQ(settings()[QStringLiteral("Periode")].toInt(), 2) << "nothing was written";
+        EXPECT_EQ(settings(), u"2 2003-03-10 1"_s) << "nothing was written";
         EXPECT_EQ(settingsFilePath(), databasePath());
         EXPECT_EQ(ProgramState::DbPath, databasePath());
         EXPECT_TRUE(station.calls.isEmpty());
     }
-    EXPECT_FALSE(QFileInfo::exists(QDir(folder()).filePath(QStringLiteral("nowhere"))));
+    EXPECT_FALSE(QFileInfo::exists(QDir(folder()).filePath(u"nowhere"_s)));
 }
 
 TEST_F(OptionsWindowTest, SettingsRowThatCannotBeWrittenIsReportedAndTheWindowStaysOpen)
 {
-    setSettings(2, QStringLiteral("2003-03-10"), 1);
-    execSql(QStringLiteral("CREATE TRIGGER LockSettings BEFORE UPDATE ON Acces "
-                           "BEGIN SELECT RAISE(ABORT, 'settings locked'); END"));
-    const QString other = otherDatabase(QStringLiteral("second.mdb"));
+    setSettings(2, u"2003-03-10"_s, 1);
+    execSql(u"CREATE TRIGGER LockSettings BEFORE UPDATE ON Acces "
+            "BEGIN SELECT RAISE(ABORT, 'settings locked'); END"_s);
+    const QString other = otherDatabase(u"second.mdb"_s);
     ProgramState::PeriodeMsgShown = true;
     open();
     typePath(other);
@@ -388,19 +380,19 @@ TEST_F(OptionsWindowTest, SettingsRowThatCannotBeWrittenIsReportedAndTheWindowSt
     EXPECT_TRUE(ProgramState::PeriodeMsgShown);
 
     // Once the row can be written again, a second OK saves.
-    execSql(QStringLiteral("DROP TRIGGER LockSettings"));
+    execSql(u"DROP TRIGGER LockSettings"_s);
     QTest::mouseClick(window->cmdOk, Qt::LeftButton);
     EXPECT_FALSE(window->isVisible());
-    EXPECT_EQ(settings()[QStringLiteral("Periode")].toInt(), 1);
+    EXPECT_TRUE(settings().startsWith(u"1 "_s));
     EXPECT_EQ(settingsFilePath(), other);
 }
 
 TEST_F(OptionsWindowTest, SettingsFileThatCannotBeWrittenLeavesTheRowAsItWas)
 {
-    setSettings(2, QStringLiteral("2003-03-10"), 1);
+    setSettings(2, u"2003-03-10"_s, 1);
     open();
     ASSERT_TRUE(QFile::remove(SettingsFile::path()));
-    ASSERT_TRUE(QDir(folder()).mkdir(QStringLiteral("tarnvik.ini")));
+    ASSERT_TRUE(QDir(folder()).mkdir(u"tarnvik.ini"_s));
     choose(window->optMois);
     choose(window->optEn);
     QTest::mouseClick(window->cmdOk, Qt::LeftButton);
@@ -409,25 +401,19 @@ TEST_F(OptionsWindowTest, SettingsFileThatCannotBeWrittenLeavesTheRowAsItWas)
     ASSERT_EQ(dialogs->messages().size(), 1);
     EXPECT_TRUE(dialogs->messages()[0].startsWith(
         LOC_RTString(1706).arg(SettingsFile::path()).section(QLatin1String("%2"), 0, 0)));
-    const QVariantMap row = settings();
-    EXPECT_EQ(row[QStringLiteral("Periode")].toInt(), 2);
-    EXPECT_EQ(row[QStringLiteral("Lang")].toInt(), 1);
+    EXPECT_EQ(settings(), u"2 2003-03-10 1"_s);
     EXPECT_TRUE(station.calls.isEmpty());
 }
 
 TEST_F(OptionsWindowTest, CancelAndEscapeWriteNothing)
 {
-    setSettings(2, QStringLiteral("2003-03-10"), 1);
+    setSettings(2, u"2003-03-10"_s, 1);
     ProgramState::PeriodeMsgShown = true;
-    const QByteArray fileBefore = [&] {
-        QFile f(SettingsFile::path());
-        f.open(QIODevice::ReadOnly);
-        return f.readAll();
-    }();
+    const QByteArray fileBefore = settingsFileBytes();
     for (int way = 0; way < 2; ++way) {
         SCOPED_TRACE(way == 0 ? "Cancel" : "Escape");
         open();
-        typePath(QDir(folder()).filePath(QStringLiteral("other.mdb")));
+        typePath(QDir(folder()).filePath(u"other.mdb"_s));
         choose(window->optMois);
         choose(window->optEn);
         pickDayAfter(3);
@@ -438,13 +424,9 @@ TEST_F(OptionsWindowTest, CancelAndEscapeWriteNothing)
 
         EXPECT_FALSE(window->isVisible());
         EXPECT_EQ(window->result(), QDialog::Rejected);
-        EXPECT_EQ(settings()[QStringLiteral("Periode")].toInt(), 2);
-        EXPECT_EQ(settings()[QStringLiteral("DateDebut")].toString(), QStringLiteral("2003-03-10"));
-        EXPECT_EQ(settings()[QStringLiteral("Lang")].toInt(), 1);
-        QFile f(SettingsFile::path());
-        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-        EXPECT_EQ(f.readAll(), fileBefore);
-        EXPECT_FALSE(QFileInfo::exists(QDir(folder()).filePath(QStringLiteral("other.mdb"))));
+        EXPECT_EQ(settings(), u"2 2003-03-10 1"_s);
+        EXPECT_EQ(settingsFileBytes(), fileBefore);
+        EXPECT_FALSE(QFileInfo::exists(QDir(folder()).filePath(u"other.mdb"_s)));
     }
     EXPECT_TRUE(station.calls.isEmpty());
     EXPECT_TRUE(ProgramState::PeriodeMsgShown);
@@ -453,21 +435,21 @@ TEST_F(OptionsWindowTest, CancelAndEscapeWriteNothing)
 TEST_F(OptionsWindowTest, PathButtonsFillThePath)
 {
     open();
-    typePath(QStringLiteral("/somewhere/else.mdb"));
+    typePath(u"/somewhere/else.mdb"_s);
     QTest::mouseClick(window->cmdDefault, Qt::LeftButton);
-    EXPECT_EQ(window->txtPath->text(), QDir(folder()).filePath(QStringLiteral("tarnvik.mdb")));
+    EXPECT_EQ(window->txtPath->text(), QDir(folder()).filePath(u"tarnvik.mdb"_s));
 
-    dialogs->then(Answer::file(QStringLiteral("/data/station/tarnvik.mdb")));
+    dialogs->then(Answer::file(u"/data/station/tarnvik.mdb"_s));
     QTest::mouseClick(window->cmdChoose, Qt::LeftButton);
-    EXPECT_EQ(window->txtPath->text(), QStringLiteral("/data/station/tarnvik.mdb"));
+    EXPECT_EQ(window->txtPath->text(), u"/data/station/tarnvik.mdb"_s);
     ASSERT_EQ(dialogs->shown().size(), 1);
     EXPECT_EQ(dialogs->shown()[0].kind, Shown::OpenFile);
-    EXPECT_EQ(dialogs->shown()[0].title, QStringLiteral("Base de donnée (tarnvik.mdb)"));
+    EXPECT_EQ(dialogs->shown()[0].title, u"Base de donnée (tarnvik.mdb)"_s);
 
     // Cancelling the file dialog keeps the path.
     dialogs->then(Answer::cancel());
     QTest::mouseClick(window->cmdChoose, Qt::LeftButton);
-    EXPECT_EQ(window->txtPath->text(), QStringLiteral("/data/station/tarnvik.mdb"));
+    EXPECT_EQ(window->txtPath->text(), u"/data/station/tarnvik.mdb"_s);
     EXPECT_EQ(dialogs->unanswered(), 0);
 }
 
@@ -486,11 +468,11 @@ TEST_F(OptionsWindowTest, CaptionsAndSeparator)
         EXPECT_EQ(c.first, LOC_RTString(c.second)) << c.second;
         EXPECT_FALSE(c.first.isEmpty());
     }
-    EXPECT_EQ(window->Label3->text(), QStringLiteral("Langue / language :"));
-    EXPECT_EQ(window->optFr->text(), QStringLiteral("Français"));
-    EXPECT_EQ(window->optEn->text(), QStringLiteral("English"));
-    EXPECT_EQ(window->cmdOk->text(), QStringLiteral("Ok"));
-    EXPECT_EQ(window->cmdAnnuler->text(), QStringLiteral("Cancel"));
+    EXPECT_EQ(window->Label3->text(), u"Langue / language :"_s);
+    EXPECT_EQ(window->optFr->text(), u"Français"_s);
+    EXPECT_EQ(window->optEn->text(), u"English"_s);
+    EXPECT_EQ(window->cmdOk->text(), u"Ok"_s);
+    EXPECT_EQ(window->cmdAnnuler->text(), u"Cancel"_s);
     EXPECT_TRUE(window->Frame2->title().isEmpty());
 
     // The separator keeps its place on a 96 dpi screen (15 twips per pixel)
@@ -522,8 +504,7 @@ TEST_F(OptionsWindowTest, PeriodCheckWithoutAPeriodOpensTheOptionsWhereTheUserSe
 
     EXPECT_TRUE(sawWindow);
     EXPECT_EQ(dialogs->messages(), QStringList{LOC_RTString(1650)});
-    EXPECT_EQ(settings()[QStringLiteral("Periode")].toInt(), 1);
-    EXPECT_EQ(settings()[QStringLiteral("DateDebut")].toString(), QStringLiteral("2003-03-01"));
+    EXPECT_EQ(settings(), u"1 2003-03-01 1"_s);
     EXPECT_FALSE(ProgramState::PeriodeMsgShown) << "saving the options clears the flag";
 
     // The period now runs; the next checks stay quiet until it ends.

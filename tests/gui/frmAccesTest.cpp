@@ -11,6 +11,8 @@
 #include <QPushButton>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 using namespace tarnvik;
 using tarnvik::test::ProgramFixture;
 using tarnvik::test::Shown;
@@ -22,15 +24,15 @@ protected:
     void SetUp() override
     {
         ProgramFixture::SetUp();
-        execSql(QStringLiteral("UPDATE Acces SET Lang = 2"));
+        execSql(u"UPDATE Acces SET Lang = 2"_s);
         LOC_RTString(1092);
     }
 
     void setStoredPassword(const QString &password)
     {
-        execSql(QStringLiteral("UPDATE Acces SET RapPass = ?"), {Brouiller(password, password)});
+        execSql(u"UPDATE Acces SET RapPass = ?"_s, {Brouiller(password, password)});
     }
-    QVariant storedRapPass() const { return scalar(QStringLiteral("SELECT RapPass FROM Acces")); }
+    QVariant storedRapPass() const { return scalar(u"SELECT RapPass FROM Acces"_s); }
 
     // The gate as the menu passes it: the typed password is checked, which
     // leaves PassStored and PassEntered as the window finds them.
@@ -52,6 +54,20 @@ protected:
         else
             QTest::keyClicks(field, text);
     }
+    // Types the same text into the password and its confirmation.
+    static void typeBoth(frmAcces &window, const QString &text)
+    {
+        typeInto(window.txtPass, text);
+        typeInto(window.txtPass2, text);
+    }
+    // Opens the window, types the new password twice and presses OK.
+    static void changeTo(const QString &password)
+    {
+        frmAcces window;
+        window.show();
+        typeBoth(window, password);
+        QTest::mouseClick(window.cmdOk, Qt::LeftButton);
+    }
 };
 
 TEST_F(frmAccesTest, OpensWithCaptionsAndMaskedFields)
@@ -60,8 +76,8 @@ TEST_F(frmAccesTest, OpensWithCaptionsAndMaskedFields)
     EXPECT_EQ(window.windowTitle(), LOC_RTString(1090));
     EXPECT_EQ(window.Label1->text(), LOC_RTString(1392));
     EXPECT_EQ(window.Label2->text(), LOC_RTString(1644));
-    EXPECT_EQ(window.cmdOk->text(), QStringLiteral("Ok"));
-    EXPECT_EQ(window.cmdAnnuler->text(), QStringLiteral("Cancel"));
+    EXPECT_EQ(window.cmdOk->text(), u"Ok"_s);
+    EXPECT_EQ(window.cmdAnnuler->text(), u"Cancel"_s);
     EXPECT_EQ(window.txtPass->echoMode(), QLineEdit::Password);
     EXPECT_EQ(window.txtPass2->echoMode(), QLineEdit::Password);
     EXPECT_TRUE(window.txtPass2->text().isEmpty());
@@ -85,23 +101,22 @@ TEST_F(frmAccesTest, NoPasswordSetShowsItsNoteAndANewPasswordIsTypedTwice)
     window.show();
     EXPECT_EQ(window.txtPass->text(), LOC_RTString(1132));
 
-    typeInto(window.txtPass, QStringLiteral("Neuf"));
-    typeInto(window.txtPass2, QStringLiteral("Neuf"));
+    typeBoth(window, u"Neuf"_s);
     QTest::keyClick(window.txtPass2, Qt::Key_Return);
 
     EXPECT_EQ(window.result(), QDialog::Accepted);
     EXPECT_FALSE(window.isVisible());
-    EXPECT_EQ(storedRapPass().toString(), Brouiller(QStringLiteral("Neuf"), QStringLiteral("Neuf")));
+    EXPECT_EQ(storedRapPass().toString(), Brouiller(u"Neuf"_s, u"Neuf"_s));
     EXPECT_TRUE(dialogs->messages().isEmpty());
 }
 
 TEST_F(frmAccesTest, CurrentPasswordIsShownAndMustBeConfirmed)
 {
-    setStoredPassword(QStringLiteral("Secret"));
-    passGate(QStringLiteral("Secret"));
+    setStoredPassword(u"Secret"_s);
+    passGate(u"Secret"_s);
     frmAcces window;
     window.show();
-    EXPECT_EQ(window.txtPass->text(), QStringLiteral("Secret"));
+    EXPECT_EQ(window.txtPass->text(), u"Secret"_s);
 
     // OK without typing the confirmation: refused, the window stays as it was.
     QTest::mouseClick(window.cmdOk, Qt::LeftButton);
@@ -110,27 +125,27 @@ TEST_F(frmAccesTest, CurrentPasswordIsShownAndMustBeConfirmed)
     EXPECT_EQ(dialogs->shown().at(0).style, 16);
     EXPECT_EQ(dialogs->shown().at(0).title, LOC_RTString(1250));
     EXPECT_TRUE(window.isVisible());
-    EXPECT_EQ(window.txtPass->text(), QStringLiteral("Secret"));
+    EXPECT_EQ(window.txtPass->text(), u"Secret"_s);
     EXPECT_TRUE(window.txtPass2->text().isEmpty());
 
     // A confirmation differing only in case is refused too.
-    typeInto(window.txtPass2, QStringLiteral("secret"));
+    typeInto(window.txtPass2, u"secret"_s);
     QTest::mouseClick(window.cmdOk, Qt::LeftButton);
     EXPECT_EQ(dialogs->messages().size(), 2);
     EXPECT_TRUE(window.isVisible());
 
     // The current password typed again is stored again.
-    execSql(QStringLiteral("UPDATE Acces SET RapPass = 'marker'"));
-    typeInto(window.txtPass2, QStringLiteral("Secret"));
+    execSql(u"UPDATE Acces SET RapPass = 'marker'"_s);
+    typeInto(window.txtPass2, u"Secret"_s);
     QTest::mouseClick(window.cmdOk, Qt::LeftButton);
     EXPECT_FALSE(window.isVisible());
-    EXPECT_EQ(storedRapPass().toString(), Brouiller(QStringLiteral("Secret"), QStringLiteral("Secret")));
+    EXPECT_EQ(storedRapPass().toString(), Brouiller(u"Secret"_s, u"Secret"_s));
 }
 
 TEST_F(frmAccesTest, BothFieldsEmptyRemovesThePassword)
 {
-    setStoredPassword(QStringLiteral("Secret"));
-    passGate(QStringLiteral("Secret"));
+    setStoredPassword(u"Secret"_s);
+    passGate(u"Secret"_s);
     {
         frmAcces window;
         window.show();
@@ -144,7 +159,7 @@ TEST_F(frmAccesTest, BothFieldsEmptyRemovesThePassword)
 
     // The next locked guarded click asks for a first password.
     AdminGate gate;
-    dialogs->thenType(QStringLiteral("Premier"));
+    dialogs->thenType(u"Premier"_s);
     EXPECT_TRUE(gate.run([] {}));
     ASSERT_FALSE(dialogs->shown().isEmpty());
     EXPECT_EQ(dialogs->shown().at(0).text, LOC_RTString(1248));
@@ -152,25 +167,19 @@ TEST_F(frmAccesTest, BothFieldsEmptyRemovesThePassword)
 
 TEST_F(frmAccesTest, ReopenedAfterAChangeShowsThePasswordLastTypedIntoTheGate)
 {
-    setStoredPassword(QStringLiteral("Ancien"));
-    passGate(QStringLiteral("Ancien"));
-    {
-        frmAcces window;
-        window.show();
-        typeInto(window.txtPass, QStringLiteral("Nouveau"));
-        typeInto(window.txtPass2, QStringLiteral("Nouveau"));
-        QTest::mouseClick(window.cmdOk, Qt::LeftButton);
-    }
-    EXPECT_EQ(storedRapPass().toString(), Brouiller(QStringLiteral("Nouveau"), QStringLiteral("Nouveau")));
+    setStoredPassword(u"Ancien"_s);
+    passGate(u"Ancien"_s);
+    changeTo(u"Nouveau"_s);
+    EXPECT_EQ(storedRapPass().toString(), Brouiller(u"Nouveau"_s, u"Nouveau"_s));
     // Still logged on: the gate did not run again, so its old values stand.
     frmAcces again;
-    EXPECT_EQ(again.txtPass->text(), QStringLiteral("Ancien"));
+    EXPECT_EQ(again.txtPass->text(), u"Ancien"_s);
 }
 
 TEST_F(frmAccesTest, RightAfterAFirstPasswordTheFieldShowsTheStaleCheck)
 {
     // No existing password was tested since start: PassStored is empty.
-    passGate(QStringLiteral("Premier"));
+    passGate(u"Premier"_s);
     ASSERT_TRUE(ProgramState::PassStored.isEmpty());
     frmAcces window;
     EXPECT_TRUE(window.txtPass->text().isEmpty());
@@ -178,17 +187,11 @@ TEST_F(frmAccesTest, RightAfterAFirstPasswordTheFieldShowsTheStaleCheck)
 
 TEST_F(frmAccesTest, NewPasswordDifferingInCaseIsStoredAsTyped)
 {
-    setStoredPassword(QStringLiteral("Secret"));
-    passGate(QStringLiteral("Secret"));
-    {
-        frmAcces window;
-        window.show();
-        typeInto(window.txtPass, QStringLiteral("SECRET"));
-        typeInto(window.txtPass2, QStringLiteral("SECRET"));
-        QTest::mouseClick(window.cmdOk, Qt::LeftButton);
-    }
+    setStoredPassword(u"Secret"_s);
+    passGate(u"Secret"_s);
+    changeTo(u"SECRET"_s);
     AdminGate gate;
-    dialogs->thenType(QStringLiteral("Secret")).thenType(QStringLiteral("SECRET"));
+    dialogs->thenType(u"Secret"_s).thenType(u"SECRET"_s);
     EXPECT_FALSE(gate.run([] {}));
     EXPECT_EQ(dialogs->messages(), QStringList{LOC_RTString(1394)});
     EXPECT_TRUE(gate.run([] {}));
@@ -196,25 +199,20 @@ TEST_F(frmAccesTest, NewPasswordDifferingInCaseIsStoredAsTyped)
 
 TEST_F(frmAccesTest, CancelAndTheCloseBoxStoreNothing)
 {
-    setStoredPassword(QStringLiteral("Secret"));
-    passGate(QStringLiteral("Secret"));
+    setStoredPassword(u"Secret"_s);
+    passGate(u"Secret"_s);
     const QVariant before = storedRapPass();
-    {
+    for (bool closeBox : {false, true}) {
+        SCOPED_TRACE(closeBox ? "close box" : "Cancel");
         frmAcces window;
         window.show();
-        typeInto(window.txtPass, QStringLiteral("Autre"));
-        typeInto(window.txtPass2, QStringLiteral("Autre"));
-        QTest::mouseClick(window.cmdAnnuler, Qt::LeftButton);
+        typeBoth(window, u"Autre"_s);
+        if (closeBox)
+            window.close();
+        else
+            QTest::mouseClick(window.cmdAnnuler, Qt::LeftButton);
         EXPECT_FALSE(window.isVisible());
         EXPECT_EQ(window.result(), QDialog::Rejected);
-    }
-    {
-        frmAcces window;
-        window.show();
-        typeInto(window.txtPass, QStringLiteral("Autre"));
-        typeInto(window.txtPass2, QStringLiteral("Autre"));
-        window.close();
-        EXPECT_FALSE(window.isVisible());
     }
     EXPECT_EQ(storedRapPass(), before);
     EXPECT_TRUE(dialogs->messages().isEmpty());
@@ -224,13 +222,12 @@ TEST_F(frmAccesTest, FailedStoreIsReportedAndTheWindowStaysOpen)
 {
     frmAcces window;
     window.show();
-    execSql(QStringLiteral("CREATE TRIGGER KeepAcces BEFORE UPDATE ON Acces BEGIN "
-                           "SELECT RAISE(ABORT, 'settings locked'); END"));
-    typeInto(window.txtPass, QStringLiteral("Neuf"));
-    typeInto(window.txtPass2, QStringLiteral("Neuf"));
+    execSql(u"CREATE TRIGGER KeepAcces BEFORE UPDATE ON Acces BEGIN "
+            "SELECT RAISE(ABORT, 'settings locked'); END"_s);
+    typeBoth(window, u"Neuf"_s);
     QTest::mouseClick(window.cmdOk, Qt::LeftButton);
     ASSERT_EQ(dialogs->messages().size(), 1);
-    EXPECT_TRUE(dialogs->messages().at(0).contains(QStringLiteral("settings locked")));
+    EXPECT_TRUE(dialogs->messages().at(0).contains(u"settings locked"_s));
     EXPECT_TRUE(window.isVisible());
     EXPECT_EQ(storedRapPass().toString(), QString());
 }

@@ -7,18 +7,31 @@
 #include <QClipboard>
 #include <QLabel>
 
+using namespace Qt::StringLiterals;
+
 using namespace tarnvik;
+using tarnvik::test::Answer;
 using tarnvik::test::PunchWindowFixture;
 using tarnvik::test::Shown;
 
 namespace {
 
+// The named fields of a stored row, joined by "|".
+QString fields(const QVariantMap &row, const QStringList &names)
+{
+    QStringList values;
+    for (const QString &name : names)
+        values << row.value(name).toString();
+    return values.join(u'|');
+}
+
 class frmPunchRoadTest : public PunchWindowFixture {
 protected:
-    void addPresence(const QString &number, const QString &project, const QString &sub)
+    // A punch on the painting sub-project of the site.
+    void addPaintingPunch(const QString &number, const QString &inOut, const QDate &day, const QTime &time,
+                          bool archived = false)
     {
-        execSql(QStringLiteral("INSERT INTO Vendeurs (NoVendeur, Projet, SousProjet) VALUES (?, ?, ?)"),
-                {number, project, sub});
+        addPunch(number, inOut, day, time, u"Chantier"_s, u"Peinture"_s, archived);
     }
     // The entry fields are empty and the number box waits for the next employee.
     void expectReadyForNext()
@@ -34,22 +47,19 @@ protected:
 
 TEST_F(frmPunchRoadTest, StatusLineFollowsEveryKeystroke)
 {
-    addPunch(QStringLiteral("1001"), QStringLiteral("In"), QDate(2003, 2, 27), QTime(8, 0),
-             QStringLiteral("Chantier"), QStringLiteral("Peinture"));
-    addPunch(QStringLiteral("1001"), QStringLiteral("Out"), QDate(2003, 2, 28), QTime(17, 15, 30),
-             QStringLiteral("Chantier"), QStringLiteral("Peinture"), true);
+    addPaintingPunch(u"1001"_s, u"In"_s, QDate(2003, 2, 27), QTime(8, 0));
+    addPaintingPunch(u"1001"_s, u"Out"_s, QDate(2003, 2, 28), QTime(17, 15, 30), true);
     frmPunch &w = open();
-    const QString latest = LOC_RTString(1214) + QStringLiteral("Out") + LOC_RTString(1024) +
-                           QStringLiteral("5:15:30 PM") + LOC_RTString(1036) + QStringLiteral("2/28/03");
+    const QString latest = u"Last punch: Out at 5:15:30 PM on 2/28/03"_s;
+    ASSERT_EQ(latest, LOC_RTString(1214) + u"Out"_s + LOC_RTString(1024) + u"5:15:30 PM"_s +
+                          LOC_RTString(1036) + u"2/28/03"_s);
 
-    type(QStringLiteral("100"));
+    type(u"100"_s);
     EXPECT_TRUE(w.lblStatus->text().isEmpty());
-    EXPECT_EQ(w.txtNumVendeur->displayText(), QStringLiteral("***"));
-    type(QStringLiteral("1"));
-    // The latest punch, even archived.
-    EXPECT_EQ(w.lblStatus->text(), latest);
-    EXPECT_EQ(w.lblStatus->text(), QStringLiteral("Last punch: Out at 5:15:30 PM on 2/28/03"));
-    type(QStringLiteral("9"));
+    EXPECT_EQ(w.txtNumVendeur->displayText(), u"***"_s);
+    type(u"1"_s);
+    EXPECT_EQ(w.lblStatus->text(), latest) << "the latest punch, even archived";
+    type(u"9"_s);
     EXPECT_TRUE(w.lblStatus->text().isEmpty());
     QTest::keyClick(focused(), Qt::Key_Backspace);
     EXPECT_EQ(w.lblStatus->text(), latest);
@@ -59,20 +69,20 @@ TEST_F(frmPunchRoadTest, StatusLineFollowsEveryKeystroke)
 
 TEST_F(frmPunchRoadTest, SubProjectChoiceShowsItsProject)
 {
-    addProject(QStringLiteral("Atelier"), {QStringLiteral("Peinture")});
+    addProject(u"Atelier"_s, {u"Peinture"_s});
     frmPunch &w = open();
-    type(QStringLiteral("1001"));
+    type(u"1001"_s);
     pressEnter();
     ASSERT_EQ(focused(), w.dcbProjet);
-    type(QStringLiteral("Accueil"));
-    EXPECT_EQ(w.lblProjet->text(), QStringLiteral("Bureau"));
+    type(u"Accueil"_s);
+    EXPECT_EQ(w.lblProjet->text(), u"Bureau"_s);
     // A name under two projects shows the first in alphabetical order.
-    w.dcbProjet->setCurrentIndex(w.dcbProjet->findText(QStringLiteral("Peinture")));
-    EXPECT_EQ(w.lblProjet->text(), QStringLiteral("Atelier"));
+    w.dcbProjet->setCurrentIndex(w.dcbProjet->findText(u"Peinture"_s));
+    EXPECT_EQ(w.lblProjet->text(), u"Atelier"_s);
     // A name that is no sub-project leaves the caption as it was.
     w.dcbProjet->clearEditText();
-    type(QStringLiteral("Jardin"));
-    EXPECT_EQ(w.lblProjet->text(), QStringLiteral("Atelier"));
+    type(u"Jardin"_s);
+    EXPECT_EQ(w.lblProjet->text(), u"Atelier"_s);
     // The list holds every sub-project row, a name under two projects twice.
     EXPECT_EQ(w.dcbProjet->count(), 4);
     pressEnter();
@@ -84,40 +94,32 @@ TEST_F(frmPunchRoadTest, EnterPunchesInThenOutWithConfirmations)
 {
     open();
     dialogs->thenYes();
-    punchByKeyboard(QStringLiteral("1001"), QStringLiteral("Peinture"), QStringLiteral("scaffold"));
+    punchByKeyboard(u"1001"_s, u"Peinture"_s, u"scaffold"_s);
     ASSERT_EQ(dialogs->shown().size(), 1);
-    EXPECT_EQ(dialogs->shown()[0].text, question(QStringLiteral("Alice Martin"), QStringLiteral("In")));
+    EXPECT_EQ(dialogs->shown()[0].text, question(u"Alice Martin"_s, u"In"_s));
     EXPECT_EQ(dialogs->shown()[0].style, 36);
-    EXPECT_EQ(dialogs->shown()[0].title, QStringLiteral("Confirmation"));
+    EXPECT_EQ(dialogs->shown()[0].title, u"Confirmation"_s);
     QList<QVariantMap> stored = punches();
     ASSERT_EQ(stored.size(), 1);
-    EXPECT_EQ(stored[0].value("NoVendeur").toString(), QStringLiteral("1001"));
-    EXPECT_EQ(stored[0].value("InOut").toString(), QStringLiteral("In"));
-    EXPECT_EQ(stored[0].value("PunchDateShort").toString(), QStringLiteral("2003-03-01"));
-    EXPECT_EQ(stored[0].value("PunchTime").toString(), QStringLiteral("09:00:00"));
-    EXPECT_EQ(stored[0].value("PunchDateLong").toString(), QStringLiteral("Saturday 01 March 2003"));
-    EXPECT_EQ(stored[0].value("Projet").toString(), QStringLiteral("Chantier"));
-    EXPECT_EQ(stored[0].value("SousProjet").toString(), QStringLiteral("Peinture"));
-    EXPECT_EQ(stored[0].value("Description").toString(), QStringLiteral("scaffold"));
-    EXPECT_EQ(stored[0].value("Archived").toInt(), 0);
-    EXPECT_EQ(status(QStringLiteral("1001")), QStringLiteral("In"));
-    EXPECT_EQ(presenceCount(QStringLiteral("1001")), 1);
+    EXPECT_EQ(fields(stored[0], {"NoVendeur", "InOut", "PunchDateShort", "PunchTime", "PunchDateLong",
+                                 "Projet", "SousProjet", "Description", "Archived"}),
+              u"1001|In|2003-03-01|09:00:00|Saturday 01 March 2003|Chantier|Peinture|scaffold|0"_s);
+    EXPECT_EQ(status(u"1001"_s), u"In"_s);
+    EXPECT_EQ(presenceCount(u"1001"_s), 1);
     expectReadyForNext();
 
     Clock::advance(4 * 3600 + 17);
     dialogs->clear();
     dialogs->thenYes();
-    punchByKeyboard(QStringLiteral("1001"), QStringLiteral("Peinture"));
-    EXPECT_EQ(dialogs->messages(),
-              QStringList({question(QStringLiteral("Alice Martin"), QStringLiteral("Out"))}));
+    punchByKeyboard(u"1001"_s, u"Peinture"_s);
+    EXPECT_EQ(dialogs->messages(), QStringList({question(u"Alice Martin"_s, u"Out"_s)}));
     stored = punches();
     ASSERT_EQ(stored.size(), 2);
-    EXPECT_EQ(stored[1].value("InOut").toString(), QStringLiteral("Out"));
-    EXPECT_EQ(stored[1].value("PunchTime").toString(), QStringLiteral("13:00:17"));
-    EXPECT_EQ(stored[1].value("Description").toString(), LOC_RTString(1136));
-    EXPECT_EQ(status(QStringLiteral("1001")), QStringLiteral("Out"));
+    EXPECT_EQ(fields(stored[1], {"InOut", "PunchTime", "Description"}),
+              u"Out|13:00:17|"_s + LOC_RTString(1136));
+    EXPECT_EQ(status(u"1001"_s), u"Out"_s);
     // The "Out" closes the presence that the "In" opened.
-    EXPECT_EQ(presenceCount(QStringLiteral("1001")), 0);
+    EXPECT_EQ(presenceCount(u"1001"_s), 0);
     expectReadyForNext();
 }
 
@@ -125,96 +127,85 @@ TEST_F(frmPunchRoadTest, NoAndUnknownNumbersWriteNothing)
 {
     frmPunch &w = open();
     dialogs->thenNo();
-    punchByKeyboard(QStringLiteral("1002"), QStringLiteral("Accueil"), QStringLiteral("note"));
-    EXPECT_EQ(dialogs->messages(), QStringList({question(QStringLiteral("Bob O'Neil"), QStringLiteral("In")),
-                                                LOC_RTString(1134)}));
+    punchByKeyboard(u"1002"_s, u"Accueil"_s, u"note"_s);
+    EXPECT_EQ(dialogs->messages(), QStringList({question(u"Bob O'Neil"_s, u"In"_s), LOC_RTString(1134)}));
     EXPECT_EQ(dialogs->shown()[1].style, 48);
-    EXPECT_EQ(dialogs->shown()[1].title, QStringLiteral("Message"));
+    EXPECT_EQ(dialogs->shown()[1].title, u"Message"_s);
     EXPECT_EQ(punchCount(), 0);
-    EXPECT_EQ(status(QStringLiteral("1002")), QStringLiteral("Out"));
+    EXPECT_EQ(status(u"1002"_s), u"Out"_s);
     // The number and the choice are emptied, the note stays.
     EXPECT_TRUE(w.txtNumVendeur->text().isEmpty());
     EXPECT_TRUE(w.dcbProjet->Text().isEmpty());
-    EXPECT_EQ(w.txtDescription->text(), QStringLiteral("note"));
+    EXPECT_EQ(w.txtDescription->text(), u"note"_s);
     EXPECT_EQ(focused(), w.txtNumVendeur);
 
-    dialogs->clear();
-    punchByKeyboard(QStringLiteral("4242"), QStringLiteral("Accueil"));
-    EXPECT_EQ(dialogs->messages(), QStringList({LOC_RTString(1152)}));
-    EXPECT_EQ(dialogs->shown()[0].style, 48);
-    EXPECT_EQ(punchCount(), 0);
-    EXPECT_TRUE(w.txtNumVendeur->text().isEmpty());
-
-    // Presence rows without an employee row do not make an employee.
-    addPresence(QStringLiteral("5005"), QStringLiteral("Bureau"), QStringLiteral("Accueil"));
-    dialogs->clear();
-    punchByKeyboard(QStringLiteral("5005"), QStringLiteral("Accueil"));
-    EXPECT_EQ(dialogs->messages(), QStringList({LOC_RTString(1152)}));
-    EXPECT_EQ(punchCount(), 0);
+    // An unknown number; presence rows without an employee row do not make an employee.
+    execSql(u"INSERT INTO Vendeurs (NoVendeur, Projet, SousProjet) VALUES ('5005', 'Bureau', 'Accueil')"_s);
+    for (const QString &number : {u"4242"_s, u"5005"_s}) {
+        SCOPED_TRACE(number.toStdString());
+        dialogs->clear();
+        punchByKeyboard(number, u"Accueil"_s);
+        EXPECT_EQ(dialogs->messages(), QStringList({LOC_RTString(1152)}));
+        EXPECT_EQ(dialogs->shown()[0].style, 48);
+        EXPECT_EQ(punchCount(), 0);
+        EXPECT_TRUE(w.txtNumVendeur->text().isEmpty());
+    }
 }
 
 TEST_F(frmPunchRoadTest, InAndOutButtonsConfirmTheNameAndForceTheDirection)
 {
     frmPunch &w = open();
-    const auto pressButton = [&](QAbstractButton *button, const QString &number, const QString &sub) {
+    // The name question is answered Yes when confirm is set.
+    const auto pressButton = [&](QAbstractButton *button, bool confirm, const QString &number = u"1001"_s) {
+        w.txtNumVendeur->clear();
         w.txtNumVendeur->setFocus();
         type(number);
         pressEnter();
-        type(sub);
+        type(u"Plomberie"_s);
+        dialogs->clear();
+        dialogs->then(confirm ? Answer::yes() : Answer::no());
         QTest::mouseClick(button, Qt::LeftButton);
     };
-    const QString nameQuestion = LOC_RTString(1256) + QStringLiteral("Alice Martin?");
+    const QString nameQuestion = LOC_RTString(1256) + u"Alice Martin?"_s;
 
     // Out with no open In: refused after the name is confirmed.
-    dialogs->thenYes();
-    pressButton(w.Command2, QStringLiteral("1001"), QStringLiteral("Plomberie"));
+    pressButton(w.Command2, true);
     EXPECT_EQ(dialogs->messages(), QStringList({nameQuestion, LOC_RTString(1616)}));
     EXPECT_EQ(dialogs->shown()[1].style, 0);
-    EXPECT_EQ(dialogs->shown()[1].title, QStringLiteral("Tarnvik"));
+    EXPECT_EQ(dialogs->shown()[1].title, u"Tarnvik"_s);
     EXPECT_EQ(punchCount(), 0);
     // A refusal leaves the entry as it is.
-    EXPECT_EQ(w.txtNumVendeur->text(), QStringLiteral("1001"));
-    EXPECT_EQ(w.dcbProjet->Text(), QStringLiteral("Plomberie"));
+    EXPECT_EQ(w.txtNumVendeur->text(), u"1001"_s);
+    EXPECT_EQ(w.dcbProjet->Text(), u"Plomberie"_s);
 
     // In: no second question.
-    w.txtNumVendeur->clear();
-    dialogs->clear();
-    dialogs->thenYes();
-    pressButton(w.Command1, QStringLiteral("1001"), QStringLiteral("Plomberie"));
+    pressButton(w.Command1, true);
     EXPECT_EQ(dialogs->messages(), QStringList({nameQuestion}));
     ASSERT_EQ(punchCount(), 1);
-    EXPECT_EQ(punches()[0].value("InOut").toString(), QStringLiteral("In"));
-    EXPECT_EQ(presenceCount(QStringLiteral("1001")), 1);
+    EXPECT_EQ(punches()[0].value("InOut").toString(), u"In"_s);
+    EXPECT_EQ(presenceCount(u"1001"_s), 1);
 
     // In again on the same sub-project: refused.
-    dialogs->clear();
-    dialogs->thenYes();
-    pressButton(w.Command1, QStringLiteral("1001"), QStringLiteral("Plomberie"));
+    pressButton(w.Command1, true);
     EXPECT_EQ(dialogs->messages(), QStringList({nameQuestion, LOC_RTString(1618)}));
     EXPECT_EQ(punchCount(), 1);
 
     // The name not confirmed.
-    w.txtNumVendeur->clear();
-    dialogs->clear();
-    dialogs->thenNo();
-    pressButton(w.Command2, QStringLiteral("1001"), QStringLiteral("Plomberie"));
+    pressButton(w.Command2, false);
     EXPECT_EQ(dialogs->messages(), QStringList({nameQuestion, LOC_RTString(1134)}));
     EXPECT_EQ(punchCount(), 1);
     EXPECT_TRUE(w.txtNumVendeur->text().isEmpty());
 
     // Out with the In open.
-    dialogs->clear();
-    dialogs->thenYes();
-    pressButton(w.Command2, QStringLiteral("1001"), QStringLiteral("Plomberie"));
+    pressButton(w.Command2, true);
     EXPECT_EQ(dialogs->messages(), QStringList({nameQuestion}));
     ASSERT_EQ(punchCount(), 2);
-    EXPECT_EQ(punches()[1].value("InOut").toString(), QStringLiteral("Out"));
-    EXPECT_EQ(status(QStringLiteral("1001")), QStringLiteral("Out"));
-    EXPECT_EQ(presenceCount(QStringLiteral("1001")), 0);
+    EXPECT_EQ(punches()[1].value("InOut").toString(), u"Out"_s);
+    EXPECT_EQ(status(u"1001"_s), u"Out"_s);
+    EXPECT_EQ(presenceCount(u"1001"_s), 0);
 
     // An unknown number.
-    dialogs->clear();
-    pressButton(w.Command1, QStringLiteral("77"), QStringLiteral("Plomberie"));
+    pressButton(w.Command1, true, u"77"_s);
     EXPECT_EQ(dialogs->messages(), QStringList({LOC_RTString(1152)}));
     EXPECT_EQ(punchCount(), 2);
 }
@@ -222,14 +213,11 @@ TEST_F(frmPunchRoadTest, InAndOutButtonsConfirmTheNameAndForceTheDirection)
 TEST_F(frmPunchRoadTest, MoreOutsThanInsRefusesEnterButNotTheInButton)
 {
     const QDate d(2003, 2, 28);
-    addPunch(QStringLiteral("1001"), QStringLiteral("In"), d, QTime(8, 0), QStringLiteral("Chantier"),
-             QStringLiteral("Peinture"));
-    addPunch(QStringLiteral("1001"), QStringLiteral("Out"), d, QTime(12, 0), QStringLiteral("Chantier"),
-             QStringLiteral("Peinture"));
-    addPunch(QStringLiteral("1001"), QStringLiteral("Out"), d, QTime(18, 0), QStringLiteral("Chantier"),
-             QStringLiteral("Peinture"));
+    addPaintingPunch(u"1001"_s, u"In"_s, d, QTime(8, 0));
+    addPaintingPunch(u"1001"_s, u"Out"_s, d, QTime(12, 0));
+    addPaintingPunch(u"1001"_s, u"Out"_s, d, QTime(18, 0));
     frmPunch &w = open();
-    punchByKeyboard(QStringLiteral("1001"), QStringLiteral("Peinture"));
+    punchByKeyboard(u"1001"_s, u"Peinture"_s);
     EXPECT_EQ(dialogs->messages(), QStringList({LOC_RTString(1254)}));
     EXPECT_EQ(punchCount(), 3);
 
@@ -238,79 +226,67 @@ TEST_F(frmPunchRoadTest, MoreOutsThanInsRefusesEnterButNotTheInButton)
     QTest::mouseClick(w.Command1, Qt::LeftButton);
     EXPECT_EQ(dialogs->messages().size(), 1);
     EXPECT_EQ(punchCount(), 4);
-    EXPECT_EQ(punches()[3].value("InOut").toString(), QStringLiteral("In"));
+    EXPECT_EQ(punches()[3].value("InOut").toString(), u"In"_s);
 }
 
 TEST_F(frmPunchRoadTest, ArchivedPunchesDoNotCountSameNameElsewhereDoes)
 {
-    addProject(QStringLiteral("Atelier"), {QStringLiteral("Peinture")});
-    const QDate d(2003, 2, 3);
-    // (the window is opened after the history is in place)
+    addProject(u"Atelier"_s, {u"Peinture"_s});
     // An archived open "In": a new punch by Enter is an "In".
-    addPunch(QStringLiteral("1001"), QStringLiteral("In"), d, QTime(8, 0), QStringLiteral("Chantier"),
-             QStringLiteral("Peinture"), true);
+    addPaintingPunch(u"1001"_s, u"In"_s, QDate(2003, 2, 3), QTime(8, 0), true);
     // An open "In" on the same name under another project makes the next one an "Out".
-    addPunch(QStringLiteral("1002"), QStringLiteral("In"), d, QTime(8, 0), QStringLiteral("Chantier"),
-             QStringLiteral("Peinture"));
+    addPaintingPunch(u"1002"_s, u"In"_s, QDate(2003, 2, 3), QTime(8, 0));
     open();
     dialogs->thenYes().thenYes();
-    punchByKeyboard(QStringLiteral("1001"), QStringLiteral("Peinture"));
-    punchByKeyboard(QStringLiteral("1002"), QStringLiteral("Peinture"));
-    const QList<QVariantMap> stored =
-        rows(QStringLiteral("SELECT NoVendeur, InOut, Projet FROM Punch "
-                            "WHERE PunchDateShort = '2003-03-01' ORDER BY rowid"));
+    punchByKeyboard(u"1001"_s, u"Peinture"_s);
+    punchByKeyboard(u"1002"_s, u"Peinture"_s);
+    const QList<QVariantMap> stored = rows(
+        u"SELECT NoVendeur, InOut, Projet FROM Punch WHERE PunchDateShort = '2003-03-01' ORDER BY rowid"_s);
     ASSERT_EQ(stored.size(), 2);
-    EXPECT_EQ(stored[0].value("InOut").toString(), QStringLiteral("In"));
-    EXPECT_EQ(stored[1].value("InOut").toString(), QStringLiteral("Out"));
+    EXPECT_EQ(stored[0].value("InOut").toString(), u"In"_s);
     // The sub-project's project shown is the alphabetically first: Atelier.
-    EXPECT_EQ(stored[1].value("Projet").toString(), QStringLiteral("Atelier"));
+    EXPECT_EQ(fields(stored[1], {"InOut", "Projet"}), u"Out|Atelier"_s);
 }
 
 TEST_F(frmPunchRoadTest, WithoutSubProjectThePunchGoesToTheNoProjectText)
 {
     open();
     dialogs->thenYes().thenYes();
-    punchByKeyboard(QStringLiteral("1001"), QString());
-    punchByKeyboard(QStringLiteral("1001"), QString(), QStringLiteral("meeting"));
+    punchByKeyboard(u"1001"_s, QString());
+    punchByKeyboard(u"1001"_s, QString(), u"meeting"_s);
     const QList<QVariantMap> stored = punches();
     ASSERT_EQ(stored.size(), 2);
     const QString none = LOC_RTString(1698);
-    for (const QVariantMap &r : stored) {
-        EXPECT_EQ(r.value("Projet").toString(), none);
-        EXPECT_EQ(r.value("SousProjet").toString(), none);
-    }
+    EXPECT_EQ(fields(stored[0], {"InOut", "Projet", "SousProjet"}), u"In|"_s + none + u'|' + none);
+    EXPECT_EQ(fields(stored[1], {"InOut", "Projet", "SousProjet", "Description"}),
+              u"Out|"_s + none + u'|' + none + u"|meeting"_s);
     EXPECT_TRUE(stored[0].value("Description").isNull());
-    EXPECT_EQ(stored[1].value("InOut").toString(), QStringLiteral("Out"));
-    EXPECT_EQ(stored[1].value("Description").toString(), QStringLiteral("meeting"));
-    EXPECT_EQ(presenceCount(QStringLiteral("1001")), 0);
+    EXPECT_EQ(presenceCount(u"1001"_s), 0);
 }
 
 TEST_F(frmPunchRoadTest, ChangingTheNumberEmptiesTheChoiceButKeepsTheProject)
 {
-    addPunch(QStringLiteral("1002"), QStringLiteral("Out"), QDate(2003, 2, 28), QTime(17, 0),
-             QStringLiteral("Bureau"), QStringLiteral("Accueil"));
+    addPunch(u"1002"_s, u"Out"_s, QDate(2003, 2, 28), QTime(17, 0), u"Bureau"_s, u"Accueil"_s);
     frmPunch &w = open();
-    type(QStringLiteral("1001"));
+    type(u"1001"_s);
     pressEnter();
-    type(QStringLiteral("Peinture"));
-    ASSERT_EQ(w.lblProjet->text(), QStringLiteral("Chantier"));
+    type(u"Peinture"_s);
+    ASSERT_EQ(w.lblProjet->text(), u"Chantier"_s);
     // The new number pasted over the old one: the box changes once.
-    QApplication::clipboard()->setText(QStringLiteral("1002"));
+    QApplication::clipboard()->setText(u"1002"_s);
     w.txtNumVendeur->setFocus();
     QTest::keyClick(focused(), Qt::Key_A, Qt::ControlModifier);
     QTest::keyClick(focused(), Qt::Key_V, Qt::ControlModifier);
-    ASSERT_EQ(w.txtNumVendeur->text(), QStringLiteral("1002"));
+    ASSERT_EQ(w.txtNumVendeur->text(), u"1002"_s);
     EXPECT_TRUE(w.dcbProjet->Text().isEmpty());
-    EXPECT_EQ(w.lblProjet->text(), QStringLiteral("Chantier"));
+    EXPECT_EQ(w.lblProjet->text(), u"Chantier"_s);
     dialogs->thenYes();
-    pressEnter();
-    pressEnter();
-    pressEnter();
-    const QList<QVariantMap> stored = rows(QStringLiteral("SELECT * FROM Punch WHERE NoVendeur = '1002' "
-                                                          "AND PunchDateShort = '2003-03-01'"));
+    for (int i = 0; i < 3; ++i)
+        pressEnter();
+    const QList<QVariantMap> stored =
+        rows(u"SELECT * FROM Punch WHERE NoVendeur = '1002' AND PunchDateShort = '2003-03-01'"_s);
     ASSERT_EQ(stored.size(), 1);
-    EXPECT_EQ(stored[0].value("Projet").toString(), QStringLiteral("Chantier"));
-    EXPECT_EQ(stored[0].value("SousProjet").toString(), QString());
+    EXPECT_EQ(fields(stored[0], {"Projet", "SousProjet"}), u"Chantier|"_s);
 }
 
 TEST_F(frmPunchRoadTest, CorrectionModeTakesThePickersAndThenTurnsOff)
@@ -326,12 +302,11 @@ TEST_F(frmPunchRoadTest, CorrectionModeTakesThePickersAndThenTurnsOff)
     w.TPicker->setValue(QTime(7, 45, 30));
 
     dialogs->thenYes();
-    punchByKeyboard(QStringLiteral("1001"), QStringLiteral("Accueil"));
+    punchByKeyboard(u"1001"_s, u"Accueil"_s);
     const QList<QVariantMap> stored = punches();
     ASSERT_EQ(stored.size(), 1);
-    EXPECT_EQ(stored[0].value("PunchDateShort").toString(), QStringLiteral("2003-02-25"));
-    EXPECT_EQ(stored[0].value("PunchTime").toString(), QStringLiteral("07:45:30"));
-    EXPECT_EQ(stored[0].value("PunchDateLong").toString(), LOC_RTString(1648));
+    EXPECT_EQ(fields(stored[0], {"PunchDateShort", "PunchTime", "PunchDateLong"}),
+              u"2003-02-25|07:45:30|"_s + LOC_RTString(1648));
     EXPECT_FALSE(w.chkErreur->isChecked());
     EXPECT_EQ(w.DPicker->Value(), QDate(2003, 3, 1));
     EXPECT_EQ(w.TPicker->Value(), QTime(11, 20));
@@ -343,6 +318,17 @@ TEST_F(frmPunchRoadTest, CorrectionModeTakesThePickersAndThenTurnsOff)
     QTest::mouseClick(w.Label1, Qt::LeftButton);
     EXPECT_FALSE(w.chkErreur->isChecked());
     EXPECT_EQ(focused(), w.txtNumVendeur);
+
+    // Enter without a number only turns the mode off.
+    QTest::mouseClick(w.chkErreur, Qt::LeftButton);
+    w.DPicker->setValue(QDate(2002, 12, 24));
+    w.txtDescription->setFocus();
+    dialogs->clear();
+    pressEnter();
+    EXPECT_EQ(punchCount(), 1);
+    EXPECT_TRUE(dialogs->shown().isEmpty());
+    EXPECT_FALSE(w.chkErreur->isChecked());
+    EXPECT_EQ(w.DPicker->Value(), QDate(2003, 3, 1));
 }
 
 TEST_F(frmPunchRoadTest, CorrectionModeWithAnEmptiedPickerRefusesAndStaysOn)
@@ -354,14 +340,12 @@ TEST_F(frmPunchRoadTest, CorrectionModeWithAnEmptiedPickerRefusesAndStaysOn)
     EXPECT_FALSE(w.DPicker->Value().isValid());
 
     dialogs->thenYes();
-    punchByKeyboard(QStringLiteral("1001"), QStringLiteral("Accueil"));
-    EXPECT_EQ(
-        dialogs->messages(),
-        QStringList({question(QStringLiteral("Alice Martin"), QStringLiteral("In")), LOC_RTString(1202)}));
+    punchByKeyboard(u"1001"_s, u"Accueil"_s);
+    EXPECT_EQ(dialogs->messages(), QStringList({question(u"Alice Martin"_s, u"In"_s), LOC_RTString(1202)}));
     EXPECT_EQ(punchCount(), 0);
     EXPECT_TRUE(w.chkErreur->isChecked());
     EXPECT_EQ(focused(), w.DPicker);
-    EXPECT_EQ(w.txtNumVendeur->text(), QStringLiteral("1001"));
+    EXPECT_EQ(w.txtNumVendeur->text(), u"1001"_s);
 
     // Typing a date into the empty picker starts from today.
     QTest::keyClick(w.DPicker, Qt::Key_Up);
@@ -377,55 +361,41 @@ TEST_F(frmPunchRoadTest, CorrectionModeWithAnEmptiedPickerRefusesAndStaysOn)
     EXPECT_EQ(punchCount(), 0);
 }
 
-TEST_F(frmPunchRoadTest, CorrectionModeWithoutANumberOnlyTurnsItselfOff)
-{
-    frmPunch &w = open();
-    QTest::mouseClick(w.chkErreur, Qt::LeftButton);
-    w.DPicker->setValue(QDate(2002, 12, 24));
-    w.txtDescription->setFocus();
-    pressEnter();
-    EXPECT_EQ(punchCount(), 0);
-    EXPECT_TRUE(dialogs->shown().isEmpty());
-    EXPECT_FALSE(w.chkErreur->isChecked());
-    EXPECT_EQ(w.DPicker->Value(), QDate(2003, 3, 1));
-}
-
 TEST_F(frmPunchRoadTest, AFailedStoreIsToldAndKeepsTheEntryForAnotherTry)
 {
     frmPunch &w = open();
-    execSql(QStringLiteral("CREATE TRIGGER full_disk BEFORE INSERT ON Vendeurs BEGIN "
-                           "SELECT RAISE(ABORT, 'database or disk is full'); END"));
+    execSql(u"CREATE TRIGGER full_disk BEFORE INSERT ON Vendeurs BEGIN "
+            "SELECT RAISE(ABORT, 'database or disk is full'); END"_s);
     QTest::mouseClick(w.chkErreur, Qt::LeftButton);
     w.DPicker->setValue(QDate(2003, 2, 26));
     w.TPicker->setValue(QTime(6, 30));
     dialogs->thenYes();
-    punchByKeyboard(QStringLiteral("1001"), QStringLiteral("Peinture"), QStringLiteral("matin"));
+    punchByKeyboard(u"1001"_s, u"Peinture"_s, u"matin"_s);
     ASSERT_EQ(dialogs->messages().size(), 2);
     const Shown told = dialogs->shown()[1];
     EXPECT_TRUE(told.text.startsWith(LOC_RTString(1720).section(QLatin1Char('%'), 0, 0)));
-    EXPECT_TRUE(told.text.contains(QStringLiteral("database or disk is full")));
+    EXPECT_TRUE(told.text.contains(u"database or disk is full"_s));
     EXPECT_EQ(told.style, 16);
     // Nothing of the punch was kept, and nothing typed was lost.
     EXPECT_EQ(punchCount(), 0);
-    EXPECT_EQ(status(QStringLiteral("1001")), QStringLiteral("Out"));
-    EXPECT_EQ(w.txtNumVendeur->text(), QStringLiteral("1001"));
-    EXPECT_EQ(w.dcbProjet->Text(), QStringLiteral("Peinture"));
-    EXPECT_EQ(w.txtDescription->text(), QStringLiteral("matin"));
+    EXPECT_EQ(status(u"1001"_s), u"Out"_s);
+    EXPECT_EQ(w.txtNumVendeur->text(), u"1001"_s);
+    EXPECT_EQ(w.dcbProjet->Text(), u"Peinture"_s);
+    EXPECT_EQ(w.txtDescription->text(), u"matin"_s);
     EXPECT_TRUE(w.chkErreur->isChecked());
     EXPECT_EQ(w.DPicker->Value(), QDate(2003, 2, 26));
 
     // The disk has room again: Enter once more.
-    execSql(QStringLiteral("DROP TRIGGER full_disk"));
+    execSql(u"DROP TRIGGER full_disk"_s);
     dialogs->clear();
     dialogs->thenYes();
     pressEnter();
     const QList<QVariantMap> stored = punches();
     ASSERT_EQ(stored.size(), 1);
-    EXPECT_EQ(stored[0].value("PunchDateShort").toString(), QStringLiteral("2003-02-26"));
-    EXPECT_EQ(stored[0].value("PunchTime").toString(), QStringLiteral("06:30:00"));
-    EXPECT_EQ(stored[0].value("Description").toString(), QStringLiteral("matin"));
-    EXPECT_EQ(status(QStringLiteral("1001")), QStringLiteral("In"));
-    EXPECT_EQ(presenceCount(QStringLiteral("1001")), 1);
+    EXPECT_EQ(fields(stored[0], {"PunchDateShort", "PunchTime", "Description"}),
+              u"2003-02-26|06:30:00|matin"_s);
+    EXPECT_EQ(status(u"1001"_s), u"In"_s);
+    EXPECT_EQ(presenceCount(u"1001"_s), 1);
     expectReadyForNext();
 }
 

@@ -21,6 +21,8 @@
 #include <QStyle>
 #include <QTimer>
 
+using namespace Qt::StringLiterals;
+
 using namespace tarnvik;
 using tarnvik::test::PunchWindowFixture;
 using tarnvik::test::Shown;
@@ -85,9 +87,9 @@ TEST_F(frmPunchTest, StartUpLaysTheWindowOutAndWritesNothing)
         int('*'));
 
     // Dates, time and the time servers.
-    EXPECT_EQ(w.lblDateLong->text(), QStringLiteral("Saturday 01 March 2003"));
-    EXPECT_EQ(w.lblDateShort->text(), QStringLiteral("01/03/2003"));
-    EXPECT_EQ(w.lblTime->text(), QStringLiteral("09:00:00 am"));
+    EXPECT_EQ(w.lblDateLong->text(), u"Saturday 01 March 2003"_s);
+    EXPECT_EQ(w.lblDateShort->text(), u"01/03/2003"_s);
+    EXPECT_EQ(w.lblTime->text(), u"09:00:00 am"_s);
     ASSERT_EQ(w.Combo1->count(), 17);
     EXPECT_EQ(w.Combo1->currentIndex(), 5);
     EXPECT_EQ(w.Combo1->currentText(), QLatin1String(TimeServerHosts[5]));
@@ -108,8 +110,8 @@ TEST_F(frmPunchTest, StartUpLaysTheWindowOutAndWritesNothing)
     EXPECT_TRUE(w.lblStatus->text().isEmpty());
     EXPECT_EQ(w.lblProjet->text(), LOC_RTString(1698));
     // The sub-project list: sorted, without the placeholder name.
-    addProject(QStringLiteral("Aucun"), {QStringLiteral("Aucun")});
-    w.txtNumVendeur->setText(QStringLiteral("1"));
+    addProject(u"Aucun"_s, {u"Aucun"_s});
+    w.txtNumVendeur->setText(u"1"_s);
     QStringList items;
     for (int i = 0; i < w.dcbProjet->count(); ++i)
         items << w.dcbProjet->itemText(i);
@@ -122,24 +124,21 @@ TEST_F(frmPunchTest, CaptionsAndMenusComeFromTheLanguageFile)
     EXPECT_EQ(w.windowTitle(), LOC_RTString(1310));
     EXPECT_EQ(w.datVendeur->Caption(), LOC_RTString(1640));
     EXPECT_EQ(w.datProjets->Caption(), LOC_RTString(1496));
-    EXPECT_EQ(w.Label3->text(), LOC_RTString(1562));
-    EXPECT_EQ(w.Label2->text(), LOC_RTString(1492));
-    EXPECT_EQ(w.lblVendeur->text(), LOC_RTString(1170));
-    EXPECT_EQ(w.Label1->text(), LOC_RTString(1106));
-    EXPECT_EQ(w.Label6->text(), LOC_RTString(1300));
-    EXPECT_EQ(w.Label5->text(), LOC_RTString(1196));
-    EXPECT_EQ(w.lblDeconnexion->text(), LOC_RTString(1208));
-    EXPECT_EQ(w.Label4->text(), QStringLiteral("Note :"));
-    EXPECT_EQ(w.Command4->text(), QStringLiteral("Connect"));
-    EXPECT_EQ(w.windowTitle(), QStringLiteral("Tarnvik - Time Clock"));
+    const QPair<QLabel *, int> labels[] = {{w.Label3, 1562},        {w.Label2, 1492}, {w.lblVendeur, 1170},
+                                           {w.Label1, 1106},        {w.Label6, 1300}, {w.Label5, 1196},
+                                           {w.lblDeconnexion, 1208}};
+    for (const auto &[label, number] : labels)
+        EXPECT_EQ(label->text(), LOC_RTString(number)) << number;
+    EXPECT_EQ(w.Label4->text(), u"Note :"_s);
+    EXPECT_EQ(w.Command4->text(), u"Connect"_s);
+    EXPECT_EQ(w.windowTitle(), u"Tarnvik - Time Clock"_s);
 
     // The menu bar, entry by entry: name and caption ("-" for a separator).
     QStringList tree;
     for (QAction *top : w.menuBar()->actions()) {
         tree << top->objectName() + QLatin1Char('=') + top->text();
         for (QAction *a : top->menu()->actions())
-            tree << QStringLiteral("  ") + a->objectName() + QLatin1Char('=') +
-                        (a->isSeparator() ? QStringLiteral("-") : a->text());
+            tree << u"  "_s + a->objectName() + QLatin1Char('=') + (a->isSeparator() ? u"-"_s : a->text());
     }
     const QStringList expected = {
         "mnuFichier=" + LOC_RTString(1266),
@@ -163,11 +162,11 @@ TEST_F(frmPunchTest, CaptionsAndMenusComeFromTheLanguageFile)
     EXPECT_EQ(tree, expected);
 
     // Another language, and the captions follow.
-    execSql(QStringLiteral("UPDATE Acces SET Lang = 1"));
+    execSql(u"UPDATE Acces SET Lang = 1"_s);
     LOC_RTString(-1);
     w.LOC_SetProperties();
-    EXPECT_EQ(w.windowTitle(), QStringLiteral("Tarnvik - Horloge de pointage"));
-    EXPECT_EQ(w.mnuQuitter->text(), QStringLiteral("Quitter"));
+    EXPECT_EQ(w.windowTitle(), u"Tarnvik - Horloge de pointage"_s);
+    EXPECT_EQ(w.mnuQuitter->text(), u"Quitter"_s);
 }
 
 TEST_F(frmPunchTest, ClockHandsFollowTheTime)
@@ -191,15 +190,15 @@ TEST_F(frmPunchTest, ClockHandsFollowTheTime)
     EXPECT_NEAR(w.LineMinute->Y2(), 133, 0.001);
     EXPECT_NEAR(w.LineSecond->X2(), 109, 0.001);
     EXPECT_NEAR(w.LineSecond->Y2(), 93, 0.001);
-    EXPECT_EQ(w.lblTime->text(), QStringLiteral("03:30:45 pm"));
+    EXPECT_EQ(w.lblTime->text(), u"03:30:45 pm"_s);
     // The date labels wait for the ten-second timer.
     Clock::setFixed(QDateTime(QDate(2003, 3, 2), QTime(0, 0, 5)));
     w.Timer1_Timer();
-    EXPECT_EQ(w.lblDateShort->text(), QStringLiteral("01/03/2003"));
-    EXPECT_EQ(w.lblTime->text(), QStringLiteral("12:00:05 am"));
+    EXPECT_EQ(w.lblDateShort->text(), u"01/03/2003"_s);
+    EXPECT_EQ(w.lblTime->text(), u"12:00:05 am"_s);
     w.Timer2_Timer();
-    EXPECT_EQ(w.lblDateShort->text(), QStringLiteral("02/03/2003"));
-    EXPECT_EQ(w.lblDateLong->text(), QStringLiteral("Sunday 02 March 2003"));
+    EXPECT_EQ(w.lblDateShort->text(), u"02/03/2003"_s);
+    EXPECT_EQ(w.lblDateLong->text(), u"Sunday 02 March 2003"_s);
 }
 
 TEST_F(frmPunchTest, TenSecondTimerRereadsSettingsAndChecksThePeriodOnceLoaded)
@@ -207,17 +206,17 @@ TEST_F(frmPunchTest, TenSecondTimerRereadsSettingsAndChecksThePeriodOnceLoaded)
     frmPunch &w = open();
     int checks = 0;
     w.onCheckPeriode = [&]() { ++checks; };
-    execSql(QStringLiteral("UPDATE Acces SET Periode = 2"));
+    execSql(u"UPDATE Acces SET Periode = 2"_s);
     w.Timer2_Timer();
     EXPECT_EQ(checks, 1);
-    EXPECT_EQ(w.datAcces->recordset().value(QStringLiteral("Periode")).toInt(), 2);
+    EXPECT_EQ(w.datAcces->recordset().value(u"Periode"_s).toInt(), 2);
     ProgramState::Loading = true;
     w.Timer2_Timer();
     EXPECT_EQ(checks, 1);
     ProgramState::Loading = false;
 }
 
-TEST_F(frmPunchTest, Command3ShowsAndHidesTheLowerArea)
+TEST_F(frmPunchTest, Command3ShowsAndHidesTheLowerAreaWhereConnectSynchronises)
 {
     frmPunch &w = open();
     w.txtDescription->setFocus();
@@ -232,11 +231,8 @@ TEST_F(frmPunchTest, Command3ShowsAndHidesTheLowerArea)
     EXPECT_EQ(w.frameGeometry().height(), 545);
     EXPECT_FALSE(w.lowerAreaShown());
     EXPECT_EQ(focused(), w.txtNumVendeur);
-}
 
-TEST_F(frmPunchTest, ConnectButtonStartsAClockSynchronisation)
-{
-    frmPunch &w = open();
+    // Connect, in the lower area, starts a clock synchronisation.
     int syncs = 0;
     w.onClockSync = [&]() { ++syncs; };
     QTest::mouseClick(w.Command4, Qt::LeftButton);
@@ -287,9 +283,9 @@ TEST_F(frmPunchFirstStartTest, CreatesTheSettingsFileAndTheDatabase)
     EXPECT_TRUE(QFile::exists(SettingsFile::defaultDatabasePath()));
     EXPECT_TRUE(dialogs->messages().isEmpty());
     // The new database takes punches at once.
-    execSql(QStringLiteral("INSERT INTO Vendeurs (NoVendeur, NomVendeur) VALUES ('7', 'Zoé')"));
+    execSql(u"INSERT INTO Vendeurs (NoVendeur, NomVendeur) VALUES ('7', 'Zoé')"_s);
     dialogs->thenYes();
-    punchByKeyboard(QStringLiteral("7"), QString());
+    punchByKeyboard(u"7"_s, QString());
     EXPECT_EQ(punchCount(), 1);
 }
 
@@ -320,7 +316,7 @@ TEST_F(frmPunchFirstStartTest, AnUnusableDatabaseIsToldAndTheStationStillOpens)
     EXPECT_TRUE(w.isVisible());
     Clock::setFixed(QDateTime(QDate(2003, 3, 1), QTime(10, 0, 0)));
     w.Timer1_Timer();
-    EXPECT_EQ(w.lblTime->text(), QStringLiteral("10:00:00 am"));
+    EXPECT_EQ(w.lblTime->text(), u"10:00:00 am"_s);
 }
 
 } // namespace

@@ -47,6 +47,8 @@ bool ScriptedDialogs::take(Answer::Kind kind, Answer *answer)
 MsgResult ScriptedDialogs::messageBox(const QString &text, int style, const QString &title)
 {
     m_shown.append({Shown::Message, text, style, title, {}});
+    if (whileMessageShown)
+        whileMessageShown(text);
     Answer answer;
     if (take(Answer::Button, &answer))
         return answer.button;

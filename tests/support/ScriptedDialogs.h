@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include <deque>
+#include <functional>
 #include <variant>
 
 namespace tarnvik::test {
@@ -68,6 +69,9 @@ public:
     int beeps() const { return m_beeps; }
     QList<QUrl> openedUrls() const { return m_urls; }
     bool openUrlResult = true;
+    // Runs while each message box is on screen, before it is answered (a
+    // test looks at the database as the user sees the box).
+    std::function<void(const QString &text)> whileMessageShown;
     void clear();
 
     MsgResult messageBox(const QString &text, int style, const QString &title) override;
