@@ -1,8 +1,11 @@
 #include "common/Database.h"
 
+#include "common/DateFormat.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -130,19 +133,34 @@ QStringList indexStatements()
     };
 }
 
+bool run(QSqlQuery &query, const QString &sql, const QVariantList &params, QString *error)
+{
+    QString ignored;
+    QString &reason = error ? *error : ignored;
+    if (!query.driver() || !query.driver()->isOpen()) {
+        // Keep the reason the connection gave, when the caller has one.
+        if (reason.isEmpty())
+            reason = QStringLiteral("the database is not open");
+        return false;
+    }
+    query.setForwardOnly(true);
+    if (!query.prepare(sql)) {
+        reason = query.lastError().text();
+        return false;
+    }
+    for (const QVariant &v : params)
+        query.addBindValue(toStoredValue(v));
+    if (!query.exec()) {
+        reason = query.lastError().text();
+        return false;
+    }
+    return true;
+}
+
 bool exec(const QSqlDatabase &db, const QString &sql, const QVariantList &params, QString *error)
 {
     QSqlQuery q(db);
-    q.setForwardOnly(true);
-    bool ok = q.prepare(sql);
-    if (ok) {
-        for (const QVariant &v : params)
-            q.addBindValue(v);
-        ok = q.exec();
-    }
-    if (!ok && error)
-        *error = q.lastError().text();
-    return ok;
+    return run(q, sql, params, error);
 }
 
 QSqlDatabase connection(const QString &path, QString *error)
@@ -163,8 +181,9 @@ QSqlDatabase connection(const QString &path, QString *error)
             *error = QStringLiteral("the file does not exist");
         return QSqlDatabase();
     }
-    QSqlDatabase db = QSqlDatabase::contains(name) ? QSqlDatabase::database(name, false)
-                                                   : QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+    QSqlDatabase db = QSqlDatabase::contains(name)
+                          ? QSqlDatabase::database(name, false)
+                          : QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
     db.setDatabaseName(path);
     db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(g_busyTimeoutMs));
     if (!db.open()) {

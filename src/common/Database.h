@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QString>
 #include <QStringList>
 #include <QVariantList>
@@ -49,6 +50,10 @@ void closeAll();
 // The statements that create the four tables, the settings row and the indexes.
 QStringList schemaStatements();
 QStringList indexStatements();
+
+// Prepares a query, binds the values (in their stored forms) and runs it;
+// false (and the reason) on failure. The rows are read forward only.
+bool run(QSqlQuery &query, const QString &sql, const QVariantList &params, QString *error);
 
 // Runs one statement with bound values; false (and the reason) on failure.
 bool exec(const QSqlDatabase &db, const QString &sql, const QVariantList &params = {},

@@ -49,25 +49,9 @@ QueryShape analyse(const QString &text)
     shape.selectList = m.captured(1);
     shape.table = m.captured(2);
     shape.rest = m.captured(3);
-    shape.singleTable = !computedList.match(shape.selectList).hasMatch() &&
-                        !combinedRest.match(shape.rest).hasMatch();
+    shape.singleTable =
+        !computedList.match(shape.selectList).hasMatch() && !combinedRest.match(shape.rest).hasMatch();
     return shape;
-}
-
-bool runQuery(QSqlQuery &q, const QString &sql, const QVariantList &params, QString *error)
-{
-    q.setForwardOnly(true);
-    if (!q.prepare(sql)) {
-        *error = q.lastError().text();
-        return false;
-    }
-    for (const QVariant &v : params)
-        q.addBindValue(toStoredValue(v));
-    if (!q.exec()) {
-        *error = q.lastError().text();
-        return false;
-    }
-    return true;
 }
 
 } // namespace
@@ -172,7 +156,7 @@ bool Recordset::open(const QString &databasePath, const SqlQuery &query)
                                 : query.text;
 
     QSqlQuery q(m_db);
-    if (!runQuery(q, m_executedSql, m_params, &error))
+    if (!Database::run(q, m_executedSql, m_params, &error))
         return fail(error);
     const QSqlRecord record = q.record();
     const int first = m_updatable ? 1 : 0;
@@ -220,7 +204,7 @@ bool Recordset::fetchUntil(qint64 position)
             begin.exec(QStringLiteral("BEGIN"));
             stream->query = std::make_unique<QSqlQuery>(db);
             QString error;
-            if (!runQuery(*stream->query, m_executedSql, m_params, &error)) {
+            if (!Database::run(*stream->query, m_executedSql, m_params, &error)) {
                 m_stream = std::move(stream);
                 closeStream();
                 return fail(error);
@@ -278,8 +262,8 @@ bool Recordset::loadValues(Row &row)
         return true;
     QSqlQuery q(m_db);
     QString error;
-    if (!runQuery(q, QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?").arg(m_selectList, m_table),
-                  {row.rowid}, &error))
+    if (!Database::run(q, QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?").arg(m_selectList, m_table),
+                       {row.rowid}, &error))
         return fail(error);
     row.values.fill(QVariant(), m_columns.size());
     if (q.next()) {
@@ -435,6 +419,18 @@ QVariant Recordset::value(int column) const
     return values->at(column);
 }
 
+QVariant Recordset::valueAt(qint64 position, int column)
+{
+    if (!m_open || !ensureRow(position) || column < 0 || column >= m_columns.size())
+        return QVariant();
+    if (position == m_pos && m_edit == EditMode::Editing)
+        return m_buffer.value(column);
+    Row &row = m_rows[size_t(position)];
+    if (!loadValues(row))
+        return QVariant();
+    return row.values.value(column);
+}
+
 QVariant Recordset::value(const QString &name) const
 {
     return value(fieldIndex(name));
@@ -503,7 +499,7 @@ bool Recordset::Update()
             sql = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
                       .arg(m_table, names.join(QLatin1String(", ")), marks.join(QLatin1String(", ")));
         }
-        if (!runQuery(q, sql, values, &error))
+        if (!Database::run(q, sql, values, &error))
             return fail(QStringLiteral("The new row could not be stored: %1").arg(error));
         Row row;
         row.rowid = q.lastInsertId().toLongLong();
@@ -523,10 +519,10 @@ bool Recordset::Update()
     for (const QString &n : names)
         assignments << n + QStringLiteral(" = ?");
     values << m_rows[size_t(m_pos)].rowid;
-    if (!runQuery(q,
-                  QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?")
-                      .arg(m_table, assignments.join(QLatin1String(", "))),
-                  values, &error))
+    if (!Database::run(q,
+                       QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?")
+                           .arg(m_table, assignments.join(QLatin1String(", "))),
+                       values, &error))
         return fail(QStringLiteral("The change could not be stored: %1").arg(error));
     if (q.numRowsAffected() != 1)
         return fail(QStringLiteral("The row no longer exists in the database."));
@@ -562,8 +558,8 @@ bool Recordset::Delete()
         return fail(QStringLiteral("There is no current row to delete."));
     QSqlQuery q(m_db);
     QString error;
-    if (!runQuery(q, QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(m_table), {m_rows[size_t(m_pos)].rowid},
-                  &error))
+    if (!Database::run(q, QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(m_table),
+                       {m_rows[size_t(m_pos)].rowid}, &error))
         return fail(QStringLiteral("The row could not be deleted: %1").arg(error));
     m_rows.erase(m_rows.begin() + m_pos);
     if (!m_complete)
@@ -585,7 +581,8 @@ qint64 Recordset::RecordCount()
     if (!m_stream->total) {
         QSqlQuery q(QSqlDatabase::database(m_stream->connection, false));
         QString error;
-        if (!runQuery(q, QStringLiteral("SELECT COUNT(*) FROM (%1)").arg(m_executedSql), m_params, &error) ||
+        if (!Database::run(q, QStringLiteral("SELECT COUNT(*) FROM (%1)").arg(m_executedSql), m_params,
+                           &error) ||
             !q.next()) {
             fail(error);
             return qint64(m_rows.size());

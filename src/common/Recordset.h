@@ -68,6 +68,9 @@ public:
     QVariant value(const QString &name) const;
     QVariant value(int column) const;
     bool setValue(const QString &name, const QVariant &value);
+    // The value of a row by its 0-based position, without moving the cursor
+    // (grids read the rows they paint this way).
+    QVariant valueAt(qint64 position, int column);
     QStringList fieldNames() const { return m_columns; }
     int fieldIndex(const QString &name) const;
 

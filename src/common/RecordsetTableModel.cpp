@@ -86,14 +86,7 @@ QVariant RecordsetTableModel::data(const QModelIndex &index, int role) const
         return QVariant();
     if (isNewRowLine(index.row()))
         return QVariant();
-    Recordset &rs = m_source->recordset();
-    const qint64 keep = rs.Bookmark();
-    if (!rs.setBookmark(index.row() + 1))
-        return QVariant();
-    const QVariant value = rs.value(fieldColumn(index.column()));
-    if (keep > 0)
-        rs.setBookmark(keep);
-    return value;
+    return m_source->recordset().valueAt(index.row(), fieldColumn(index.column()));
 }
 
 QVariant RecordsetTableModel::headerData(int section, Qt::Orientation orientation, int role) const

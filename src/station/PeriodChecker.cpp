@@ -8,7 +8,6 @@
 #include "localisation/LOCRTSModule.h"
 #include "station/PayPeriod.h"
 
-#include <QSqlError>
 #include <QSqlQuery>
 
 namespace tarnvik {
@@ -85,14 +84,11 @@ bool PeriodChecker::rollOver(const QVariant &storedStart, const QDate &lastDay, 
     // Only the start that was read is moved on: a check that runs while
     // another one's message is still open finds the period already moved.
     QSqlQuery move(db);
-    move.prepare(QStringLiteral("UPDATE Acces SET DateDebut = ? WHERE DateDebut = ? AND rowid = "
-                                "(SELECT rowid FROM Acces ORDER BY rowid LIMIT 1)"));
-    move.addBindValue(toStoredDate(nextStart));
-    move.addBindValue(storedStart);
-    if (!move.exec()) {
-        *error = move.lastError().text();
+    if (!Database::run(move,
+                       QStringLiteral("UPDATE Acces SET DateDebut = ? WHERE DateDebut = ? AND rowid = "
+                                      "(SELECT rowid FROM Acces ORDER BY rowid LIMIT 1)"),
+                       {nextStart, storedStart}, error))
         return false;
-    }
     if (move.numRowsAffected() != 1)
         return true; // moved on by someone else: nothing left to do here
     move.finish();

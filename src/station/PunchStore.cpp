@@ -5,8 +5,6 @@
 #include "common/DateFormat.h"
 #include "station/PunchRules.h"
 
-#include <QSqlDriver>
-#include <QSqlError>
 #include <QSqlQuery>
 
 #include <vector>
@@ -18,27 +16,6 @@ namespace {
 QVariant nullText()
 {
     return QVariant(QMetaType(QMetaType::QString));
-}
-
-bool run(QSqlQuery &q, const QString &sql, const QVariantList &params, QString *error)
-{
-    if (!q.driver() || !q.driver()->isOpen()) {
-        if (error->isEmpty())
-            *error = QStringLiteral("the database is not open");
-        return false;
-    }
-    q.setForwardOnly(true);
-    if (!q.prepare(sql)) {
-        *error = q.lastError().text();
-        return false;
-    }
-    for (const QVariant &v : params)
-        q.addBindValue(v);
-    if (!q.exec()) {
-        *error = q.lastError().text();
-        return false;
-    }
-    return true;
 }
 
 // The employee row of a number: the first row holding it with a name.
@@ -62,10 +39,11 @@ QSqlDatabase PunchStore::db(QString *error) const
 std::optional<PunchStore::LatestPunch> PunchStore::latestPunch(const QString &number) const
 {
     QSqlQuery q(db(&m_error));
-    if (!run(q,
-             QStringLiteral("SELECT InOut, PunchTime, PunchDateShort FROM Punch WHERE NoVendeur = ? "
-                            "ORDER BY PunchDateShort DESC, PunchTime DESC LIMIT 1"),
-             {number}, &m_error) ||
+    if (!Database::run(
+            q,
+            QStringLiteral("SELECT InOut, PunchTime, PunchDateShort FROM Punch WHERE NoVendeur = ? "
+                           "ORDER BY PunchDateShort DESC, PunchTime DESC LIMIT 1"),
+            {number}, &m_error) ||
         !q.next())
         return std::nullopt;
     return LatestPunch{q.value(0).toString(), q.value(1), q.value(2)};
@@ -75,8 +53,9 @@ PunchStore::Employee PunchStore::findEmployee(const QString &number) const
 {
     Employee e;
     QSqlQuery q(db(&m_error));
-    if (!run(q, QStringLiteral("SELECT NomVendeur FROM Vendeurs WHERE NoVendeur = ? ORDER BY rowid"),
-             {number}, &m_error))
+    if (!Database::run(q,
+                       QStringLiteral("SELECT NomVendeur FROM Vendeurs WHERE NoVendeur = ? ORDER BY rowid"),
+                       {number}, &m_error))
         return e;
     while (q.next()) {
         e.anyRow = true;
@@ -92,10 +71,10 @@ PunchStore::Employee PunchStore::findEmployee(const QString &number) const
 std::optional<QString> PunchStore::projectOf(const QString &subProject) const
 {
     QSqlQuery q(db(&m_error));
-    if (!run(q,
-             QStringLiteral("SELECT Projet FROM Projets WHERE Projet <> '' AND SousProjet = ? "
-                            "ORDER BY Projet LIMIT 1"),
-             {subProject}, &m_error) ||
+    if (!Database::run(q,
+                       QStringLiteral("SELECT Projet FROM Projets WHERE Projet <> '' AND SousProjet = ? "
+                                      "ORDER BY Projet LIMIT 1"),
+                       {subProject}, &m_error) ||
         !q.next())
         return std::nullopt;
     return q.value(0).toString();
@@ -105,10 +84,10 @@ PunchStore::Counts PunchStore::counts(const QString &number, const QString &subP
 {
     Counts c;
     QSqlQuery q(db(&m_error));
-    if (!run(q,
-             QStringLiteral("SELECT TOTAL(InOut = 'In'), TOTAL(InOut = 'Out') FROM Punch "
-                            "WHERE NoVendeur = ? AND Archived = 0 AND SousProjet = ?"),
-             {number, subProject}, &m_error) ||
+    if (!Database::run(q,
+                       QStringLiteral("SELECT TOTAL(InOut = 'In'), TOTAL(InOut = 'Out') FROM Punch "
+                                      "WHERE NoVendeur = ? AND Archived = 0 AND SousProjet = ?"),
+                       {number, subProject}, &m_error) ||
         !q.next())
         return c;
     c.in = q.value(0).toInt();
@@ -116,110 +95,95 @@ PunchStore::Counts PunchStore::counts(const QString &number, const QString &subP
     return c;
 }
 
-bool PunchStore::storePunch(const NewPunch &punch, QString *error)
+bool PunchStore::writeTogether(const std::function<bool(const QSqlDatabase &, QString *)> &writes,
+                               QString *error)
 {
     QString why;
-    const auto failed = [&]() {
-        m_error = why;
-        if (error)
-            *error = why;
-        return false;
-    };
     QSqlDatabase database = db(&why);
-    if (!database.isOpen())
-        return failed();
-    Transaction tx(database);
-    if (!tx.ok()) {
-        why = tx.error();
-        return failed();
+    bool stored = database.isOpen();
+    if (stored) {
+        Transaction tx(database);
+        stored = tx.ok() && writes(database, &why) && tx.commit();
+        if (!stored && why.isEmpty())
+            why = tx.error();
     }
-    const QVariant description = punch.description.isNull() ? nullText() : punch.description;
-    if (!Database::exec(database, QLatin1String(kInsertPunch),
-                        {punch.number, punch.inOut, toStoredDate(punch.date), toStoredTime(punch.time),
-                         punch.dateLong, punch.project, punch.subProject, description},
-                        &why))
-        return failed();
-    if (!Database::exec(database, QLatin1String(kSetStatus), {punch.inOut, punch.number}, &why))
-        return failed();
-    if (punch.inOut == QLatin1String(PunchRules::In)) {
-        if (!Database::exec(
-                database,
-                QStringLiteral("INSERT INTO Vendeurs (NoVendeur, Projet, SousProjet) VALUES (?, ?, ?)"),
-                {punch.number, punch.project, punch.subProject}, &why))
-            return failed();
-    } else if (punch.inOut == QLatin1String(PunchRules::Out)) {
-        if (!Database::exec(database,
-                            QStringLiteral("DELETE FROM Vendeurs WHERE rowid = (SELECT rowid FROM Vendeurs "
-                                           "WHERE NoVendeur = ? AND SousProjet = ? AND Projet IS NOT NULL "
-                                           "AND NomVendeur IS NULL ORDER BY rowid LIMIT 1)"),
-                            {punch.number, punch.subProject}, &why))
-            return failed();
-    }
-    if (!tx.commit()) {
-        why = tx.error();
-        return failed();
-    }
-    m_error.clear();
-    return true;
+    m_error = stored ? QString() : why;
+    if (error)
+        *error = m_error;
+    return stored;
+}
+
+bool PunchStore::storePunch(const NewPunch &punch, QString *error)
+{
+    return writeTogether(
+        [&](const QSqlDatabase &database, QString *why) {
+            const QVariant description = punch.description.isNull() ? nullText() : punch.description;
+            if (!Database::exec(database, QLatin1String(kInsertPunch),
+                                {punch.number, punch.inOut, toStoredDate(punch.date),
+                                 toStoredTime(punch.time), punch.dateLong, punch.project, punch.subProject,
+                                 description},
+                                why) ||
+                !Database::exec(database, QLatin1String(kSetStatus), {punch.inOut, punch.number}, why))
+                return false;
+            if (punch.inOut == QLatin1String(PunchRules::In))
+                return Database::exec(
+                    database,
+                    QStringLiteral("INSERT INTO Vendeurs (NoVendeur, Projet, SousProjet) VALUES (?, ?, ?)"),
+                    {punch.number, punch.project, punch.subProject}, why);
+            if (punch.inOut == QLatin1String(PunchRules::Out))
+                return Database::exec(
+                    database,
+                    QStringLiteral("DELETE FROM Vendeurs WHERE rowid = (SELECT rowid FROM Vendeurs "
+                                   "WHERE NoVendeur = ? AND SousProjet = ? AND Projet IS NOT NULL "
+                                   "AND NomVendeur IS NULL ORDER BY rowid LIMIT 1)"),
+                    {punch.number, punch.subProject}, why);
+            return true;
+        },
+        error);
 }
 
 bool PunchStore::endOfDay(const QString &description, int *closed, QString *error)
 {
-    QString why;
-    const auto failed = [&]() {
-        m_error = why;
-        if (error)
-            *error = why;
-        if (closed)
-            *closed = 0;
-        return false;
-    };
-    QSqlDatabase database = db(&why);
-    if (!database.isOpen())
-        return failed();
-    Transaction tx(database);
-    if (!tx.ok()) {
-        why = tx.error();
-        return failed();
-    }
-    struct Presence {
-        qint64 rowid;
-        QVariant number, project, subProject;
-    };
-    std::vector<Presence> presences;
-    {
-        QSqlQuery q(database);
-        if (!run(q,
-                 QStringLiteral("SELECT rowid, NoVendeur, Projet, SousProjet FROM Vendeurs "
-                                "WHERE Projet IS NOT NULL AND SousProjet IS NOT NULL ORDER BY rowid"),
-                 {}, &why))
-            return failed();
-        while (q.next())
-            presences.push_back({q.value(0).toLongLong(), q.value(1), q.value(2), q.value(3)});
-    }
-    for (const Presence &p : presences) {
-        const QDateTime now = Clock::now();
-        if (!Database::exec(database, QLatin1String(kInsertPunch),
-                            {p.number, QLatin1String(PunchRules::Out), toStoredDate(now.date()),
-                             toStoredTime(now.time()), formatDate(now, QLatin1String(DatePattern::Long)),
-                             p.project, p.subProject, description},
-                            &why))
-            return failed();
-        if (!Database::exec(database, QLatin1String(kSetStatus), {QLatin1String(PunchRules::Out), p.number},
-                            &why))
-            return failed();
-        if (!Database::exec(database, QStringLiteral("DELETE FROM Vendeurs WHERE rowid = ?"), {p.rowid},
-                            &why))
-            return failed();
-    }
-    if (!tx.commit()) {
-        why = tx.error();
-        return failed();
-    }
+    int count = 0;
+    const bool stored = writeTogether(
+        [&](const QSqlDatabase &database, QString *why) {
+            struct Presence {
+                qint64 rowid;
+                QVariant number, project, subProject;
+            };
+            std::vector<Presence> presences;
+            {
+                QSqlQuery q(database);
+                if (!Database::run(
+                        q,
+                        QStringLiteral("SELECT rowid, NoVendeur, Projet, SousProjet FROM Vendeurs "
+                                       "WHERE Projet IS NOT NULL AND SousProjet IS NOT NULL ORDER BY rowid"),
+                        {}, why))
+                    return false;
+                while (q.next())
+                    presences.push_back({q.value(0).toLongLong(), q.value(1), q.value(2), q.value(3)});
+            }
+            for (const Presence &p : presences) {
+                const QDateTime now = Clock::now();
+                if (!Database::exec(database, QLatin1String(kInsertPunch),
+                                    {p.number, QLatin1String(PunchRules::Out), toStoredDate(now.date()),
+                                     toStoredTime(now.time()),
+                                     formatDate(now, QLatin1String(DatePattern::Long)), p.project,
+                                     p.subProject, description},
+                                    why) ||
+                    !Database::exec(database, QLatin1String(kSetStatus),
+                                    {QLatin1String(PunchRules::Out), p.number}, why) ||
+                    !Database::exec(database, QStringLiteral("DELETE FROM Vendeurs WHERE rowid = ?"),
+                                    {p.rowid}, why))
+                    return false;
+            }
+            count = int(presences.size());
+            return true;
+        },
+        error);
     if (closed)
-        *closed = int(presences.size());
-    m_error.clear();
-    return true;
+        *closed = stored ? count : 0;
+    return stored;
 }
 
 } // namespace tarnvik

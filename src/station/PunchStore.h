@@ -6,6 +6,7 @@
 #include <QTime>
 #include <QVariant>
 
+#include <functional>
 #include <optional>
 
 namespace tarnvik {
@@ -76,6 +77,9 @@ public:
 
 private:
     QSqlDatabase db(QString *error) const;
+    // Runs the writes in one transaction; on failure nothing is kept and the
+    // reason goes to lastError() and error.
+    bool writeTogether(const std::function<bool(const QSqlDatabase &, QString *)> &writes, QString *error);
 
     QString m_path;
     mutable QString m_error;
