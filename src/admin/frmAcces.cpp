@@ -16,7 +16,6 @@ namespace tarnvik {
 
 namespace {
 constexpr int kLine1X = 75;
-constexpr int kLine1FineX = 92;
 } // namespace
 
 frmAcces::frmAcces(QWidget *owner) : QDialog(owner), datAcces(QStringLiteral("SELECT * FROM Acces"))
@@ -77,8 +76,7 @@ void frmAcces::LOC_SetProperties()
 
 void frmAcces::placeLine1(int twipsPerPixel)
 {
-    const int x = twipsPerPixel < 15 ? kLine1FineX : kLine1X;
-    Line1->move(x, Line1->y());
+    placeSeparatorLine(Line1, kLine1X, twipsPerPixel);
 }
 
 void frmAcces::Form_Load()

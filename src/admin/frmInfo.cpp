@@ -17,7 +17,6 @@ namespace tarnvik {
 namespace {
 
 constexpr int kLine1X = twipsToPixels(1125);
-constexpr int kLine1FineX = 92;
 
 QLabel *makeLabel(QWidget *parent, const char *name, int left, int top, int width, int height)
 {
@@ -129,7 +128,7 @@ void frmInfo::LOC_SetProperties()
 
 void frmInfo::placeLine1(int twipsPerPixel)
 {
-    Line1->move(twipsPerPixel < 15 ? kLine1FineX : kLine1X, Line1->y());
+    placeSeparatorLine(Line1, kLine1X, twipsPerPixel);
 }
 
 void frmInfo::Form_Load()

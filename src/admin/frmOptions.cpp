@@ -142,8 +142,7 @@ void frmOptions::buildWindow()
 
 void frmOptions::placeLine1(int twipsPerPixel)
 {
-    if (twipsPerPixel < 15)
-        Line1->move(Line1FineScreenX, Line1->y());
+    placeSeparatorLine(Line1, Line1DesignX, twipsPerPixel);
 }
 
 void frmOptions::Form_Load()

@@ -1,6 +1,7 @@
 #include "localisation/frmLOC_RTS.h"
 
 #include "common/Dialogs.h"
+#include "platform/ui/WindowLook.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -30,10 +31,7 @@ frmLOC_RTS::frmLOC_RTS(QWidget *parent) : QDialog(parent)
     setModal(true);
     setFixedSize(kClientWidthTwips / kTwipsPerPixel, kClientHeightTwips / kTwipsPerPixel);
 
-    setAutoFillBackground(true);
-    QPalette background = palette();
-    background.setColor(QPalette::Window, QColor(0, 128, 128));
-    setPalette(background);
+    applyStationColours(this);
 
     QFont font(QStringLiteral("MS Sans Serif"));
     font.setPointSizeF(8.25);
@@ -50,9 +48,6 @@ frmLOC_RTS::frmLOC_RTS(QWidget *parent) : QDialog(parent)
         lbl[i]->setGeometry(places[i]);
         lbl[i]->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
         lbl[i]->setAutoFillBackground(false);
-        QPalette white = lbl[i]->palette();
-        white.setColor(QPalette::WindowText, Qt::white);
-        lbl[i]->setPalette(white);
     }
 
     lstLanguages = new QListWidget(this);

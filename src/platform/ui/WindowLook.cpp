@@ -14,6 +14,11 @@ void applyStationColours(QWidget *window)
     window->setAutoFillBackground(true);
 }
 
+void placeSeparatorLine(QWidget *line, int designX, int twipsPerPixel)
+{
+    line->move(twipsPerPixel < 15 ? FineScreenSeparatorX : designX, line->y());
+}
+
 int twipsPerPixelX(const QWidget *widget)
 {
     const int dpi = widget->logicalDpiX();

@@ -12,6 +12,12 @@ void applyStationColours(QWidget *window);
 // 96 dots per inch, fewer on a finer one.
 int twipsPerPixelX(const QWidget *widget);
 
+// The separator line of the dialogs that measure in pixels stands at X = 92
+// on a screen finer than 96 dots per inch (fewer than 15 twips per pixel),
+// and where it was designed otherwise.
+constexpr int FineScreenSeparatorX = 92;
+void placeSeparatorLine(QWidget *line, int designX, int twipsPerPixel);
+
 // A length designed in twips on a screen of 96 dots per inch, in pixels.
 constexpr int twipsToPixels(int twips)
 {
