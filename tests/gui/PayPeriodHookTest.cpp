@@ -1,87 +1,39 @@
-#include "PunchWindowFixture.h"
-
-#include "admin/frmOptions.h"
-#include "common/ProgramState.h"
 #include "station/ui/PayPeriodHook.h"
+#include "PunchWindowFixture.h"
+#include "admin/frmOptions.h"
 
 #include <QPushButton>
 #include <QTimer>
+using namespace Qt::StringLiterals;
 
 namespace tarnvik::test {
 namespace {
 
-class PayPeriodHookTest : public PunchWindowFixture {
-protected:
-    void setPeriod(const QVariant &periode, const QVariant &start)
-    {
-        execSql(QStringLiteral("UPDATE Acces SET Periode = ?, DateDebut = ?"), {periode, start});
-    }
-    QString storedStart() const { return scalar(QStringLiteral("SELECT DateDebut FROM Acces")).toString(); }
-    // Builds the main window with the roll-over plugged in and loads it.
-    void load()
-    {
-        window = std::make_unique<frmPunch>();
-        plugInPeriodCheck(window.get());
-        window->Form_Load();
-    }
-};
+using PayPeriodHookTest = PunchWindowFixture;
 
-TEST_F(PayPeriodHookTest, StationCatchesUpMissedPeriodsAtStartAndOnItsTimer)
+// No period: said once, options open modal over the main window; a period set later rolls over.
+TEST_F(PayPeriodHookTest, LoadAndTimerRunThePeriodCheck)
 {
-    setPeriod(1, QStringLiteral("2003-02-13"));
-    addPunch(QStringLiteral("1001"), QStringLiteral("In"), QDate(2003, 2, 14), QTime(8, 0),
-             QStringLiteral("Chantier"), QStringLiteral("Peinture"));
-    addPunch(QStringLiteral("1001"), QStringLiteral("Out"), QDate(2003, 2, 21), QTime(17, 0),
-             QStringLiteral("Chantier"), QStringLiteral("Peinture"));
-
-    load();
-    EXPECT_EQ(storedStart(), QStringLiteral("2003-02-20"));
-    EXPECT_EQ(dialogs->messages(), QStringList{LOC_RTString(1630)});
-    EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM Punch WHERE Archived = 1")).toInt(), 1);
-
-    // While the window loads, the timer leaves the period alone.
-    ProgramState::Loading = true;
-    window->Timer2_Timer();
-    EXPECT_EQ(storedStart(), QStringLiteral("2003-02-20"));
-    ProgramState::Loading = false;
-
-    window->Timer2_Timer();
-    EXPECT_EQ(storedStart(), QStringLiteral("2003-02-27"));
-    EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM Punch WHERE Archived = 1")).toInt(), 2);
-    window->Timer2_Timer();
-    EXPECT_EQ(storedStart(), QStringLiteral("2003-02-27"));
-    EXPECT_EQ(dialogs->messages(), QStringList(2, LOC_RTString(1630)));
-}
-
-TEST_F(PayPeriodHookTest, NoPeriodOpensTheOptionsOwnedByTheMainWindowOnce)
-{
-    setPeriod(QVariant(), QVariant());
     QWidget *owner = nullptr;
-    bool modal = false;
-    int opened = 0;
     QTimer::singleShot(0, [&] {
-        for (QWidget *w : QApplication::topLevelWidgets()) {
-            auto *options = qobject_cast<frmOptions *>(w);
-            if (!options || !options->isVisible())
-                continue;
-            ++opened;
-            owner = options->parentWidget();
-            modal = options->isModal();
-            QTest::mouseClick(options->cmdAnnuler, Qt::LeftButton);
-        }
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (auto *o = qobject_cast<frmOptions *>(w); o && o->isVisible() && o->isModal()) {
+                owner = o->parentWidget();
+                QTest::mouseClick(o->cmdAnnuler, Qt::LeftButton);
+            }
     });
-    load();
-
-    EXPECT_EQ(opened, 1);
+    window = std::make_unique<frmPunch>();
+    plugInPeriodCheck(window.get());
+    window->Form_Load();
+    window->Timer2_Timer();
     EXPECT_EQ(owner, window.get());
-    EXPECT_TRUE(modal);
     EXPECT_EQ(dialogs->messages(), QStringList{LOC_RTString(1650)});
-    EXPECT_TRUE(ProgramState::PeriodeMsgShown);
-    EXPECT_TRUE(scalar(QStringLiteral("SELECT Periode FROM Acces")).isNull()) << "cancelled: nothing stored";
-
+    execSql(u"UPDATE Acces SET Periode = 1, DateDebut = '2003-02-13'"_s);
+    addPunch(u"1001"_s, u"In"_s, QDate(2003, 2, 14), QTime(8, 0), u"Chantier"_s, u"Peinture"_s);
     window->Timer2_Timer();
-    window->Timer2_Timer();
-    EXPECT_EQ(dialogs->messages().size(), 1);
+    EXPECT_EQ(scalar(u"SELECT DateDebut FROM Acces"_s).toString(), u"2003-02-20"_s);
+    EXPECT_EQ(scalar(u"SELECT Archived FROM Punch"_s).toInt(), 1);
+    EXPECT_EQ(dialogs->messages().last(), LOC_RTString(1630));
 }
 
 } // namespace

@@ -9,12 +9,19 @@
 
 #include <QApplication>
 #include <QLineEdit>
-#include <QLocale>
 #include <QTest>
 
-#include <memory>
-
 namespace tarnvik::test {
+using namespace Qt::StringLiterals;
+
+// The named fields of a stored row, joined by "|".
+inline QString fields(const QVariantMap &row, const QStringList &names)
+{
+    QStringList values;
+    for (const QString &name : names)
+        values << row.value(name).toString();
+    return values.join(u'|');
+}
 
 // The station's main window over a test database holding two employees and
 // two projects, in English, with the clock fixed on Saturday 1 March 2003 at
@@ -23,7 +30,6 @@ class PunchWindowFixture : public ProgramFixture {
 protected:
     void SetUp() override
     {
-        m_locale = QLocale();
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
         ProgramFixture::SetUp();
         if (prepareDatabase()) {
@@ -34,7 +40,6 @@ protected:
             addProject(QStringLiteral("Bureau"), {QStringLiteral("Accueil")});
         }
     }
-
     void TearDown() override
     {
         window.reset();
@@ -55,35 +60,18 @@ protected:
     }
 
     static QWidget *focused() { return QApplication::focusWidget(); }
-
-    // Types into the widget that has the focus.
-    void type(const QString &text)
-    {
-        QWidget *w = focused();
-        ASSERT_NE(w, nullptr);
-        QTest::keyClicks(w, text);
-    }
-    void pressEnter()
-    {
-        QWidget *w = focused();
-        ASSERT_NE(w, nullptr);
-        QTest::keyClick(w, Qt::Key_Return);
-    }
+    void type(const QString &text) { QTest::keyClicks(focused(), text); }
+    void enter(const QString &text = {}) { type(text), QTest::keyClick(focused(), Qt::Key_Return); }
 
     // The whole road by the keyboard: number, Enter, sub-project, Enter, note, Enter.
     void punchByKeyboard(const QString &number, const QString &subProject, const QString &note = QString())
     {
         window->txtNumVendeur->setFocus();
-        type(number);
-        pressEnter();
+        enter(number);
         ASSERT_EQ(focused(), window->dcbProjet);
-        if (!subProject.isEmpty())
-            type(subProject);
-        pressEnter();
+        enter(subProject);
         ASSERT_EQ(focused(), window->txtDescription);
-        if (!note.isEmpty())
-            type(note);
-        pressEnter();
+        enter(note);
     }
 
     QString question(const QString &name, const QString &direction) const
@@ -93,26 +81,20 @@ protected:
 
     int punchCount() const { return scalar(QStringLiteral("SELECT COUNT(*) FROM Punch")).toInt(); }
     QList<QVariantMap> punches() const { return rows(QStringLiteral("SELECT * FROM Punch ORDER BY rowid")); }
-    QString status(const QString &number) const
+    QString status(const QString &n) const
     {
-        return scalar(QStringLiteral(
-                          "SELECT Status FROM Vendeurs WHERE NoVendeur = ? AND NomVendeur IS NOT NULL"),
-                      {number})
+        return scalar(u"SELECT Status FROM Vendeurs WHERE NoVendeur=? AND NomVendeur NOTNULL"_s, {n})
             .toString();
     }
-    int presenceCount(const QString &number) const
+    int presenceCount(const QString &n) const
     {
-        return scalar(
-                   QStringLiteral("SELECT COUNT(*) FROM Vendeurs WHERE NoVendeur = ? AND NomVendeur IS NULL "
-                                  "AND Projet IS NOT NULL"),
-                   {number})
-            .toInt();
+        auto q =
+            u"SELECT COUNT(*) FROM Vendeurs WHERE NoVendeur=? AND NomVendeur ISNULL AND Projet NOTNULL"_s;
+        return scalar(q, {n}).toInt();
     }
 
     std::unique_ptr<frmPunch> window;
-
-private:
-    QLocale m_locale;
+    QLocale m_locale = QLocale();
 };
 
 } // namespace tarnvik::test
