@@ -127,6 +127,7 @@ void Recordset::Close()
     m_columnIndex.clear();
     m_complete = true;
     m_deletedSinceCount = 0;
+    m_trimmedUpTo = 0;
     m_pos = -1;
     m_currentDeleted = false;
     m_edit = EditMode::None;
@@ -249,11 +250,14 @@ void Recordset::trimMemory()
 {
     if (!m_updatable || qint64(m_rows.size()) <= kHeldRows)
         return;
+    // Each pass drops the values of the rows read since the last pass, so a
+    // long read costs one look at each row, not one per pass.
     const qint64 tailStart = qint64(m_rows.size()) - kHeldRows / 2;
-    for (qint64 i = 0; i < tailStart; ++i) {
-        if (qAbs(i - m_pos) > kHeldRows / 2 && !m_rows[size_t(i)].values.isEmpty())
+    for (qint64 i = qMax<qint64>(0, m_trimmedUpTo); i < tailStart; ++i) {
+        if (qAbs(i - m_pos) > kHeldRows / 2)
             m_rows[size_t(i)].values = QVector<QVariant>();
     }
+    m_trimmedUpTo = qMax(m_trimmedUpTo, tailStart);
 }
 
 bool Recordset::loadValues(Row &row)

@@ -139,6 +139,7 @@ private:
     bool m_complete = true;
     std::unique_ptr<Stream> m_stream;
     qint64 m_deletedSinceCount = 0;
+    qint64 m_trimmedUpTo = 0; // rows before this were already looked at for trimming
 
     qint64 m_pos = -1; // -1: before the first row
     bool m_currentDeleted = false;
