@@ -1,0 +1,34 @@
+#include "reports/ReportSelection.h"
+
+namespace tarnvik {
+
+SqlQuery ArchiveFilter(const ReportSelection &selection)
+{
+    switch (selection.archive) {
+    case ReportSelection::Archive::CurrentOnly:
+        return SqlQuery(QStringLiteral("AND (Archived = 0) "));
+    case ReportSelection::Archive::ArchivedOnly:
+        // Archived is stored as 0 or 1; "archived" is any value but 0.
+        return SqlQuery(QStringLiteral("AND (Archived <> 0) "));
+    case ReportSelection::Archive::Both:
+    case ReportSelection::Archive::NoneChosen:
+        break;
+    }
+    return SqlQuery();
+}
+
+SqlQuery EmployeeFilter(const ReportSelection &selection)
+{
+    if (selection.employees != ReportSelection::Employees::Checked
+        || selection.checkedEmployees.isEmpty())
+        return SqlQuery();
+    SqlQuery clause(QStringLiteral("AND ("));
+    for (int i = 0; i < selection.checkedEmployees.size(); ++i) {
+        clause.text += i == 0 ? QStringLiteral("NoVendeur = ? ") : QStringLiteral("OR NoVendeur = ? ");
+        clause.params << selection.checkedEmployees.at(i);
+    }
+    clause.text += QStringLiteral(") ");
+    return clause;
+}
+
+} // namespace tarnvik
