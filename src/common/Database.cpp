@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -326,13 +327,40 @@ Status ensure(const QString &path, bool createIfMissing)
 } // namespace Database
 
 namespace {
+
 std::atomic<int> g_savepointCounter{0};
+
+// Open transactions per connection name. Connections belong to one thread,
+// so each thread keeps its own count.
+QHash<QString, int> &openTransactions()
+{
+    thread_local QHash<QString, int> open;
+    return open;
 }
 
-Transaction::Transaction(const QSqlDatabase &db) : m_db(db)
+} // namespace
+
+Transaction::Transaction(const QSqlDatabase &db, Lock lock) : m_db(db)
 {
-    m_name = QStringLiteral("tarnvik_tx_%1").arg(++g_savepointCounter);
-    m_active = Database::exec(m_db, QStringLiteral("SAVEPOINT ") + m_name, {}, &m_error);
+    int &depth = openTransactions()[m_db.connectionName()];
+    if (lock == Lock::Immediate && depth == 0) {
+        m_active = Database::exec(m_db, QStringLiteral("BEGIN IMMEDIATE"), {}, &m_error);
+        // A transaction begun outside this class: nest in it as a savepoint.
+        if (!m_active && !m_error.contains(QLatin1String("within a transaction"), Qt::CaseInsensitive)) {
+            if (depth == 0)
+                openTransactions().remove(m_db.connectionName());
+            return;
+        }
+    }
+    if (!m_active) {
+        m_error.clear();
+        m_name = QStringLiteral("tarnvik_tx_%1").arg(++g_savepointCounter);
+        m_active = Database::exec(m_db, QStringLiteral("SAVEPOINT ") + m_name, {}, &m_error);
+    }
+    if (m_active)
+        ++depth;
+    else if (depth == 0)
+        openTransactions().remove(m_db.connectionName());
 }
 
 Transaction::~Transaction()
@@ -341,15 +369,31 @@ Transaction::~Transaction()
         rollback();
 }
 
+bool Transaction::isOpenOn(const QSqlDatabase &db)
+{
+    return openTransactions().value(db.connectionName()) > 0;
+}
+
+void Transaction::end()
+{
+    m_active = false;
+    QHash<QString, int> &open = openTransactions();
+    const auto it = open.find(m_db.connectionName());
+    if (it != open.end() && --it.value() <= 0)
+        open.erase(it);
+}
+
 bool Transaction::commit()
 {
     if (!m_active)
         return false;
-    if (!Database::exec(m_db, QStringLiteral("RELEASE SAVEPOINT ") + m_name, {}, &m_error)) {
+    const QString sql =
+        m_name.isEmpty() ? QStringLiteral("COMMIT") : QStringLiteral("RELEASE SAVEPOINT ") + m_name;
+    if (!Database::exec(m_db, sql, {}, &m_error)) {
         rollback();
         return false;
     }
-    m_active = false;
+    end();
     return true;
 }
 
@@ -357,9 +401,13 @@ void Transaction::rollback()
 {
     if (!m_active)
         return;
-    Database::exec(m_db, QStringLiteral("ROLLBACK TO SAVEPOINT ") + m_name);
-    Database::exec(m_db, QStringLiteral("RELEASE SAVEPOINT ") + m_name);
-    m_active = false;
+    if (m_name.isEmpty()) {
+        Database::exec(m_db, QStringLiteral("ROLLBACK"));
+    } else {
+        Database::exec(m_db, QStringLiteral("ROLLBACK TO SAVEPOINT ") + m_name);
+        Database::exec(m_db, QStringLiteral("RELEASE SAVEPOINT ") + m_name);
+    }
+    end();
 }
 
 } // namespace tarnvik

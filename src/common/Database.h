@@ -65,9 +65,19 @@ bool exec(const QSqlDatabase &db, const QString &sql, const QVariantList &params
 // stored together or not at all. Transactions nest (as savepoints). A
 // transaction neither committed nor explicitly rolled back is rolled back
 // when it goes out of scope.
+//
+// A deferred transaction takes the file's write lock at its first write, so
+// what it read before may have been changed by another station by then. An
+// immediate one takes the write lock when it begins (waiting, like a write,
+// while another process holds it): what it reads afterwards stays true until
+// it commits, so a decision made on those reads holds for its writes. Only
+// the outermost transaction of a connection can be immediate; one begun
+// inside another shares the outer one's lock.
 class Transaction {
 public:
-    explicit Transaction(const QSqlDatabase &db);
+    enum class Lock { Deferred, Immediate };
+
+    explicit Transaction(const QSqlDatabase &db, Lock lock = Lock::Deferred);
     ~Transaction();
     Transaction(const Transaction &) = delete;
     Transaction &operator=(const Transaction &) = delete;
@@ -77,9 +87,15 @@ public:
     void rollback();
     QString error() const { return m_error; }
 
+    // Whether a transaction begun through this class is open on the
+    // connection (in this thread).
+    static bool isOpenOn(const QSqlDatabase &db);
+
 private:
+    void end();
+
     QSqlDatabase m_db;
-    QString m_name;
+    QString m_name; // the savepoint; empty for an outermost immediate transaction
     bool m_active = false;
     QString m_error;
 };

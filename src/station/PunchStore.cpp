@@ -30,9 +30,19 @@ const char *const kInsertPunch =
 
 PunchStore::PunchStore(const QString &databasePath) : m_path(databasePath) {}
 
+PunchStore::PunchStore(const QSqlDatabase &connection)
+    : m_path(connection.databaseName()), m_connection(connection)
+{
+}
+
 QSqlDatabase PunchStore::db(QString *error) const
 {
     error->clear();
+    if (m_connection.isValid()) {
+        if (!m_connection.isOpen())
+            *error = QStringLiteral("the database is not open");
+        return m_connection;
+    }
     return Database::connection(m_path, error);
 }
 
@@ -80,19 +90,35 @@ std::optional<QString> PunchStore::projectOf(const QString &subProject) const
     return q.value(0).toString();
 }
 
-PunchStore::Counts PunchStore::counts(const QString &number, const QString &subProject) const
+bool PunchStore::readCounts(const QSqlDatabase &database, const QString &number, const QString &subProject,
+                            Counts *counts, QString *error) const
 {
-    Counts c;
-    QSqlQuery q(db(&m_error));
+    QSqlQuery q(database);
     if (!Database::run(q,
                        QStringLiteral("SELECT TOTAL(InOut = 'In'), TOTAL(InOut = 'Out') FROM Punch "
                                       "WHERE NoVendeur = ? AND Archived = 0 AND SousProjet = ?"),
-                       {number, subProject}, &m_error) ||
+                       {number, subProject}, error) ||
         !q.next())
-        return c;
-    c.in = q.value(0).toInt();
-    c.out = q.value(1).toInt();
+        return false;
+    counts->in = q.value(0).toInt();
+    counts->out = q.value(1).toInt();
+    return true;
+}
+
+PunchStore::Counts PunchStore::counts(const QString &number, const QString &subProject) const
+{
+    Counts c;
+    const QSqlDatabase database = db(&m_error);
+    if (!readCounts(database, number, subProject, &c, &m_error))
+        return Counts();
     return c;
+}
+
+PunchRules::Decision PunchStore::decide(const QString &given, const QString &number,
+                                        const QString &subProject) const
+{
+    const Counts c = counts(number, subProject);
+    return PunchRules::decide(given, c.in, c.out, number.isEmpty());
 }
 
 bool PunchStore::writeTogether(const std::function<bool(const QSqlDatabase &, QString *)> &writes,
@@ -102,7 +128,9 @@ bool PunchStore::writeTogether(const std::function<bool(const QSqlDatabase &, QS
     QSqlDatabase database = db(&why);
     bool stored = database.isOpen();
     if (stored) {
-        Transaction tx(database);
+        // The write lock is taken at the start, so what the writes read first
+        // (counts, presence rows) is what they are stored against.
+        Transaction tx(database, Transaction::Lock::Immediate);
         stored = tx.ok() && writes(database, &why) && tx.commit();
         if (!stored && why.isEmpty())
             why = tx.error();
@@ -113,33 +141,56 @@ bool PunchStore::writeTogether(const std::function<bool(const QSqlDatabase &, QS
     return stored;
 }
 
+bool PunchStore::writePunch(const QSqlDatabase &database, const NewPunch &punch, QString *why)
+{
+    const QVariant description = punch.description.isNull() ? nullText() : punch.description;
+    if (!Database::exec(database, QLatin1String(kInsertPunch),
+                        {punch.number, punch.inOut, toStoredDate(punch.date), toStoredTime(punch.time),
+                         punch.dateLong, punch.project, punch.subProject, description},
+                        why) ||
+        !Database::exec(database, QLatin1String(kSetStatus), {punch.inOut, punch.number}, why))
+        return false;
+    if (punch.inOut == QLatin1String(PunchRules::In))
+        return Database::exec(
+            database, QStringLiteral("INSERT INTO Vendeurs (NoVendeur, Projet, SousProjet) VALUES (?, ?, ?)"),
+            {punch.number, punch.project, punch.subProject}, why);
+    if (punch.inOut == QLatin1String(PunchRules::Out))
+        return Database::exec(database,
+                              QStringLiteral("DELETE FROM Vendeurs WHERE rowid = (SELECT rowid FROM Vendeurs "
+                                             "WHERE NoVendeur = ? AND SousProjet = ? AND Projet IS NOT NULL "
+                                             "AND NomVendeur IS NULL ORDER BY rowid LIMIT 1)"),
+                              {punch.number, punch.subProject}, why);
+    return true;
+}
+
 bool PunchStore::storePunch(const NewPunch &punch, QString *error)
 {
     return writeTogether(
+        [&](const QSqlDatabase &database, QString *why) { return writePunch(database, punch, why); }, error);
+}
+
+PunchStore::Outcome PunchStore::storeDecidedPunch(const NewPunch &punch, const QString &given, QString *error)
+{
+    bool changed = false;
+    const bool stored = writeTogether(
         [&](const QSqlDatabase &database, QString *why) {
-            const QVariant description = punch.description.isNull() ? nullText() : punch.description;
-            if (!Database::exec(database, QLatin1String(kInsertPunch),
-                                {punch.number, punch.inOut, toStoredDate(punch.date),
-                                 toStoredTime(punch.time), punch.dateLong, punch.project, punch.subProject,
-                                 description},
-                                why) ||
-                !Database::exec(database, QLatin1String(kSetStatus), {punch.inOut, punch.number}, why))
+            Counts now;
+            if (!readCounts(database, punch.number, punch.subProject, &now, why))
                 return false;
-            if (punch.inOut == QLatin1String(PunchRules::In))
-                return Database::exec(
-                    database,
-                    QStringLiteral("INSERT INTO Vendeurs (NoVendeur, Projet, SousProjet) VALUES (?, ?, ?)"),
-                    {punch.number, punch.project, punch.subProject}, why);
-            if (punch.inOut == QLatin1String(PunchRules::Out))
-                return Database::exec(
-                    database,
-                    QStringLiteral("DELETE FROM Vendeurs WHERE rowid = (SELECT rowid FROM Vendeurs "
-                                   "WHERE NoVendeur = ? AND SousProjet = ? AND Projet IS NOT NULL "
-                                   "AND NomVendeur IS NULL ORDER BY rowid LIMIT 1)"),
-                    {punch.number, punch.subProject}, why);
-            return true;
+            const PunchRules::Decision decision =
+                PunchRules::decide(given, now.in, now.out, punch.number.isEmpty());
+            if (decision.refusal != PunchRules::Refusal::None || decision.direction != punch.inOut) {
+                changed = true;
+                *why = QStringLiteral("another punch of %1 on %2 was stored meanwhile")
+                           .arg(punch.number, punch.subProject);
+                return false;
+            }
+            return writePunch(database, punch, why);
         },
         error);
+    if (stored)
+        return Outcome::Stored;
+    return changed ? Outcome::DirectionChanged : Outcome::Failed;
 }
 
 bool PunchStore::endOfDay(const QString &description, int *closed, QString *error)

@@ -6,6 +6,8 @@
 #include <QTime>
 #include <QVariant>
 
+#include "station/PunchRules.h"
+
 #include <functional>
 #include <optional>
 
@@ -18,9 +20,17 @@ namespace tarnvik {
 // transaction, and the general end of day closes every open presence in one
 // transaction, so that a failure leaves the database as it was and can be
 // reported.
+//
+// Two stations may share one database file. Every write transaction takes
+// the file's write lock when it begins, and a punch's direction, decided on
+// the counts read while the employee confirms it, is decided again inside
+// that transaction: the punch is stored only when both decisions agree, so
+// two stations never store an "In" after an "In" nor drift the presence rows.
 class PunchStore {
 public:
     explicit PunchStore(const QString &databasePath);
+    // A store on a connection of its own (another station on the same file).
+    explicit PunchStore(const QSqlDatabase &connection);
 
     // The latest punch of a number, archived or not.
     struct LatestPunch {
@@ -51,6 +61,10 @@ public:
     };
     Counts counts(const QString &number, const QString &subProject) const;
 
+    // The direction rule applied to the number's current counts on the
+    // sub-project, for the direction given ("In", "Out" or empty).
+    PunchRules::Decision decide(const QString &given, const QString &number, const QString &subProject) const;
+
     struct NewPunch {
         QString number;
         QString inOut;
@@ -65,6 +79,17 @@ public:
     // presence: a new presence row on "In", and on "Out" the oldest presence
     // row of that number on that sub-project removed. All or nothing.
     bool storePunch(const NewPunch &punch, QString *error = nullptr);
+
+    enum class Outcome {
+        Stored,
+        Failed,           // not stored: error says why
+        DirectionChanged, // not stored: another punch changed the counts since the decision
+    };
+    // Stores a punch whose direction (punch.inOut) was decided from the
+    // direction given. The rule is applied again to the counts read inside
+    // the write transaction; when it no longer gives punch.inOut, nothing is
+    // written.
+    Outcome storeDecidedPunch(const NewPunch &punch, const QString &given, QString *error = nullptr);
 
     // The general end of day: for every presence row (Projet and SousProjet
     // set), an "Out" punch stamped with the clock (read again for each row)
@@ -81,7 +106,12 @@ private:
     // reason goes to lastError() and error.
     bool writeTogether(const std::function<bool(const QSqlDatabase &, QString *)> &writes, QString *error);
 
+    bool readCounts(const QSqlDatabase &database, const QString &number, const QString &subProject,
+                    Counts *counts, QString *error) const;
+    bool writePunch(const QSqlDatabase &database, const NewPunch &punch, QString *why);
+
     QString m_path;
+    QSqlDatabase m_connection; // set: used instead of the shared connection of m_path
     mutable QString m_error;
 };
 

@@ -182,8 +182,7 @@ void frmPunch::PunchInOut(const QString &Pu)
     punch.subProject = target.subProject;
     punch.description = target.description;
 
-    const PunchStore::Counts counts = store.counts(number, target.subProject);
-    const PunchRules::Decision decision = PunchRules::decide(Pu, counts.in, counts.out, number.isEmpty());
+    const PunchRules::Decision decision = store.decide(Pu, number, target.subProject);
     switch (decision.refusal) {
     case PunchRules::Refusal::AlreadyIn:
         MsgBox(LOC_RTString(1618), MsgStyle::OkOnly, programTitle());
@@ -227,7 +226,15 @@ void frmPunch::PunchInOut(const QString &Pu)
     // When that fails, everything typed stays in place (correction mode too)
     // so that Enter tries again.
     QString error;
-    if (!store.storePunch(punch, &error)) {
+    // The direction is decided again inside the write: when another station
+    // punched for him since, nothing is stored and he is told so.
+    switch (store.storeDecidedPunch(punch, Pu, &error)) {
+    case PunchStore::Outcome::Stored:
+        break;
+    case PunchStore::Outcome::DirectionChanged:
+        MsgBox(LOC_RTString(1742), MsgStyle::Exclamation, kMessageTitle);
+        return;
+    case PunchStore::Outcome::Failed:
         MsgBox(LOC_RTString(1720).arg(error), MsgStyle::Critical, kMessageTitle);
         return;
     }
