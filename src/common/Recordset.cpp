@@ -4,12 +4,16 @@
 #include "common/Database.h"
 #include "common/DateFormat.h"
 
+#include "common/ReadConnection.h"
+
+#include <QDataStream>
+#include <QIODevice>
 #include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
 
-#include <atomic>
+#include <deque>
 #include <optional>
 
 namespace tarnvik {
@@ -20,8 +24,10 @@ namespace {
 // are kept in memory around the current row of a large result.
 constexpr qint64 kFirstChunk = 50;
 constexpr qint64 kHeldRows = 8192;
+// Rows looked at, past those already read, to find where the rest of a
+// result begins when the file changed between its first rows and the rest.
+constexpr qint64 kAlignmentWindow = 512;
 const QString kRowIdAlias = QStringLiteral("__rowid__");
-std::atomic<int> g_streamCounter{0};
 
 struct QueryShape {
     bool singleTable = false;
@@ -56,26 +62,15 @@ QueryShape analyse(const QString &text)
 
 } // namespace
 
-// The rest of a large result, read from a connection of its own that holds
-// one consistent snapshot of the file while the rows are read.
+// The rows of a large result after its first ones, read on a connection of
+// their own in one read transaction.
 struct Recordset::Stream {
-    QString connection;
+    ReadConnection reader;
     std::unique_ptr<QSqlQuery> query;
     std::optional<qint64> total;
-
-    ~Stream()
-    {
-        query.reset();
-        {
-            QSqlDatabase db = QSqlDatabase::database(connection, false);
-            if (db.isOpen()) {
-                QSqlQuery end(db);
-                end.exec(QStringLiteral("COMMIT"));
-            }
-            db.close();
-        }
-        QSqlDatabase::removeDatabase(connection);
-    }
+    qint64 consumed = 0;         // rows taken from the query
+    std::deque<Row> pending;     // rows taken from the query, not yet in the result
+    QHash<QByteArray, int> seen; // rows the result held before this read, by key
 };
 
 QVariant FieldRef::Value() const
@@ -95,7 +90,12 @@ int FieldRef::ActualSize() const
         return 0;
     if (v.typeId() == QMetaType::QByteArray)
         return int(v.toByteArray().size());
-    return int(v.toString().size());
+    // Characters, as the database counts them: a character outside the basic
+    // plane (two UTF-16 units) is one.
+    int characters = 0;
+    for (const QChar c : v.toString())
+        characters += c.isLowSurrogate() ? 0 : 1;
+    return characters;
 }
 
 Recordset::Recordset() = default;
@@ -126,15 +126,36 @@ void Recordset::Close()
     m_columns.clear();
     m_columnIndex.clear();
     m_complete = true;
-    m_deletedSinceCount = 0;
+    m_firstRead = 0;
+    m_openVersion.clear();
     m_trimmedUpTo = 0;
     m_pos = -1;
     m_currentDeleted = false;
+    m_stopped = false;
     m_edit = EditMode::None;
     m_buffer.clear();
     m_dirty.clear();
     m_db = QSqlDatabase();
 }
+
+namespace {
+
+// Changes to the file since the last call on a connection show in these:
+// data_version moves with every commit of other connections, total_changes()
+// with every row this connection writes.
+// (This program leaves no statement of its own connection reading between
+// two calls, so the version read is the file's latest.)
+QByteArray writesSeenBy(const QSqlDatabase &db)
+{
+    QSqlQuery q(db);
+    if (!Database::run(q, QStringLiteral("SELECT data_version, total_changes() FROM pragma_data_version"), {},
+                       nullptr) ||
+        !q.next())
+        return QByteArray();
+    return q.value(0).toByteArray() + ':' + q.value(1).toByteArray();
+}
+
+} // namespace
 
 bool Recordset::open(const QString &databasePath, const SqlQuery &query)
 {
@@ -152,35 +173,139 @@ bool Recordset::open(const QString &databasePath, const SqlQuery &query)
     m_table = shape.table;
     m_selectList = shape.selectList;
     m_params = query.params;
-    m_executedSql = m_updatable ? QStringLiteral("SELECT rowid AS %1, %2 FROM %3%4")
-                                      .arg(kRowIdAlias, shape.selectList, shape.table, shape.rest)
+    // The row identity goes after the selected columns, so that a column
+    // number in ORDER BY still counts the columns the query selects.
+    m_executedSql = m_updatable ? QStringLiteral("SELECT %1, rowid AS %2 FROM %3%4")
+                                      .arg(shape.selectList, kRowIdAlias, shape.table, shape.rest)
                                 : query.text;
 
+    // Inside a transaction of this program every row is read at once: only
+    // its own connection sees what it has not committed yet.
+    const bool all = Transaction::isOpenOn(m_db);
     QSqlQuery q(m_db);
     if (!Database::run(q, m_executedSql, m_params, &error))
         return fail(error);
     const QSqlRecord record = q.record();
-    const int first = m_updatable ? 1 : 0;
-    for (int i = first; i < record.count(); ++i) {
+    const int columnCount = m_updatable ? record.count() - 1 : record.count();
+    for (int i = 0; i < columnCount; ++i) {
         m_columns << record.fieldName(i);
-        m_columnIndex.insert(record.fieldName(i).toLower(), i - first);
+        m_columnIndex.insert(record.fieldName(i).toLower(), i);
     }
     m_complete = false;
-    while (qint64(m_rows.size()) <= kFirstChunk) {
-        if (!q.next()) {
-            m_complete = q.lastError().type() == QSqlError::NoError;
-            if (!m_complete)
-                return fail(q.lastError().text());
-            break;
-        }
+    m_open = true;
+    const qint64 upTo = all ? -1 : kFirstChunk;
+    while (!m_complete && (upTo < 0 || qint64(m_rows.size()) <= upTo)) {
         Row row;
-        row.rowid = m_updatable ? q.value(0).toLongLong() : -1;
-        row.values.reserve(m_columns.size());
-        for (int i = first; i < record.count(); ++i)
-            row.values.append(q.value(i));
+        if (!takeRow(q, &row))
+            break;
         m_rows.push_back(std::move(row));
     }
-    m_open = true;
+    if (!m_error.isEmpty()) {
+        Close();
+        return false;
+    }
+    m_firstRead = qint64(m_rows.size());
+    // Taken while the query still reads: the version of the file it read.
+    if (!m_complete)
+        m_openVersion = writesSeenBy(m_db);
+    return true;
+}
+
+bool Recordset::takeRow(QSqlQuery &q, Row *row)
+{
+    if (!q.next()) {
+        m_complete = true;
+        if (q.lastError().type() != QSqlError::NoError)
+            fail(q.lastError().text());
+        return false;
+    }
+    *row = rowAt(q);
+    return true;
+}
+
+Recordset::Row Recordset::rowAt(const QSqlQuery &q) const
+{
+    const int columnCount = int(m_columns.size());
+    Row row;
+    row.rowid = m_updatable ? q.value(columnCount).toLongLong() : -1;
+    row.values.reserve(columnCount);
+    for (int i = 0; i < columnCount; ++i)
+        row.values.append(q.value(i));
+    return row;
+}
+
+QByteArray Recordset::rowKey(const Row &row) const
+{
+    if (m_updatable)
+        return QByteArray::number(row.rowid);
+    QByteArray key;
+    QDataStream out(&key, QIODevice::WriteOnly);
+    for (const QVariant &v : row.values)
+        out << v;
+    return key;
+}
+
+// The rest of the result is read in one read transaction of a connection of
+// its own, begun when it is first needed (a result whose first rows are all
+// that is read holds nothing open). When nothing was written to the file
+// since the first rows were read, that read holds them in the same order and
+// the rest follows them. Otherwise the rows already read stay as they are:
+// the new read's rows up to the last of them are left out (those inserted
+// among them since), and none of them comes twice.
+bool Recordset::startStream()
+{
+    auto stream = std::make_unique<Stream>();
+    QString error;
+    bool ok = stream->reader.begin(m_path, &error);
+    if (ok) {
+        stream->query = std::make_unique<QSqlQuery>(stream->reader.database());
+        ok = Database::run(*stream->query, m_executedSql, m_params, &error);
+    }
+    if (!ok) {
+        m_complete = true;
+        return fail(QStringLiteral("The rest of the result cannot be read: %1").arg(error));
+    }
+    m_stream = std::move(stream);
+    Stream &st = *m_stream;
+    QSqlQuery &q = *st.query;
+    const QByteArray version = writesSeenBy(m_db);
+    if (!version.isEmpty() && version == m_openVersion && qint64(m_rows.size()) == m_firstRead) {
+        for (; st.consumed < m_firstRead; ++st.consumed) {
+            if (!q.next())
+                break;
+        }
+        return true;
+    }
+    for (const Row &row : m_rows)
+        ++st.seen[rowKey(row)];
+    std::vector<Row> window;
+    qint64 lastSeen = -1;
+    const qint64 limit = qint64(m_rows.size()) + kAlignmentWindow;
+    while (qint64(window.size()) < limit) {
+        if (!q.next())
+            break; // the end, or a failure the next read reports
+        ++st.consumed;
+        Row row = rowAt(q);
+        if (st.seen.contains(rowKey(row)))
+            lastSeen = qint64(window.size());
+        window.push_back(std::move(row));
+    }
+    for (qint64 i = lastSeen + 1; i < qint64(window.size()); ++i) {
+        if (!takeSeen(window[size_t(i)]))
+            st.pending.push_back(std::move(window[size_t(i)]));
+    }
+    for (qint64 i = 0; i <= lastSeen; ++i)
+        takeSeen(window[size_t(i)]);
+    return true;
+}
+
+bool Recordset::takeSeen(const Row &row)
+{
+    const auto it = m_stream->seen.find(rowKey(row));
+    if (it == m_stream->seen.end())
+        return false;
+    if (--it.value() <= 0)
+        m_stream->seen.erase(it);
     return true;
 }
 
@@ -188,57 +313,23 @@ bool Recordset::fetchUntil(qint64 position)
 {
     if (position < qint64(m_rows.size()) || m_complete)
         return true;
-    if (!m_stream) {
-        auto stream = std::make_unique<Stream>();
-        stream->connection = QStringLiteral("tarnvik-stream-%1").arg(++g_streamCounter);
-        {
-            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), stream->connection);
-            db.setDatabaseName(m_path);
-            db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=5000"));
-            if (!db.open()) {
-                const QString error = db.lastError().text();
-                m_stream = std::move(stream);
-                closeStream();
-                return fail(error);
-            }
-            QSqlQuery begin(db);
-            begin.exec(QStringLiteral("BEGIN"));
-            stream->query = std::make_unique<QSqlQuery>(db);
-            QString error;
-            if (!Database::run(*stream->query, m_executedSql, m_params, &error)) {
-                m_stream = std::move(stream);
-                closeStream();
-                return fail(error);
-            }
-        }
-        // Skip the rows the first read already brought. Rows deleted before now
-        // are gone from this snapshot too; later deletions are counted from here.
-        const qint64 skip = qint64(m_rows.size());
-        m_deletedSinceCount = 0;
-        for (qint64 i = 0; i < skip; ++i) {
-            if (!stream->query->next())
-                break;
-        }
-        m_stream = std::move(stream);
-    }
-    const int first = m_updatable ? 1 : 0;
-    QSqlQuery &q = *m_stream->query;
-    const int fieldCount = q.record().count();
+    if (!m_stream && !startStream())
+        return false;
     qint64 fetched = 0;
     while (qint64(m_rows.size()) <= position) {
-        if (!q.next()) {
-            const QSqlError err = q.lastError();
-            m_complete = true;
-            closeStream();
-            if (err.type() != QSqlError::NoError)
-                return fail(err.text());
-            break;
-        }
         Row row;
-        row.rowid = m_updatable ? q.value(0).toLongLong() : -1;
-        row.values.reserve(m_columns.size());
-        for (int i = first; i < fieldCount; ++i)
-            row.values.append(q.value(i));
+        if (!m_stream->pending.empty()) {
+            row = std::move(m_stream->pending.front());
+            m_stream->pending.pop_front();
+        } else {
+            if (!takeRow(*m_stream->query, &row)) {
+                closeStream();
+                return m_error.isEmpty();
+            }
+            ++m_stream->consumed;
+            if (!m_stream->seen.isEmpty() && takeSeen(row))
+                continue;
+        }
         m_rows.push_back(std::move(row));
         if (++fetched % kHeldRows == 0)
             trimMemory();
@@ -310,7 +401,7 @@ bool Recordset::currentIsRow()
 
 bool Recordset::isEOF()
 {
-    if (!m_open)
+    if (!m_open || m_stopped)
         return true;
     if (m_edit == EditMode::Adding)
         return false;
@@ -322,7 +413,7 @@ bool Recordset::isEOF()
 
 bool Recordset::isBOF() const
 {
-    if (!m_open)
+    if (!m_open || m_stopped)
         return true;
     return m_pos < 0 || (m_complete && m_rows.empty() && m_edit != EditMode::Adding);
 }
@@ -338,11 +429,21 @@ bool Recordset::flushPending()
     return Update();
 }
 
+bool Recordset::storeBeforeMove()
+{
+    // A change that cannot be stored keeps the cursor on its row, and the
+    // result reads as ended (isEOF and isBOF) until the change is stored or
+    // dropped: a "while not EOF, MoveNext" loop stops there instead of
+    // spinning, and the change is kept to retry (Update) or drop (CancelUpdate).
+    m_stopped = !flushPending();
+    return !m_stopped;
+}
+
 bool Recordset::MoveFirst()
 {
     if (!m_open)
         return fail(QStringLiteral("The result is closed."));
-    if (!flushPending())
+    if (!storeBeforeMove())
         return false;
     m_currentDeleted = false;
     m_pos = 0;
@@ -353,7 +454,7 @@ bool Recordset::MoveNext()
 {
     if (!m_open)
         return fail(QStringLiteral("The result is closed."));
-    if (!flushPending())
+    if (!storeBeforeMove())
         return false;
     if (m_currentDeleted) {
         m_currentDeleted = false;
@@ -369,7 +470,7 @@ bool Recordset::MovePrevious()
 {
     if (!m_open)
         return fail(QStringLiteral("The result is closed."));
-    if (!flushPending())
+    if (!storeBeforeMove())
         return false;
     m_currentDeleted = false;
     if (m_pos < 0)
@@ -383,7 +484,7 @@ bool Recordset::MoveLast()
 {
     if (!m_open)
         return fail(QStringLiteral("The result is closed."));
-    if (!flushPending() || !fetchAll())
+    if (!storeBeforeMove() || !fetchAll())
         return false;
     m_currentDeleted = false;
     m_pos = m_rows.empty() ? 0 : qint64(m_rows.size()) - 1;
@@ -509,6 +610,7 @@ bool Recordset::Update()
         row.rowid = q.lastInsertId().toLongLong();
         q.finish();
         m_edit = EditMode::None;
+        m_stopped = false;
         if (!loadValues(row))
             return false;
         m_rows.push_back(std::move(row));
@@ -517,6 +619,7 @@ bool Recordset::Update()
     }
     if (names.isEmpty()) {
         m_edit = EditMode::None;
+        m_stopped = false;
         return true;
     }
     QStringList assignments;
@@ -531,6 +634,7 @@ bool Recordset::Update()
     if (q.numRowsAffected() != 1)
         return fail(QStringLiteral("The row no longer exists in the database."));
     m_edit = EditMode::None;
+    m_stopped = false;
     Row &row = m_rows[size_t(m_pos)];
     row.values.clear();
     return loadValues(row);
@@ -544,6 +648,7 @@ void Recordset::CancelUpdate()
             m_pos = 0;
     }
     m_edit = EditMode::None;
+    m_stopped = false;
     m_buffer.clear();
     m_dirty.clear();
 }
@@ -566,8 +671,6 @@ bool Recordset::Delete()
                        {m_rows[size_t(m_pos)].rowid}, &error))
         return fail(QStringLiteral("The row could not be deleted: %1").arg(error));
     m_rows.erase(m_rows.begin() + m_pos);
-    if (!m_complete)
-        ++m_deletedSinceCount;
     m_currentDeleted = true;
     return true;
 }
@@ -583,7 +686,7 @@ qint64 Recordset::RecordCount()
     if (m_complete)
         return qint64(m_rows.size());
     if (!m_stream->total) {
-        QSqlQuery q(QSqlDatabase::database(m_stream->connection, false));
+        QSqlQuery q(m_stream->reader.database());
         QString error;
         if (!Database::run(q, QStringLiteral("SELECT COUNT(*) FROM (%1)").arg(m_executedSql), m_params,
                            &error) ||
@@ -593,7 +696,8 @@ qint64 Recordset::RecordCount()
         }
         m_stream->total = q.value(0).toLongLong();
     }
-    return *m_stream->total - m_deletedSinceCount;
+    // The rows held, those waiting, and those the read has not reached yet.
+    return qint64(m_rows.size()) + qint64(m_stream->pending.size()) + *m_stream->total - m_stream->consumed;
 }
 
 qint64 Recordset::Bookmark() const
@@ -606,7 +710,7 @@ qint64 Recordset::Bookmark() const
 
 bool Recordset::setBookmark(qint64 position)
 {
-    if (!flushPending())
+    if (!storeBeforeMove())
         return false;
     if (!ensureRow(position - 1))
         return fail(QStringLiteral("There is no row at position %1.").arg(position));

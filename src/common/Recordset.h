@@ -10,6 +10,8 @@
 #include <memory>
 #include <vector>
 
+class QSqlQuery;
+
 namespace tarnvik {
 
 struct SqlQuery;
@@ -35,13 +37,19 @@ private:
 // current row readable and writable field by field.
 //
 // Rows are fetched as they are needed: a result of a million rows opens with
-// its first rows and keeps only a window of row values in memory. The rows of
-// a query on a single table can be changed, added and deleted; the writes go
-// to the table by its row identity. A change written into the current row is
-// stored when the cursor moves to another row, or by Update().
+// its first rows and keeps only a window of row values in memory. Its rows
+// are those of the file when the query ran, however long they take to be
+// read: rows inserted or deleted since (by this program or another) neither
+// appear twice nor hide others; the next open sees them. The rows of a query
+// on a single table can be changed, added and deleted; the writes go to the
+// table by its row identity. A change written into the current row is stored
+// when the cursor moves to another row, or by Update().
 //
 // Every operation that can fail returns false and leaves its reason in
-// lastError(); nothing fails silently.
+// lastError(); nothing fails silently. A move whose pending change cannot be
+// stored stays on that row with the change kept, and the result reads as
+// ended (isEOF, isBOF) until the change is stored by Update or dropped by
+// CancelUpdate, so that a loop walking to the end stops there.
 class Recordset {
 public:
     Recordset();
@@ -115,6 +123,13 @@ private:
     bool fail(const QString &message);
     bool ensureRow(qint64 position);
     bool fetchUntil(qint64 position);
+    bool startStream();
+    // The query's next row; false at the end or on a failure (lastError).
+    bool takeRow(QSqlQuery &q, Row *row);
+    Row rowAt(const QSqlQuery &q) const;
+    QByteArray rowKey(const Row &row) const;
+    bool takeSeen(const Row &row);
+    bool storeBeforeMove();
     bool loadValues(Row &row);
     void trimMemory();
     bool flushPending();
@@ -138,11 +153,13 @@ private:
     std::vector<Row> m_rows;
     bool m_complete = true;
     std::unique_ptr<Stream> m_stream;
-    qint64 m_deletedSinceCount = 0;
+    qint64 m_firstRead = 0;   // rows read when the result opened
+    QByteArray m_openVersion; // the writes seen before they were read
     qint64 m_trimmedUpTo = 0; // rows before this were already looked at for trimming
 
     qint64 m_pos = -1; // -1: before the first row
     bool m_currentDeleted = false;
+    bool m_stopped = false; // a move failed: the pending change could not be stored
     EditMode m_edit = EditMode::None;
     QVector<QVariant> m_buffer;
     QVector<bool> m_dirty;

@@ -128,3 +128,197 @@ TEST_F(RecordsetTest, FailuresAreReported)
 }
 
 } // namespace
+
+namespace {
+
+// The NoVendeur of every row from the current one to the end, walking with MoveNext.
+QStringList walk(Recordset &rs)
+{
+    QStringList numbers;
+    for (int guard = 0; !rs.isEOF() && guard < 100000; ++guard) {
+        numbers << rs.Fields("NoVendeur").Value().toString();
+        if (!rs.MoveNext())
+            break;
+    }
+    return numbers;
+}
+
+QStringList numbers(int from, int to)
+{
+    QStringList list;
+    for (int i = from; i <= to; ++i)
+        list << QString::number(100000 + i);
+    return list;
+}
+
+// Rows inserted and deleted by the program's other queries while a large result is read: no row
+// comes twice or out of order, every row there before and after comes, and the count agrees.
+TEST_F(RecordsetTest, LargeResultReadWhileTheTableChanges)
+{
+    const auto table = [this] {
+        QStringList all;
+        for (const QVariantMap &r : rows("SELECT NoVendeur FROM Vendeurs ORDER BY NoVendeur"))
+            all << r["NoVendeur"].toString();
+        return all;
+    };
+    struct Case {
+        const char *change;
+        int readFirst; // rows walked before the change
+        bool seenNew;  // whether the row inserted shows
+    };
+    const Case cases[] = {
+        {"INSERT INTO Vendeurs (NoVendeur) VALUES ('000001')", 10, false}, // before the rows read
+        {"INSERT INTO Vendeurs (NoVendeur) VALUES ('100020a')", 30, false},
+        {"INSERT INTO Vendeurs (NoVendeur) VALUES ('100100a')", 10, true}, // among the rows not read
+        {"INSERT INTO Vendeurs (NoVendeur) VALUES ('999999')", 0, true},
+        {"DELETE FROM Vendeurs WHERE NoVendeur IN ('100005', '100050')", 10, false},
+        {"DELETE FROM Vendeurs WHERE NoVendeur = '100090'", 10, false},
+        {"UPDATE Vendeurs SET NoVendeur = '000002' WHERE NoVendeur = '100007'", 20, false},
+    };
+    // Rows by their identity, and rows of a result that has none (read by their values).
+    const char *const queries[] = {"SELECT * FROM Vendeurs ORDER BY NoVendeur",
+                                   "SELECT DISTINCT NoVendeur FROM Vendeurs ORDER BY 1"};
+    for (const Case &c : cases) {
+        for (const char *query : queries) {
+            SCOPED_TRACE(std::string(c.change) + " / " + query);
+            execSql("DELETE FROM Vendeurs");
+            execSql("WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 120) "
+                    "INSERT INTO Vendeurs (NoVendeur, NomVendeur) SELECT CAST(100000 + i AS TEXT), 'Name' "
+                    "FROM n");
+            const QStringList before = table();
+            Recordset &rs = open(SqlQuery(query));
+            QStringList seen;
+            for (int i = 0; i < c.readFirst; ++i) {
+                seen << rs.Fields("NoVendeur").Value().toString();
+                rs.MoveNext();
+            }
+            ASSERT_TRUE(execSql(c.change));
+            const qint64 count = rs.RecordCount();
+            seen << walk(rs);
+            const QStringList after = table();
+            QStringList sorted = seen;
+            sorted.sort();
+            sorted.removeDuplicates();
+            EXPECT_EQ(seen.join(' ').toStdString(), sorted.join(' ').toStdString()) << "in order, each once";
+            for (const QString &number : before) {
+                if (after.contains(number)) {
+                    EXPECT_TRUE(seen.contains(number)) << number.toStdString();
+                }
+            }
+            for (const QString &number : after) {
+                if (!before.contains(number)) {
+                    EXPECT_EQ(seen.contains(number), c.seenNew) << number.toStdString();
+                }
+            }
+            EXPECT_EQ(count, seen.size());
+        }
+    }
+    // The next Refresh reads the table as it is.
+    EXPECT_EQ(walk(open(SqlQuery("SELECT * FROM Vendeurs ORDER BY NoVendeur"))), table());
+}
+
+// The rows a result reads while a transaction of the program is open include its own writes.
+TEST_F(RecordsetTest, ResultOpenedInsideATransactionSeesItsWrites)
+{
+    QSqlDatabase db = Database::connection(databasePath());
+    Transaction tx(db);
+    ASSERT_TRUE(tx.ok());
+    execSql("WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 99) "
+            "INSERT INTO Vendeurs (NoVendeur, NomVendeur) SELECT CAST(100000 + i AS TEXT), 'Name' FROM n");
+    Recordset &rs = open(SqlQuery("SELECT NoVendeur FROM Vendeurs ORDER BY NoVendeur"));
+    EXPECT_EQ(rs.RecordCount(), 100);
+    EXPECT_EQ(walk(rs).join(' ').toStdString(), numbers(0, 99).join(' ').toStdString());
+    tx.rollback();
+}
+
+// A column number in ORDER BY counts the selected columns.
+TEST_F(RecordsetTest, OrderByColumnNumberCountsTheSelectedColumns)
+{
+    for (const char *name : {"Mireille", "Anne", "Zoé", "Bruno"})
+        addEmployee(QString::number(qHash(QString::fromUtf8(name)) % 1000), QString::fromUtf8(name));
+    QStringList names;
+    for (Recordset &rs = open(SqlQuery("SELECT NomVendeur, NoVendeur FROM Vendeurs ORDER BY 1 DESC"));
+         !rs.isEOF(); rs.MoveNext())
+        names << rs.Fields("NomVendeur").Value().toString();
+    EXPECT_EQ(names.join(' ').toStdString(), "Zoé Mireille Bruno Anne");
+    EXPECT_TRUE(source->updatable());
+}
+
+// A change that cannot be stored stops a "while not EOF, MoveNext" loop on its row, kept to retry.
+TEST_F(RecordsetTest, LoopEndsOnAChangeThatCannotBeStored)
+{
+    for (int i = 0; i < 5; ++i)
+        addEmployee(QString::number(i), "Name");
+    execSql("CREATE TRIGGER stuck BEFORE UPDATE ON Vendeurs WHEN NEW.NoVendeur = '2' "
+            "BEGIN SELECT RAISE(ABORT, 'refused'); END");
+    Recordset &rs = open(SqlQuery("SELECT * FROM Vendeurs ORDER BY NoVendeur"));
+    int steps = 0;
+    for (; !rs.isEOF() && steps < 20; ++steps) {
+        rs.Fields("Status").setValue("In");
+        rs.MoveNext();
+    }
+    EXPECT_EQ(steps, 3);
+    EXPECT_TRUE(rs.lastError().contains("refused")) << rs.lastError().toStdString();
+    EXPECT_TRUE(rs.editPending());
+    EXPECT_EQ(rs.Fields("NoVendeur").Value().toString(), "2");
+    EXPECT_EQ(scalar("SELECT group_concat(Status, '') FROM Vendeurs").toString(), "InIn");
+    // Dropped, the loop goes on.
+    rs.CancelUpdate();
+    EXPECT_FALSE(rs.isEOF());
+    ASSERT_TRUE(rs.MoveNext());
+    EXPECT_EQ(rs.Bookmark(), 4);
+}
+
+// Delete, then the moves, the positions and the count, on a small and on a large result.
+TEST_F(RecordsetTest, DeleteThenMoveAndBookmark)
+{
+    for (const int limit : {5, 200}) {
+        SCOPED_TRACE(limit);
+        execSql("DELETE FROM Vendeurs");
+        execSql(
+            "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 199) "
+            "INSERT INTO Vendeurs (NoVendeur, NomVendeur) SELECT CAST(100000 + i AS TEXT), 'Name' FROM n");
+        Recordset &rs = open(SqlQuery("SELECT * FROM Vendeurs WHERE NoVendeur < ? ORDER BY NoVendeur",
+                                      {QString::number(100000 + limit)}));
+        EXPECT_EQ(rs.Bookmark(), 1);
+        ASSERT_TRUE(rs.setBookmark(3));
+        ASSERT_TRUE(rs.Delete()); // the third row
+        EXPECT_EQ(rs.Bookmark(), 0) << "a deleted row has no position";
+        EXPECT_EQ(rs.RecordCount(), limit - 1);
+        ASSERT_TRUE(rs.MoveNext());
+        EXPECT_EQ(rs.Bookmark(), 3);
+        EXPECT_EQ(rs.Fields("NoVendeur").Value().toString(), "100003");
+        ASSERT_TRUE(rs.Delete());
+        ASSERT_TRUE(rs.MovePrevious());
+        EXPECT_EQ(rs.Bookmark(), 2);
+        EXPECT_EQ(rs.Fields("NoVendeur").Value().toString(), "100001");
+        ASSERT_TRUE(rs.MoveLast());
+        EXPECT_EQ(rs.Bookmark(), limit - 2);
+        ASSERT_TRUE(rs.Delete()); // the last row: MoveNext goes past the end
+        ASSERT_TRUE(rs.MoveNext());
+        EXPECT_TRUE(rs.isEOF());
+        EXPECT_EQ(rs.Bookmark(), 0);
+        EXPECT_EQ(rs.RecordCount(), limit - 3);
+        ASSERT_TRUE(rs.MoveFirst());
+        EXPECT_EQ(walk(rs).size(), limit - 3);
+        EXPECT_EQ(
+            scalar("SELECT COUNT(*) FROM Vendeurs WHERE NoVendeur < ?", {QString::number(100000 + limit)})
+                .toInt(),
+            limit - 3);
+    }
+}
+
+TEST_F(RecordsetTest, ActualSizeIsTheStoredLength)
+{
+    execSql("INSERT INTO Punch (NoVendeur, InOut, PunchDateShort, Projet, SousProjet, Description) VALUES "
+            "('42', '', '2003-03-01', NULL, 'Chloé', ?)",
+            {QString::fromUtf8("note 🙂")});
+    Recordset &rs = open(SqlQuery("SELECT * FROM Punch"));
+    const std::pair<const char *, int> sizes[] = {{"NoVendeur", 2}, {"InOut", 0},      {"PunchDateShort", 10},
+                                                  {"Projet", 0},    {"SousProjet", 5}, {"Description", 6},
+                                                  {"Archived", 1}};
+    for (const auto &[field, size] : sizes)
+        EXPECT_EQ(rs.Fields(field).ActualSize(), size) << field;
+}
+
+} // namespace

@@ -12,7 +12,8 @@ using DataComboTest = tarnvik::test::ProgramFixture;
 
 TEST_F(DataComboTest, ListFollowsTheRowSourceAndTheBoundFieldTheChoice)
 {
-    addProject(u"Chantier"_s, {u"Peinture"_s, u"Plomberie"_s});
+    // Stored out of alphabetical order: the list shows them in the order the query asks for.
+    addProject(u"Chantier"_s, {u"Plomberie"_s, u"Peinture"_s});
     addEmployee(u"1001"_s, u"Alice"_s);
     execSql(u"UPDATE Vendeurs SET SousProjet = 'Plomberie'"_s);
     DataSource list(u"SELECT SousProjet FROM Projets WHERE SousProjet NOTNULL ORDER BY 1"_s);
@@ -27,6 +28,13 @@ TEST_F(DataComboTest, ListFollowsTheRowSourceAndTheBoundFieldTheChoice)
     combo.setDataSource(&employee);
     combo.setDataField(u"SousProjet"_s);
     ASSERT_TRUE(employee.Refresh());
+    const auto items = [&combo] {
+        QStringList list;
+        for (int i = 0; i < combo.count(); ++i)
+            list << combo.itemText(i);
+        return list.join(u' ').toStdString();
+    };
+    EXPECT_EQ(items(), "Peinture Plomberie");
     EXPECT_EQ(combo.currentIndex(), 1) << "the stored value is shown";
     combo.setCurrentIndex(0);
     ASSERT_TRUE(employee.recordset().Update());
@@ -40,7 +48,7 @@ TEST_F(DataComboTest, ListFollowsTheRowSourceAndTheBoundFieldTheChoice)
     ASSERT_TRUE(list.Refresh());
     EXPECT_EQ(combo.count(), 2);
     combo.Refresh();
-    EXPECT_EQ(combo.count(), 3);
+    EXPECT_EQ(items(), "Jardin Peinture Plomberie");
     EXPECT_EQ(combo.Text(), u"Jard"_s);
     const auto typed = changes.count();
     combo.clearChoice();

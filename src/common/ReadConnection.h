@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QByteArray>
+#include <QSqlDatabase>
+#include <QString>
+
+namespace tarnvik {
+
+// A read-only connection to a database file for reading a large result in
+// one read transaction, apart from the connection that writes. Connections
+// are kept open between uses (a few per thread), so that taking one costs no
+// file open; one replaced at its path is not reused for the new file. Their
+// names carry the prefix of the database connections, so that closing all of
+// those closes these too.
+class ReadConnection {
+public:
+    ReadConnection() = default;
+    ~ReadConnection();
+    ReadConnection(const ReadConnection &) = delete;
+    ReadConnection &operator=(const ReadConnection &) = delete;
+
+    // Takes a connection to the file and begins a read transaction: what is
+    // read through it from the first read on is the file as it was then.
+    bool begin(const QString &path, QString *error);
+    QSqlDatabase database() const { return m_db; }
+
+private:
+    QString m_connection;
+    QString m_path;
+    QByteArray m_identity;
+    QSqlDatabase m_db;
+};
+
+} // namespace tarnvik
