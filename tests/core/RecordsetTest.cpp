@@ -3,6 +3,7 @@
 #include "common/ProgramState.h"
 #include "support/ProgramFixture.h"
 #include <QDate>
+#include <QFileInfo>
 
 using namespace tarnvik;
 using tarnvik::test::ProgramFixture;
@@ -215,6 +216,24 @@ TEST_F(RecordsetTest, LargeResultReadWhileTheTableChanges)
     }
     // The next Refresh reads the table as it is.
     EXPECT_EQ(walk(open(SqlQuery("SELECT * FROM Vendeurs ORDER BY NoVendeur"))), table());
+}
+
+// A result keeps a read of the file open only while its rest is being read, so that the log of
+// writes can still be emptied while a window shows the first rows of a large result.
+TEST_F(RecordsetTest, LargeResultHoldsNoReadOpenUnlessItsRestIsRead)
+{
+    execSql("WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 199) "
+            "INSERT INTO Vendeurs (NoVendeur, NomVendeur) SELECT CAST(100000 + i AS TEXT), 'Name' FROM n");
+    const auto logEmptied = [this] {
+        execSql("INSERT INTO Punch (NoVendeur) VALUES ('x')");
+        const QList<QVariantMap> result = rows("PRAGMA wal_checkpoint(TRUNCATE)");
+        return !result.isEmpty() && result.first().value("busy").toInt() == 0 &&
+               QFileInfo(databasePath() + "-wal").size() == 0;
+    };
+    Recordset &rs = open(SqlQuery("SELECT * FROM Vendeurs ORDER BY NoVendeur"));
+    EXPECT_TRUE(logEmptied());
+    EXPECT_EQ(walk(rs).size(), 200);
+    EXPECT_TRUE(logEmptied()) << "the read ends with the result";
 }
 
 // The rows a result reads while a transaction of the program is open include its own writes.
