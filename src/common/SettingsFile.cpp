@@ -72,8 +72,19 @@ bool writeDatabasePath(const QString &file, const QString &databasePath, QString
     }
     const QByteArray line = "\"" + databasePath.toUtf8() + "\"\r\n";
     if (out.write(line) != line.size() || !out.commit()) {
+        // The old file, if any, is left as it was.
         if (error)
             *error = out.errorString();
+        return false;
+    }
+    // A full disk or a failing share can accept the write and keep nothing:
+    // the line is read back before the write counts as done.
+    QFile check(file);
+    if (!check.open(QIODevice::ReadOnly) || check.readAll() != line) {
+        if (error)
+            *error = check.error() != QFileDevice::NoError
+                         ? check.errorString()
+                         : QStringLiteral("the file does not hold what was written");
         return false;
     }
     return true;

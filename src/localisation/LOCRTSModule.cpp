@@ -40,6 +40,10 @@ public:
     LoadError write(qint16 number) override
     {
         const QString prefix = QStringLiteral("The language choice cannot be stored: ");
+        // Without a database named (the settings file could not be read, which
+        // the station reports itself) the choice holds for this run only.
+        if (!ProgramState::ConnString.isEmpty() && databasePath().isEmpty())
+            return {};
         if (ProgramState::ConnString.isEmpty())
             return {LoadErrorCode::DatabaseFailure, prefix + QStringLiteral("no database is connected")};
         if (!databaseExists())

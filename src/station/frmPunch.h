@@ -173,7 +173,7 @@ private:
     void buildMenus();
     void layOut();
     void setOuterHeight(int height);
-    void readSettings(QStringList *problems);
+    void readSettings(std::vector<std::function<QString()>> *problems);
     void loadSubProjectList();
     void showDates();
     void drawClockHands();
