@@ -328,10 +328,13 @@ void frmPunch::Form_Load()
     LOC_SetProperties();
     for (const std::function<QString()> &text : problems)
         MsgBox(text(), MsgStyle::Critical, QLatin1String(ProgramTitle));
-    // A damaged file is found by reading all of it, which start-up does not
-    // wait for; writes to it stop as soon as it is known.
-    Database::startIntegrityCheck(ProgramState::DbPath, [](const QString &message) {
-        MsgBox(message, MsgStyle::Critical, QLatin1String(ProgramTitle));
+    // A damaged file is found by reading all of it: that runs in the
+    // background once the station is on screen and settled, and writes to the
+    // file stop as soon as it is known.
+    QTimer::singleShot(IntegrityCheckDelayMs, this, [path = ProgramState::DbPath] {
+        Database::startIntegrityCheck(path, [](const QString &message) {
+            MsgBox(message, MsgStyle::Critical, QLatin1String(ProgramTitle));
+        });
     });
 
     loadSubProjectList();
