@@ -24,9 +24,10 @@ TEST_F(frmPunchStorageTest, AMissingDatabaseIsToldAndNeverMadeAnew)
 {
     const QString moved = folder() + u"/share/tarnvik.mdb"_s;
     ASSERT_TRUE(SettingsFile::writeDatabasePath(SettingsFile::path(), moved));
-    // No database: the language chooser asks, its choice cannot be stored.
-    dialogs->then(Answer::choose(1)).then(Answer::ignore());
+    // No database: the language chooser asks; its choice holds for this run.
+    dialogs->then(Answer::choose(1));
     frmPunch &w = open();
+    ASSERT_EQ(dialogs->messages().size(), 1) << dialogs->messages().join(u'\n').toStdString();
     const QString told = dialogs->messages().last();
     EXPECT_TRUE(told.contains(moved) && told.contains(LOC_RTString(1710))) << told.toStdString();
     EXPECT_FALSE(QFile::exists(moved));
