@@ -17,6 +17,7 @@
 #include <QRegularExpression>
 #include <QThread>
 #include <QThreadPool>
+#include <QUrl>
 
 #include <sys/stat.h>
 
@@ -175,14 +176,16 @@ bool checkBeforeWrite(const QSqlDriver *driver, QString *reason)
     }
     if (file.problem == Database::Problem::None)
         return true;
-    *reason = g_wording(file.problem, file.path, file.detail);
-    if (sound && (file.problem == Database::Problem::Gone || file.problem == Database::Problem::Replaced)) {
+    // The wording may look up a localised text, which may read the database:
+    // it runs without the lock.
+    const OpenedFile seen = file;
+    lock.unlock();
+    *reason = g_wording(seen.problem, seen.path, seen.detail);
+    if (sound && (seen.problem == Database::Problem::Gone || seen.problem == Database::Problem::Replaced)) {
         // The write-ahead log beside the path still belongs to the old file.
         // Fold it into that file and empty it, so that it is never applied to
         // the file that stands at the path now (or is put there later).
-        const QString name = file.connectionName;
-        lock.unlock();
-        QSqlQuery checkpoint(QSqlDatabase::database(name, false));
+        QSqlQuery checkpoint(QSqlDatabase::database(seen.connectionName, false));
         checkpoint.exec(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
     }
     return false;
@@ -193,12 +196,17 @@ void noteFailure(const QSqlDriver *driver, const QSqlError &error, QString *reas
     const Database::Problem problem = problemOf(error);
     if (problem == Database::Problem::None)
         return;
-    QMutexLocker lock(&g_filesLock);
-    auto it = g_files.find(driver);
-    const QString path = it == g_files.end() ? QString() : it->path;
-    if (problem == Database::Problem::Damaged && it != g_files.end()) {
-        it->problem = problem;
-        it->detail = error.databaseText();
+    QString path;
+    {
+        QMutexLocker lock(&g_filesLock);
+        auto it = g_files.find(driver);
+        if (it != g_files.end()) {
+            path = it->path;
+            if (problem == Database::Problem::Damaged) {
+                it->problem = problem;
+                it->detail = error.databaseText();
+            }
+        }
     }
     if (!path.isEmpty())
         *reason = g_wording(problem, path, error.databaseText());
@@ -370,6 +378,12 @@ QSqlDatabase connection(const QString &path, QString *error)
             QString reason;
             if (checkBeforeWrite(db.driver(), &reason))
                 return db;
+            {
+                // A read-only file still serves reads; its writes are refused.
+                QMutexLocker lock(&g_filesLock);
+                if (g_files.value(db.driver()).problem == Problem::ReadOnly)
+                    return db;
+            }
             if (error)
                 *error = reason;
             return QSqlDatabase();
@@ -380,13 +394,15 @@ QSqlDatabase connection(const QString &path, QString *error)
             *error = g_wording(Problem::Missing, path, QString());
         return QSqlDatabase();
     }
+    QString damage;
     {
         QMutexLocker lock(&g_filesLock);
-        if (g_damagedPaths.contains(path)) {
-            if (error)
-                *error = g_wording(Problem::Damaged, path, g_damagedPaths.value(path));
-            return QSqlDatabase();
-        }
+        damage = g_damagedPaths.value(path);
+    }
+    if (!damage.isEmpty()) {
+        if (error)
+            *error = g_wording(Problem::Damaged, path, damage);
+        return QSqlDatabase();
     }
     QSqlDatabase db = QSqlDatabase::contains(name)
                           ? QSqlDatabase::database(name, false)
@@ -396,20 +412,46 @@ QSqlDatabase connection(const QString &path, QString *error)
     // The identity is taken before the file is opened: a file swapped in
     // between is then seen as replaced at the first write.
     const FileIdentity identity = identityOf(path);
+    QString openError;
+    Problem problem = Problem::None;
     if (!db.open()) {
-        if (error)
-            *error = db.lastError().text();
-        return QSqlDatabase();
-    }
-    QString configureError;
-    if (!configure(db, &configureError)) {
-        if (error)
-            *error = configureError;
+        openError = db.lastError().text();
+    } else if (!configure(db, &openError)) {
         db.close();
-        return QSqlDatabase();
+    }
+    if (!db.isOpen()) {
+        // A file on a read-only disk, or beside -wal/-shm files that cannot
+        // be written, can still be read: it is opened for reading, and every
+        // write to it is refused as read-only.
+        db.setConnectOptions(
+            QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=%1").arg(g_busyTimeoutMs));
+        const auto readable = [&db]() {
+            if (!db.open())
+                return false;
+            QSqlQuery probe(db);
+            return probe.exec(QStringLiteral("SELECT COUNT(*) FROM sqlite_master"));
+        };
+        bool opened = readable();
+        if (!opened) {
+            // On a read-only disk SQLite cannot make the -shm file that
+            // reading a write-ahead-log database needs: the file is then read
+            // as one that nobody changes while it is open.
+            db.close();
+            db.setDatabaseName(QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded) +
+                               QStringLiteral("?immutable=1"));
+            db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_OPEN_URI"));
+            opened = readable();
+        }
+        if (!opened) {
+            db.close();
+            if (error)
+                *error = openError;
+            return QSqlDatabase();
+        }
+        problem = Problem::ReadOnly;
     }
     QMutexLocker lock(&g_filesLock);
-    g_files.insert(db.driver(), OpenedFile{name, path, identity, Problem::None, QString()});
+    g_files.insert(db.driver(), OpenedFile{name, path, identity, problem, openError});
     return db;
 }
 
@@ -609,6 +651,15 @@ Status probeWritable(const QString &path, int waitMs)
         status.state = State::CannotOpen;
         status.detail = error;
         return status;
+    }
+    {
+        QMutexLocker lock(&g_filesLock);
+        const OpenedFile file = g_files.value(db.driver());
+        if (file.problem == Problem::ReadOnly) {
+            status.state = State::ReadOnly;
+            status.detail = file.detail;
+            return status;
+        }
     }
     QSqlQuery q(db);
     q.exec(QStringLiteral("PRAGMA busy_timeout = %1").arg(waitMs));

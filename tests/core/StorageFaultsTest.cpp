@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QThreadPool>
@@ -156,6 +157,38 @@ TEST_F(StorageFaultsTest, ALockHeldByAnotherProgramIsToldAsBusy)
     QSqlDatabase::removeDatabase("other-program");
     EXPECT_EQ(Database::probeWritable(path, 50).state, Database::State::Ready);
     EXPECT_EQ(scalar("SELECT COUNT(*) FROM Punch").toInt(), 0) << "the probe writes nothing";
+}
+
+// A database on a disk mounted read-only: it is read, said read-only at the
+// probe, and every write is refused as such. Needs a file system of its own,
+// which only a user allowed to mount one gets.
+TEST_F(StorageFaultsTest, AReadOnlyDiskIsReadAndToldReadOnly)
+{
+    const QString disk = pathOf("read-only-disk");
+    ASSERT_TRUE(QDir().mkpath(disk));
+    if (QProcess::execute("mount", {"-t", "tmpfs", "-o", "size=4m", "tmpfs", disk}) != 0)
+        GTEST_SKIP() << "cannot mount a file system here";
+    struct Unmount {
+        QString disk;
+        ~Unmount() { QProcess::execute("umount", {disk}); }
+    } const unmount{disk};
+    const QString path = disk + "/tarnvik.mdb";
+    ASSERT_TRUE(Database::ensure(path, true).usable());
+    ASSERT_TRUE(insertPunch(Database::connection(path), "before", nullptr));
+    Database::closeAll();
+    ASSERT_EQ(QProcess::execute("mount", {"-o", "remount,ro", disk}), 0);
+
+    EXPECT_EQ(Database::ensure(path, false).state, Database::State::Ready);
+    QSqlQuery q(Database::connection(path));
+    ASSERT_TRUE(q.exec("SELECT NoVendeur FROM Punch") && q.next());
+    EXPECT_EQ(q.value(0).toString(), "before");
+    q.finish();
+    EXPECT_EQ(Database::probeWritable(path, 50).state, Database::State::ReadOnly);
+    QString error;
+    EXPECT_FALSE(insertPunch(Database::connection(path), "after", &error));
+    EXPECT_TRUE(error.contains(path) && error.contains("read")) << error.toStdString();
+    q = QSqlQuery();
+    Database::closeAll();
 }
 
 } // namespace
