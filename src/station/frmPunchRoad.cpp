@@ -213,7 +213,7 @@ void frmPunch::PunchInOut(const QString &Pu)
             DPicker->setFocus();
             return;
         }
-        punch.date = throughTwoDigitYear(DPicker->Value());
+        punch.date = DPicker->Value();
         punch.time = TPicker->Value();
         punch.dateLong = LOC_RTString(1648);
     }
