@@ -104,10 +104,10 @@ TEST_F(frmPunchEntryTest, SubProjectOutsideTheListIsRefusedBeforeAnythingIsStore
     const QString alice = LOC_RTString(1256) + u"Alice Martin?"_s;
     const QString unlisted = LOC_RTString(1766).arg(u"Plo"_s);
     struct Case {
-        const char *keys;         // typed in the sub-project box; '<' is a Backspace
-        QAbstractButton *button;  // nullptr: Enter in the note box
+        const char *keys;        // typed in the sub-project box; '<' is a Backspace
+        QAbstractButton *button; // nullptr: Enter in the note box
         QStringList told;
-        const char *stored;       // sub-project of the punch stored, nullptr for none
+        const char *stored; // sub-project of the punch stored, nullptr for none
     };
     const Case cases[] = {
         {"Plom<<", nullptr, {unlisted}, nullptr},

@@ -4,8 +4,8 @@
 
 #include <QCoreApplication>
 #include <QKeyEvent>
-#include <QMouseEvent>
 #include <QLineEdit>
+#include <QMouseEvent>
 
 namespace tarnvik {
 
