@@ -180,6 +180,7 @@ private:
     void emptyNumberBox();
     void clearCorrectionMode();
     void confirmAndPunch(const QString &direction);
+    bool subProjectChosen();
     QString databasePath() const;
 
     QString m_lowerAreaFlag = QStringLiteral("0");
