@@ -261,13 +261,14 @@ void frmPunch::layOut()
         {Label2, 30, 217, 110, 16},          {lblProjet, 150, 217, 250, 16},
         {dcbProjet, 165, 240, 142, 21},      {Label3, 45, 242, 110, 16},
         {txtDescription, 102, 276, 281, 22}, {Label4, 30, 279, 55, 16},
-        {lblNoteLength, 388, 279, 80, 16},   {chkErreur, 20, 362, 13, 13},
-        {Label1, 38, 362, 292, 29},          {DPicker, 144, 399, 106, 22},
-        {Label5, 12, 405, 124, 16},          {TPicker, 144, 426, 106, 22},
-        {Label6, 12, 429, 124, 16},
+        {chkErreur, 20, 362, 13, 13},        {Label1, 38, 362, 292, 29},
+        {DPicker, 144, 399, 106, 22},        {Label5, 12, 405, 124, 16},
+        {TPicker, 144, 426, 106, 22},        {Label6, 12, 429, 124, 16},
     };
     for (const Place &p : rest)
         p.widget->setGeometry(p.left, p.top, p.width, p.height);
+    // The note's length, right of the note box.
+    lblNoteLength->setGeometry(388, 279, 80, 16);
 }
 
 void frmPunch::showNoteLength()
