@@ -8,10 +8,12 @@
 #include "common/Dialogs.h"
 #include "common/ProgramState.h"
 #include "common/SettingsFile.h"
+#include "common/TextLimit.h"
 #include "localisation/LOCRTSModule.h"
 #include "platform/ui/ClickLabel.h"
 #include "platform/ui/DataCombo.h"
 #include "platform/ui/FormCanvas.h"
+#include "platform/ui/LengthValidator.h"
 #include "platform/ui/MaskedLineEdit.h"
 #include "platform/ui/Pickers.h"
 #include "platform/ui/PictureButton.h"
@@ -102,6 +104,8 @@ void frmPunch::buildControls()
     dcbProjet->setListField(QStringLiteral("SousProjet"));
     txtDescription = new QLineEdit(canvas);
     txtDescription->setObjectName(QStringLiteral("txtDescription"));
+    // The note holds what its field stores, and never half a character.
+    txtDescription->setValidator(new LengthValidator(FieldLength::Description, txtDescription));
     Command1 = new PictureButton(canvas);
     Command1->setObjectName(QStringLiteral("Command1"));
     Command1->setPicture(QStringLiteral(":/images/punch-in.svg"));
@@ -135,6 +139,7 @@ void frmPunch::buildControls()
     lblProjet = label(new QLabel, "lblProjet");
     Label3 = label(new QLabel, "Label3");
     Label4 = label(new QLabel(QStringLiteral("Note :")), "Label4");
+    lblNoteLength = label(new QLabel, "lblNoteLength");
     Label5 = label(new QLabel, "Label5");
     Label6 = label(new QLabel, "Label6");
     lblStatus = label(new QLabel, "lblStatus");
@@ -169,6 +174,8 @@ void frmPunch::buildControls()
     if (dcbProjet->lineEdit())
         dcbProjet->lineEdit()->installEventFilter(this);
     connect(txtDescription, &QLineEdit::returnPressed, this, [this]() { txtDescription_KeyPress(13); });
+    connect(txtDescription, &QLineEdit::textChanged, this, &frmPunch::showNoteLength);
+    showNoteLength();
     connect(Command1, &QAbstractButton::clicked, this, &frmPunch::Command1_Click);
     connect(Command2, &QAbstractButton::clicked, this, &frmPunch::Command2_Click);
     connect(chkErreur, &QCheckBox::toggled, this, &frmPunch::chkErreur_Click);
@@ -260,6 +267,18 @@ void frmPunch::layOut()
     };
     for (const Place &p : rest)
         p.widget->setGeometry(p.left, p.top, p.width, p.height);
+    // The note's length, right of the note box.
+    lblNoteLength->setGeometry(388, 279, 80, 16);
+}
+
+void frmPunch::showNoteLength()
+{
+    const int length = int(txtDescription->text().size());
+    lblNoteLength->setText(QStringLiteral("%1 / %2").arg(length).arg(FieldLength::Description));
+    // Full: shown in bold yellow, so that a note cut to fit does not go unseen.
+    lblNoteLength->setStyleSheet(length >= FieldLength::Description
+                                     ? QStringLiteral("color: #ffd54f; font-weight: bold;")
+                                     : QString());
 }
 
 void frmPunch::applyScreenDensity(int logicalDpi)
@@ -523,6 +542,9 @@ void frmPunch::LOC_SetProperties()
     mnuInfo->setTitle(menuText(LOC_RTString(1098)));
     mnuAide->setText(menuText(LOC_RTString(1100)));
     mnuApropos->setText(menuText(LOC_RTString(1088)));
+    const QString noteLimit = LOC_RTString(1770).arg(FieldLength::Description);
+    txtDescription->setToolTip(noteLimit);
+    lblNoteLength->setToolTip(noteLimit);
 }
 
 } // namespace tarnvik

@@ -101,6 +101,7 @@ public:
     QLineEdit *txtNumVendeur = nullptr;
     DataCombo *dcbProjet = nullptr;
     QLineEdit *txtDescription = nullptr;
+    QLabel *lblNoteLength = nullptr; // the note's length and its limit
     PictureButton *Command1 = nullptr;
     PictureButton *Command2 = nullptr;
     PictureButton *Command3 = nullptr;
@@ -182,6 +183,8 @@ private:
     void emptyNumberBox();
     void clearCorrectionMode();
     void confirmAndPunch(const QString &direction);
+    void showNoteLength();
+    bool subProjectChosen();
     QString databasePath() const;
 
     QString m_lowerAreaFlag = QStringLiteral("0");

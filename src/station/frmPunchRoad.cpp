@@ -113,6 +113,8 @@ void frmPunch::confirmAndPunch(const QString &direction)
         emptyNumberBox();
         return;
     }
+    if (!subProjectChosen())
+        return;
     if (MsgBox(LOC_RTString(1256) + employee.name + QLatin1Char('?'), MsgStyle::YesNo | MsgStyle::Question,
                kConfirmationTitle) != MsgResult::Yes) {
         MsgBox(LOC_RTString(1134), MsgStyle::Exclamation, kMessageTitle);
@@ -120,6 +122,33 @@ void frmPunch::confirmAndPunch(const QString &direction)
         return;
     }
     PunchInOut(direction);
+}
+
+bool frmPunch::subProjectChosen()
+{
+    // A punch goes only on a sub-project of the list (or on none at all):
+    // a name typed that the list does not hold is refused before anything is
+    // asked or stored, and the box keeps it for the employee to correct.
+    const PunchRules::SubProjectChoice choice = PunchRules::checkSubProject(
+        dcbProjet->Text(), dcbProjet->ListItems(), lblProjet->text() != LOC_RTString(1698));
+    using Kind = PunchRules::SubProjectChoice::Kind;
+    switch (choice.kind) {
+    case Kind::Listed:
+        if (choice.name != dcbProjet->Text())
+            dcbProjet->setText(choice.name); // shows the project of the list's name
+        return true;
+    case Kind::NoneChosen:
+        return true;
+    case Kind::Missing:
+        MsgBox(LOC_RTString(1768), MsgStyle::Exclamation, kMessageTitle);
+        break;
+    case Kind::Unlisted:
+        MsgBox(LOC_RTString(1766).arg(dcbProjet->Text()), MsgStyle::Exclamation, kMessageTitle);
+        break;
+    }
+    dcbProjet->setFocus();
+    dcbProjet->lineEdit()->selectAll();
+    return false;
 }
 
 void frmPunch::chkErreur_Click()
@@ -175,6 +204,8 @@ void frmPunch::PunchInOut(const QString &Pu)
             return;
         }
         name = employee.name;
+        if (!subProjectChosen())
+            return;
     }
 
     // The clock is read once: date, long date and time come from this moment.
@@ -226,7 +257,7 @@ void frmPunch::PunchInOut(const QString &Pu)
             DPicker->setFocus();
             return;
         }
-        punch.date = throughTwoDigitYear(DPicker->Value());
+        punch.date = DPicker->Value();
         punch.time = TPicker->Value();
         punch.dateLong = LOC_RTString(1648);
     }
