@@ -8,6 +8,7 @@
 #include "platform/ui/WindowLook.h"
 
 #include <QFrame>
+#include <QHeaderView>
 #include <QPushButton>
 
 namespace tarnvik {
@@ -84,6 +85,7 @@ void frmVendeurs::Form_Load()
     if (!datVendeur.Refresh())
         MsgBox(LOC_RTString(1804).arg(datVendeur.lastError()), MsgStyle::Exclamation,
                QLatin1String(ProgramTitle));
+    dgVendeurs->horizontalHeader()->setMinimumSectionSize(0);
     for (int i = 0; i < int(std::size(kColumns)); ++i)
         dgVendeurs->setColumnWidth(i, kColumns[i].width);
 }
