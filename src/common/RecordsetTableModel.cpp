@@ -146,7 +146,7 @@ bool RecordsetTableModel::setData(const QModelIndex &index, const QVariant &valu
 bool RecordsetTableModel::setCellPending(const QModelIndex &index, const QVariant &value)
 {
     Recordset &rs = m_source->recordset();
-    const int row = index.row();
+    int row = index.row();
     if (isNewRowLine(row)) {
         // A row added before is stored first; the new one shows above the line.
         if (!storePendingRow())
@@ -155,8 +155,12 @@ bool RecordsetTableModel::setCellPending(const QModelIndex &index, const QVarian
             reportFailure(Write::Change);
             return false;
         }
-        syncWithResult(); // adding reads the rest of the result first
-        beginInsertRows(QModelIndex(), m_shownRows, m_shownRows);
+        // Adding reads the rest of the result first: those rows go in above
+        // the "add" line. The line itself becomes the row being added (the
+        // view's current cell stays on it) and a fresh line goes in below.
+        syncWithResult();
+        row = m_shownRows;
+        beginInsertRows(QModelIndex(), m_shownRows + 1, m_shownRows + 1);
         m_pendingNew = true;
         endInsertRows();
     } else if (isPendingNewRow(row)) {
@@ -248,14 +252,20 @@ bool RecordsetTableModel::setCellNow(const QModelIndex &index, const QVariant &v
         return false;
     }
     if (adding) {
-        // The stored row (and any rows the add had to read before it) go in
-        // above the "add" line, which moves down.
+        // Rows the add had to read before it go in above the "add" line; the
+        // line itself becomes the stored row (the view's current cell stays
+        // on it) and a fresh line goes in below.
         const int after = int(rs.fetchedCount());
-        if (after > m_shownRows) {
-            beginInsertRows(QModelIndex(), m_shownRows, after - 1);
-            m_shownRows = after;
+        if (after - 1 > m_shownRows) {
+            beginInsertRows(QModelIndex(), m_shownRows, after - 2);
+            m_shownRows = after - 1;
             endInsertRows();
         }
+        beginInsertRows(QModelIndex(), m_shownRows + 1, m_shownRows + 1);
+        m_shownRows = after;
+        endInsertRows();
+        emit dataChanged(this->index(after - 1, 0), this->index(after - 1, columnCount() - 1));
+        emit headerDataChanged(Qt::Vertical, after - 1, after - 1);
     } else {
         emit dataChanged(index, index);
     }

@@ -57,15 +57,22 @@ protected:
                                        row[u"Status"_s].toString());
         return lines;
     }
-    // Clicks a cell, types over it as a user does and presses Enter.
+    // Clicks a cell, types over it as a user does and presses Enter; a tab
+    // in the text goes to the next cell.
     void typeInto(int row, int column, const QString &text)
     {
         const QModelIndex index = grid()->model()->index(row, column);
         QTest::mouseClick(grid()->viewport(), Qt::LeftButton, {}, grid()->visualRect(index).center());
-        for (const QChar c : text) // the first key opens the editor, the others go to it
-            QTest::sendKeyEvent(QTest::Click, QApplication::focusWidget(), Qt::Key_unknown, QString(c), {});
+        for (const QChar c : text) { // the first key opens the editor, the others go to it
+            if (c == u'\t')
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            else
+                QTest::sendKeyEvent(QTest::Click, QApplication::focusWidget(), Qt::Key_unknown, QString(c),
+                                    {});
+            QApplication::processEvents(); // the view commits the editor from its event queue
+        }
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-        QApplication::processEvents(); // the view commits the editor from its event queue
+        QApplication::processEvents();
     }
     void click(QPushButton *button) { QTest::mouseClick(button, Qt::LeftButton); }
 
@@ -107,9 +114,10 @@ TEST_F(frmVendeursTest, RowIsStoredWhenLeftAndCancelDropsOnlyTheRowBeingEdited)
 TEST_F(frmVendeursTest, RowTypedOnTheAddLineIsStoredByOkAndAnUnnamedOneIsNotListedAgain)
 {
     open();
-    typeInto(2, 0, u"1003"_s);
+    typeInto(2, 0, u"1003\tChloé L'Heureux"_s);
     EXPECT_EQ(shown().size(), 4) << "the new row shows above a fresh add line";
-    typeInto(2, 1, u"Chloé L'Heureux"_s);
+    EXPECT_EQ(shown()[2], u"1003 Chloé L'Heureux "_s);
+    EXPECT_EQ(grid()->currentIndex().row(), 2) << "the new row stays current";
     EXPECT_EQ(stored().size(), 2) << "not stored before the row is left";
     typeInto(3, 0, u"1004"_s); // a second new row: the first is stored
     EXPECT_EQ(stored().size(), 3);
