@@ -35,9 +35,9 @@ void setUpGrid(DataGrid *grid, DataSource *source)
 
 void sizeColumns(DataGrid *grid)
 {
-    grid->setColumnWidth(0, 70);
-    grid->setColumnWidth(1, 95);
-    grid->setColumnWidth(2, 95);
+    grid->setColumnWidth(0, 82);
+    grid->setColumnWidth(1, 91);
+    grid->setColumnWidth(2, 91);
 }
 
 } // namespace
@@ -264,6 +264,15 @@ void frmProjets::dgProjets_BeforeDelete(bool *cancel)
     // and the list read again, the row after the deleted one current.
     *cancel = true;
     const qint64 position = datProjets->Bookmark();
+    const int nameColumn = datProjets->fieldIndex(kProjet);
+    // The first row after it that the deletion leaves (rows of the same name
+    // go with it).
+    QVariant nextName;
+    for (qint64 i = position; nextName.isNull() && i < datProjets->RecordCount(); ++i) {
+        const QVariant name = datProjets->valueAt(i, nameColumn); // 0-based
+        if (name.toString().compare(project.toString(), Qt::CaseInsensitive) != 0)
+            nextName = name;
+    }
     DeletingProject = true;
     QString error;
     const bool deleted = ProjectTree::deleteProject(datSous.databasePath(), project, &error);
@@ -277,12 +286,21 @@ void frmProjets::dgProjets_BeforeDelete(bool *cancel)
         refresh(datSous);
         return;
     }
-    if (refresh(datProjets) && position > 0) {
-        const qint64 rows = datProjets->RecordCount();
-        if (rows > 0)
-            datProjets->setBookmark(qMin(position, rows));
-        dgProjets->showCurrentRow();
+    if (!refresh(datProjets))
+        return;
+    // Found again by its name: a project added since the last query moves
+    // to its sorted place.
+    const qint64 rows = datProjets->RecordCount();
+    qint64 next = qMin(position, rows);
+    for (qint64 i = 0; !nextName.isNull() && i < rows; ++i) {
+        if (datProjets->valueAt(i, nameColumn) == nextName) {
+            next = i + 1;
+            break;
+        }
     }
+    if (next > 0)
+        datProjets->setBookmark(next);
+    dgProjets->showCurrentRow();
 }
 
 void frmProjets::dgSous_BeforeDelete(bool *cancel)
