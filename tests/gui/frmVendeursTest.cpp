@@ -4,6 +4,7 @@
 #include "platform/ui/DataGrid.h"
 #include "support/ProgramFixture.h"
 #include <QApplication>
+#include <QFrame>
 #include <QPushButton>
 #include <QTest>
 
@@ -92,6 +93,10 @@ TEST_F(frmVendeursTest, ListsEmployeeRowsOnlyInNumberOrderWithTheirCaptions)
     EXPECT_EQ(m->headerData(2, Qt::Horizontal).toString(), LOC_RTString(1610));
     EXPECT_EQ(grid()->columnWidth(2), 4) << "the worked-time column is almost closed";
     EXPECT_EQ(window->size(), QSize(542, 291));
+    window->placeLine1(14); // finer than 96 dots per inch
+    EXPECT_EQ(window->Line1->x(), 92);
+    window->placeLine1(15);
+    EXPECT_EQ(window->Line1->x(), 75);
 }
 
 TEST_F(frmVendeursTest, RowIsStoredWhenLeftAndCancelDropsOnlyTheRowBeingEdited)
