@@ -40,11 +40,11 @@ public:
     LoadError write(qint16 number) override
     {
         const QString prefix = QStringLiteral("The language choice cannot be stored: ");
-        if (ProgramState::ConnString.isEmpty())
-            return {LoadErrorCode::DatabaseFailure, prefix + QStringLiteral("no database is connected")};
-        if (!databaseExists())
-            return {LoadErrorCode::DatabaseFailure,
-                    prefix + QStringLiteral("the database %1 does not exist").arg(databasePath())};
+        // Without a database (the settings file could not be read, or names
+        // a file that is not there: the station reports that itself) the
+        // choice holds for this run only.
+        if (ProgramState::ConnString.isEmpty() || !databaseExists())
+            return {};
         const LoadError error = open(prefix);
         if (error.failed())
             return error;

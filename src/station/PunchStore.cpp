@@ -5,6 +5,7 @@
 #include "common/DateFormat.h"
 #include "station/PunchRules.h"
 
+#include <QSqlError>
 #include <QSqlQuery>
 
 #include <vector>
@@ -55,8 +56,10 @@ PunchStore::Employee PunchStore::findEmployee(const QString &number) const
     QSqlQuery q(db(&m_error));
     if (!Database::run(q,
                        QStringLiteral("SELECT NomVendeur FROM Vendeurs WHERE NoVendeur = ? ORDER BY rowid"),
-                       {number}, &m_error))
+                       {number}, &m_error)) {
+        e.error = m_error;
         return e;
+    }
     while (q.next()) {
         e.anyRow = true;
         if (!q.value(0).isNull()) {
@@ -65,6 +68,8 @@ PunchStore::Employee PunchStore::findEmployee(const QString &number) const
             break;
         }
     }
+    if (q.lastError().isValid())
+        e.error = q.lastError().text();
     return e;
 }
 
@@ -88,8 +93,10 @@ PunchStore::Counts PunchStore::counts(const QString &number, const QString &subP
                        QStringLiteral("SELECT TOTAL(InOut = 'In'), TOTAL(InOut = 'Out') FROM Punch "
                                       "WHERE NoVendeur = ? AND Archived = 0 AND SousProjet = ?"),
                        {number, subProject}, &m_error) ||
-        !q.next())
+        !q.next()) {
+        c.error = m_error.isEmpty() ? q.lastError().text() : m_error;
         return c;
+    }
     c.in = q.value(0).toInt();
     c.out = q.value(1).toInt();
     return c;

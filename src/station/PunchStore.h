@@ -36,6 +36,7 @@ public:
         bool anyRow = false;
         bool hasEmployeeRow = false;
         QString name;
+        QString error; // set when the database could not be read
     };
     Employee findEmployee(const QString &number) const;
 
@@ -48,6 +49,7 @@ public:
     struct Counts {
         int in = 0;
         int out = 0;
+        QString error; // set when the database could not be read
     };
     Counts counts(const QString &number, const QString &subProject) const;
 

@@ -271,29 +271,45 @@ void frmPunch::applyScreenDensity(int logicalDpi)
         l->setFont(font);
 }
 
-void frmPunch::readSettings(QStringList *problems)
+void frmPunch::readSettings(std::vector<std::function<QString()>> *problems)
 {
+    // Problems are worded once the connection string exists and the captions
+    // (and so the language, read from the database) are loaded.
     const QString ini = SettingsFile::path();
     QString error;
-    if (Fso::FileExists(ini)) {
-        const std::optional<QString> path = SettingsFile::readFirstField(ini, &error);
-        if (path)
-            ProgramState::DbPath = *path;
-        else
-            problems->append(LOC_RTString(1706).arg(ini, error));
-    } else {
+    Database::Status status;
+    if (!Fso::FileExists(ini)) {
+        // The true first start: no settings file yet. The default database is
+        // used, and made when it does not exist.
         ProgramState::DbPath = SettingsFile::defaultDatabasePath();
         if (!SettingsFile::writeDatabasePath(ini, ProgramState::DbPath, &error))
-            problems->append(LOC_RTString(1706).arg(ini, error));
+            problems->push_back([ini, error] { return LOC_RTString(1706).arg(ini, error); });
+        ProgramState::ConnString = buildConnString(ProgramState::DbPath);
+        status = Database::ensure(ProgramState::DbPath, true);
+    } else {
+        const std::optional<QString> path = SettingsFile::readFirstField(ini, &error);
+        ProgramState::DbPath = path ? *path : QString();
+        ProgramState::ConnString = buildConnString(ProgramState::DbPath);
+        if (!path) {
+            problems->push_back([ini, error] { return LOC_RTString(1706).arg(ini, error); });
+            return;
+        }
+        if (path->trimmed().isEmpty()) {
+            problems->push_back([ini] { return LOC_RTString(1736).arg(ini); });
+            return;
+        }
+        // A settings file names the user's database: a file missing there
+        // (moved, share not mounted) is told, never replaced by an empty one.
+        status = Database::ensure(ProgramState::DbPath, false);
     }
-    ProgramState::ConnString = buildConnString(ProgramState::DbPath);
-    // The database is made at the first start; a file that cannot serve is
-    // told to the user, and the station still opens.
-    if (!ProgramState::DbPath.isEmpty()) {
-        const Database::Status status = Database::ensure(ProgramState::DbPath, true);
-        if (!status.usable())
-            problems->append(databaseProblemText(status));
+    if (status.usable()) {
+        // Busy or read-only is said now rather than at the first punch.
+        const Database::Status writable = Database::probeWritable(ProgramState::DbPath, 200);
+        if (!writable.usable())
+            status = writable;
     }
+    if (!status.usable())
+        problems->push_back([status] { return databaseProblemText(status); });
 }
 
 void frmPunch::Form_Load()
@@ -304,13 +320,22 @@ void frmPunch::Form_Load()
 
     // Problems with the settings file or the database are shown once the
     // captions, and so the language, are loaded.
-    QStringList problems;
+    Database::setProblemWording(&localisedDatabaseProblem);
+    std::vector<std::function<QString()>> problems;
     readSettings(&problems);
 
     reconnectDataSources(ProgramState::ConnString);
     LOC_SetProperties();
-    for (const QString &text : problems)
-        MsgBox(text, MsgStyle::Critical, QLatin1String(ProgramTitle));
+    for (const std::function<QString()> &text : problems)
+        MsgBox(text(), MsgStyle::Critical, QLatin1String(ProgramTitle));
+    // A damaged file is found by reading all of it: that runs in the
+    // background once the station is on screen and settled, and writes to the
+    // file stop as soon as it is known.
+    QTimer::singleShot(IntegrityCheckDelayMs, this, [path = ProgramState::DbPath] {
+        Database::startIntegrityCheck(path, [](const QString &message) {
+            MsgBox(message, MsgStyle::Critical, QLatin1String(ProgramTitle));
+        });
+    });
 
     loadSubProjectList();
     dcbProjet->Refresh();

@@ -46,6 +46,8 @@ public:
     // Window height with the lower area hidden and shown; fixed width.
     static constexpr int ClosedHeight = 545;
     static constexpr int OpenHeight = 700;
+    // How long after start-up the whole database file is checked for damage.
+    static constexpr int IntegrityCheckDelayMs = 2000;
     static constexpr int FormWidth = 530;
 
     void Form_Load();
@@ -173,7 +175,7 @@ private:
     void buildMenus();
     void layOut();
     void setOuterHeight(int height);
-    void readSettings(QStringList *problems);
+    void readSettings(std::vector<std::function<QString()>> *problems);
     void loadSubProjectList();
     void showDates();
     void drawClockHands();

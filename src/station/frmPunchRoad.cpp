@@ -103,6 +103,11 @@ void frmPunch::Command2_Click()
 void frmPunch::confirmAndPunch(const QString &direction)
 {
     const PunchStore::Employee employee = PunchStore(databasePath()).findEmployee(txtNumVendeur->text());
+    if (!employee.error.isEmpty()) {
+        // The number may well be right: it stays for another try.
+        MsgBox(LOC_RTString(1734).arg(employee.error), MsgStyle::Critical, kMessageTitle);
+        return;
+    }
     if (!employee.hasEmployeeRow) {
         MsgBox(LOC_RTString(1152), MsgStyle::Exclamation, kMessageTitle);
         emptyNumberBox();
@@ -160,6 +165,10 @@ void frmPunch::PunchInOut(const QString &Pu)
     QString name;
     if (!number.isEmpty()) {
         const PunchStore::Employee employee = store.findEmployee(number);
+        if (!employee.error.isEmpty()) {
+            MsgBox(LOC_RTString(1734).arg(employee.error), MsgStyle::Critical, kMessageTitle);
+            return;
+        }
         if (!employee.hasEmployeeRow) {
             MsgBox(LOC_RTString(1152), MsgStyle::Exclamation, kMessageTitle);
             emptyNumberBox();
@@ -183,6 +192,10 @@ void frmPunch::PunchInOut(const QString &Pu)
     punch.description = target.description;
 
     const PunchStore::Counts counts = store.counts(number, target.subProject);
+    if (!counts.error.isEmpty() && !number.isEmpty()) {
+        MsgBox(LOC_RTString(1734).arg(counts.error), MsgStyle::Critical, kMessageTitle);
+        return;
+    }
     const PunchRules::Decision decision = PunchRules::decide(Pu, counts.in, counts.out, number.isEmpty());
     switch (decision.refusal) {
     case PunchRules::Refusal::AlreadyIn:

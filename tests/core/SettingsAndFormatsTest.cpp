@@ -2,7 +2,9 @@
 #include "common/ProgramState.h"
 #include "common/SettingsFile.h"
 #include "support/ProgramFixture.h"
+#include <QDir>
 #include <QFile>
+#include <QProcess>
 
 using namespace tarnvik;
 using tarnvik::test::ProgramFixture;
@@ -39,6 +41,40 @@ TEST_F(SettingsFileTest, LineWithoutQuotesIsReadUpToItsFirstCommaAndFailuresAreR
     QString error;
     EXPECT_FALSE(SettingsFile::writeDatabasePath(folder() + "/no-such-folder/tarnvik.ini", "x", &error));
     EXPECT_FALSE(error.isEmpty());
+}
+
+// A full disk: the write is reported and the file is left as it was (or not
+// made at all), never emptied. Needs a small file system of its own, which
+// only a user allowed to mount one gets.
+TEST_F(SettingsFileTest, AFullDiskIsReportedAndKeepsTheOldFile)
+{
+    const QString disk = folder() + "/small-disk";
+    ASSERT_TRUE(QDir().mkpath(disk));
+    if (QProcess::execute("mount", {"-t", "tmpfs", "-o", "size=64k", "tmpfs", disk}) != 0)
+        GTEST_SKIP() << "cannot mount a small file system here";
+    struct Unmount {
+        QString disk;
+        ~Unmount() { QProcess::execute("umount", {disk}); }
+    } const unmount{disk};
+    const QString ini = disk + "/tarnvik.ini";
+    ASSERT_TRUE(SettingsFile::writeDatabasePath(ini, "/old/base.mdb"));
+    QFile fill(disk + "/fill");
+    ASSERT_TRUE(fill.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+    while (fill.write(QByteArray(512, 'x')) == 512) {
+    }
+    fill.close();
+    QString error;
+    EXPECT_FALSE(SettingsFile::writeDatabasePath(ini, "/new/base-with-a-longer-name.mdb", &error));
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_EQ(SettingsFile::readFirstField(ini).value_or("?"), "/old/base.mdb");
+    QFile::remove(ini);
+    ASSERT_TRUE(fill.open(QIODevice::Append | QIODevice::Unbuffered));
+    while (fill.write(QByteArray(512, 'x')) == 512) {
+    }
+    fill.close();
+    EXPECT_FALSE(SettingsFile::writeDatabasePath(ini, "/new/base.mdb"));
+    EXPECT_FALSE(QFile::exists(ini)) << "no empty settings file is left";
+    EXPECT_EQ(QDir(disk).entryList(QDir::Files | QDir::Hidden), QStringList{"fill"});
 }
 
 TEST(ConnectionString, NamesTheDatabaseAndNoProjectNameFollowsTheLanguage)
