@@ -3,6 +3,8 @@
 #include "admin/frmAcces.h"
 #include "admin/frmInfo.h"
 #include "admin/frmOptions.h"
+#include "admin/frmProjets.h"
+#include "admin/frmVendeurs.h"
 #include "common/ProgramState.h"
 #include "platform/ui/ClickLabel.h"
 #include "station/HelpDocument.h"
@@ -48,16 +50,23 @@ void AdminMenus::plugInOwnWindows()
         frmAcces window(m_window);
         window.exec();
     });
+    plugIn(QStringLiteral("mnuEmployes"), [this] {
+        frmVendeurs window(m_window);
+        window.exec();
+    });
+    plugIn(QStringLiteral("mnuProjets"), [this] {
+        frmProjets window(m_window, m_window);
+        window.exec();
+    });
     plugIn(QStringLiteral("mnuAide"), [] { openHelpDocument(); });
     plugIn(QStringLiteral("mnuApropos"), [this] {
         ProgramState::ShowMainAfterInfo = true;
         frmInfo box(m_window);
         box.exec();
     });
-    // The windows of mnuEmp (frmRapport, shown without owner nor modality),
-    // mnuArchives (frmArchives), mnuEmployes (frmVendeurs) and mnuProjets
-    // (frmProjets) plug themselves in here with plugIn() as they are built;
-    // until then their entries stay disabled.
+    // The windows of mnuEmp (frmRapport, shown without owner nor modality)
+    // and mnuArchives (frmArchives) plug themselves in here with plugIn() as
+    // they are built; until then their entries stay disabled.
 }
 
 QAction *AdminMenus::entry(const QString &entryName) const
