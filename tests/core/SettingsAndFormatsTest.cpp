@@ -2,9 +2,9 @@
 #include "common/ProgramState.h"
 #include "common/SettingsFile.h"
 #include "support/ProgramFixture.h"
+#include "support/ScratchDisk.h"
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 
 using namespace tarnvik;
 using tarnvik::test::ProgramFixture;
@@ -49,13 +49,9 @@ TEST_F(SettingsFileTest, LineWithoutQuotesIsReadUpToItsFirstCommaAndFailuresAreR
 TEST_F(SettingsFileTest, AFullDiskIsReportedAndKeepsTheOldFile)
 {
     const QString disk = folder() + "/small-disk";
-    ASSERT_TRUE(QDir().mkpath(disk));
-    if (QProcess::execute("mount", {"-t", "tmpfs", "-o", "size=64k", "tmpfs", disk}) != 0)
+    test::ScratchDisk scratch(disk, "64k");
+    if (!scratch.mounted())
         GTEST_SKIP() << "cannot mount a small file system here";
-    struct Unmount {
-        QString disk;
-        ~Unmount() { QProcess::execute("umount", {disk}); }
-    } const unmount{disk};
     const QString ini = disk + "/tarnvik.ini";
     ASSERT_TRUE(SettingsFile::writeDatabasePath(ini, "/old/base.mdb"));
     QFile fill(disk + "/fill");

@@ -3,11 +3,11 @@
 // in its place.
 #include "common/Database.h"
 #include "support/ProgramFixture.h"
+#include "support/ScratchDisk.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QThreadPool>
@@ -165,18 +165,14 @@ TEST_F(StorageFaultsTest, ALockHeldByAnotherProgramIsToldAsBusy)
 TEST_F(StorageFaultsTest, AReadOnlyDiskIsReadAndToldReadOnly)
 {
     const QString disk = pathOf("read-only-disk");
-    ASSERT_TRUE(QDir().mkpath(disk));
-    if (QProcess::execute("mount", {"-t", "tmpfs", "-o", "size=4m", "tmpfs", disk}) != 0)
+    test::ScratchDisk scratch(disk, "4m");
+    if (!scratch.mounted())
         GTEST_SKIP() << "cannot mount a file system here";
-    struct Unmount {
-        QString disk;
-        ~Unmount() { QProcess::execute("umount", {disk}); }
-    } const unmount{disk};
     const QString path = disk + "/tarnvik.mdb";
     ASSERT_TRUE(Database::ensure(path, true).usable());
     ASSERT_TRUE(insertPunch(Database::connection(path), "before", nullptr));
     Database::closeAll();
-    ASSERT_EQ(QProcess::execute("mount", {"-o", "remount,ro", disk}), 0);
+    ASSERT_TRUE(scratch.makeReadOnly());
 
     EXPECT_EQ(Database::ensure(path, false).state, Database::State::Ready);
     QSqlQuery q(Database::connection(path));
