@@ -64,6 +64,12 @@ std::optional<QString> readFirstField(const QString &file, QString *error)
 
 bool writeDatabasePath(const QString &file, const QString &databasePath, QString *error)
 {
+    // The quoted field has no escape: a quote in the path would end it early.
+    if (databasePath.contains(QLatin1Char('"'))) {
+        if (error)
+            *error = QStringLiteral("the path holds a double quote, which the settings file cannot keep");
+        return false;
+    }
     QSaveFile out(file);
     if (!out.open(QIODevice::WriteOnly)) {
         if (error)
