@@ -1,6 +1,6 @@
-#include <QApplication>
 #include "platform/SystemClock.h"
 #include "station/TimeServers.h"
+#include <QApplication>
 
 #include <gtest/gtest.h>
 

@@ -160,7 +160,8 @@ TEST_F(ClockSyncTest, TimeOutCountsFromTheLastByteReceived)
     }
     QTest::qWait(350);
     server.closeConnection(0);
-    ASSERT_TRUE(waitUntil([&] { return view.lines.contains(Success) || !view.lines.filter("error").isEmpty(); }));
+    ASSERT_TRUE(
+        waitUntil([&] { return view.lines.contains(Success) || !view.lines.filter("error").isEmpty(); }));
     EXPECT_GT(elapsed.elapsed(), 1400) << "longer than the time-out from the start";
     EXPECT_TRUE(view.lines.contains(Success)) << view.lines.join(u'\n').toStdString();
     EXPECT_EQ(systemClock.records.size(), 1);
@@ -173,7 +174,8 @@ TEST_F(ClockSyncTest, TimeOutCountsFromTheLastByteReceived)
     elapsed.restart();
     ASSERT_TRUE(waitUntil([&] { return view.lines.contains("sockets closed"); }));
     EXPECT_GE(elapsed.elapsed(), 600) << "silent for the time-out after the last byte";
-    EXPECT_EQ(view.lines.mid(3), QStringList{received(bytes({208}))} + errorLines("Connection timed out", 10060));
+    EXPECT_EQ(view.lines.mid(3),
+              QStringList{received(bytes({208}))} + errorLines("Connection timed out", 10060));
 }
 
 } // namespace

@@ -220,7 +220,8 @@ TEST_F(Localisation, StoredLanguageOutsideTheFileIsToldOnceThenTheChooserAsks)
         setLang(stored);
         dialogs->then(Answer::retry()).then(Answer::ignore()).then(Answer::choose(1));
         EXPECT_EQ(LOC_RTString(1), "One");
-        const QString box = "Subscript out of range: language " + stored.toString() + " is not between 1 and 2(Code 9)";
+        const QString box =
+            "Subscript out of range: language " + stored.toString() + " is not between 1 and 2(Code 9)";
         EXPECT_EQ(dialogs->messages(), (QStringList{box, box})) << "Retry shows it again";
         ASSERT_EQ(dialogs->shown().size(), 3);
         EXPECT_EQ(dialogs->shown()[2].items, (QStringList{"Français", "English"}));
@@ -256,9 +257,9 @@ TEST_F(Localisation, OversizedFileIsRefusedAsUnreadable)
     const QString box = "The language file " + path + " cannot be read: it holds " +
                         QString::number(valid.size() + 5 * 1024 * 1024 + 2) +
                         " bytes, more than the 4194304 bytes a language file may hold(Code 75)";
-    EXPECT_EQ(dialogs->messages(),
-              (QStringList{box, box, "Fatal Error: Language database file " + path +
-                                         " is missing critical information."}));
+    EXPECT_EQ(dialogs->messages(), (QStringList{box, box,
+                                                "Fatal Error: Language database file " + path +
+                                                    " is missing critical information."}));
     EXPECT_EQ(dialogs->shown().value(0).style, int(MsgStyle::AbortRetryIgnore | MsgStyle::Exclamation));
     restart(valid + QByteArray(int(3 * 1024 * 1024), ' ') + "\r\n"); // large, but still a language file
     EXPECT_EQ(LOC_RTString(1), "One");

@@ -1,5 +1,5 @@
-#include "localisation/LOCRTSModule.h"
 #include "platform/ui/WidgetDialogs.h"
+#include "localisation/LOCRTSModule.h"
 #include "support/ProgramFixture.h"
 
 #include <QAbstractButton>
