@@ -233,7 +233,7 @@ void frmPunch::setOuterHeight(int height)
     // ends where that area begins.
     if (height == ClosedHeight) {
         const int menuHeight = menuBar()->isNativeMenuBar() ? 0 : menuBar()->sizeHint().height();
-        inner = qMin(inner, menuHeight + Combo1->y());
+        inner = qMin(inner, menuHeight + LowerAreaTop);
     }
     setFixedSize(FormWidth - frameWidth, inner);
 }

@@ -47,6 +47,10 @@ public:
     static constexpr int ClosedHeight = 545;
     static constexpr int OpenHeight = 700;
     static constexpr int FormWidth = 530;
+    // Just above the lower area (the panel that frames it on the background
+    // picture, its edge at 503, then Combo1, Command4 and List1): the window
+    // with the area hidden never shows more than what lies above.
+    static constexpr int LowerAreaTop = 500;
 
     void Form_Load();
     void Form_Unload();
