@@ -71,6 +71,12 @@ std::optional<QString> readFirstField(const QString &file, QString *error)
 
 bool writeDatabasePath(const QString &file, const QString &databasePath, QString *error)
 {
+    // The quoted field has no escape: a quote in the path would end it early.
+    if (databasePath.contains(QLatin1Char('"'))) {
+        if (error)
+            *error = QStringLiteral("the path holds a double quote, which the settings file cannot keep");
+        return false;
+    }
     // Written beside the file, flushed to the disk, read back, then renamed
     // over it: a full disk or a failing share leaves the old file (or none)
     // rather than an empty or partial one.

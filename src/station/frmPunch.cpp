@@ -234,7 +234,15 @@ void frmPunch::setOuterHeight(int height)
     // window system has given it one.
     const int frameWidth = frameGeometry().width() - geometry().width();
     const int frameHeight = frameGeometry().height() - geometry().height();
-    setFixedSize(FormWidth - frameWidth, height - frameHeight);
+    int inner = height - frameHeight;
+    // With a thin frame or none (no window manager, as on a kiosk) the
+    // designed height would uncover part of the lower area: the window then
+    // ends where that area begins.
+    if (height == ClosedHeight) {
+        const int menuHeight = menuBar()->isNativeMenuBar() ? 0 : menuBar()->sizeHint().height();
+        inner = qMin(inner, menuHeight + LowerAreaTop);
+    }
+    setFixedSize(FormWidth - frameWidth, inner);
 }
 
 void frmPunch::layOut()
@@ -366,9 +374,8 @@ void frmPunch::Form_Load()
     layOut();
 
     Combo1->clear();
-    for (const char *host : TimeServerHosts)
-        Combo1->addItem(QLatin1String(host));
-    Combo1->setCurrentIndex(DefaultTimeServer);
+    Combo1->addItems(timeServerList());
+    Combo1->setCurrentIndex(defaultTimeServerIndex());
 
     showDates();
     lblTime->setText(formatDate(now, QLatin1String(DatePattern::Time)));

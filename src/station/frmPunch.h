@@ -49,6 +49,10 @@ public:
     // How long after start-up the whole database file is checked for damage.
     static constexpr int IntegrityCheckDelayMs = 2000;
     static constexpr int FormWidth = 530;
+    // Just above the lower area (the panel that frames it on the background
+    // picture, its edge at 503, then Combo1, Command4 and List1): the window
+    // with the area hidden never shows more than what lies above.
+    static constexpr int LowerAreaTop = 500;
 
     void Form_Load();
     void Form_Unload();
