@@ -25,7 +25,8 @@ void DataGrid::setDataSource(DataSource *source)
     connect(m_model, &RecordsetTableModel::writeFailed, this, &DataGrid::writeFailed);
     connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex &, const QModelIndex &previous) {
-                emit RowColChange(previous.isValid() ? previous.row() : -1);
+                if (!m_showingRow)
+                    emit RowColChange(previous.isValid() ? previous.row() : -1);
             });
 }
 
@@ -52,6 +53,35 @@ void DataGrid::setColumnCaption(int column, const QString &caption)
         m_model->setColumnCaption(column, caption);
 }
 
+void DataGrid::showCurrentRow(qint64 row)
+{
+    if (!m_model)
+        return;
+    m_showingRow = true;
+    if (row < 0) {
+        selectionModel()->clearSelection();
+        selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
+    } else {
+        m_model->showFetchedRows();
+        while (row >= m_model->rowCount() && m_model->canFetchMore(QModelIndex()))
+            m_model->fetchMore(QModelIndex());
+        const int column = qMax(0, currentIndex().column());
+        const QModelIndex target = m_model->index(int(row), column);
+        if (target.isValid()) {
+            selectionModel()->setCurrentIndex(target, QItemSelectionModel::ClearAndSelect |
+                                                          QItemSelectionModel::Rows);
+            scrollTo(target);
+        }
+    }
+    m_showingRow = false;
+}
+
+int DataGrid::currentRow() const
+{
+    const QModelIndex current = currentIndex();
+    return current.isValid() ? current.row() : -1;
+}
+
 bool DataGrid::deleteCurrentRow()
 {
     const QModelIndex current = currentIndex();
@@ -72,6 +102,12 @@ void DataGrid::keyPressEvent(QKeyEvent *event)
     if (event->key() == Qt::Key_Delete && state() != QAbstractItemView::EditingState) {
         deleteCurrentRow();
         return;
+    }
+    // Ctrl+End goes to the last row of the whole result, not only of the
+    // rows read so far.
+    if (event->key() == Qt::Key_End && (event->modifiers() & Qt::ControlModifier) && m_model &&
+        state() != QAbstractItemView::EditingState) {
+        m_model->fetchAll();
     }
     QTableView::keyPressEvent(event);
 }

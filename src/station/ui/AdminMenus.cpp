@@ -1,6 +1,7 @@
 #include "station/ui/AdminMenus.h"
 
 #include "admin/frmAcces.h"
+#include "admin/frmArchives.h"
 #include "admin/frmInfo.h"
 #include "admin/frmOptions.h"
 #include "common/ProgramState.h"
@@ -48,6 +49,10 @@ void AdminMenus::plugInOwnWindows()
         frmAcces window(m_window);
         window.exec();
     });
+    plugIn(QStringLiteral("mnuArchives"), [this] {
+        frmArchives window(m_window->datVendeur, m_window);
+        window.exec();
+    });
     plugIn(QStringLiteral("mnuAide"), [] { openHelpDocument(); });
     plugIn(QStringLiteral("mnuApropos"), [this] {
         ProgramState::ShowMainAfterInfo = true;
@@ -55,7 +60,7 @@ void AdminMenus::plugInOwnWindows()
         box.exec();
     });
     // The windows of mnuEmp (frmRapport, shown without owner nor modality),
-    // mnuArchives (frmArchives), mnuEmployes (frmVendeurs) and mnuProjets
+    // mnuEmployes (frmVendeurs) and mnuProjets
     // (frmProjets) plug themselves in here with plugIn() as they are built;
     // until then their entries stay disabled.
 }
