@@ -17,13 +17,12 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QEvent>
+#include <QFocusEvent>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTimer>
 
 namespace tarnvik {
 
@@ -247,9 +246,19 @@ void frmModifier::LOC_SetProperties()
 
 bool frmModifier::eventFilter(QObject *watched, QEvent *event)
 {
-    // After the click that gave the focus has placed the cursor.
-    if (watched == txtNoEmp && event->type() == QEvent::FocusIn)
-        QTimer::singleShot(0, txtNoEmp, &QLineEdit::selectAll);
+    if (watched == txtNoEmp) {
+        // The whole number is selected when the box gets the focus, also
+        // after the click that gave it the focus has placed the cursor.
+        if (event->type() == QEvent::FocusIn) {
+            txtNoEmp->selectAll();
+            m_selectOnRelease = static_cast<QFocusEvent *>(event)->reason() == Qt::MouseFocusReason;
+        } else if (event->type() == QEvent::MouseButtonRelease && m_selectOnRelease) {
+            m_selectOnRelease = false;
+            const bool handled = QDialog::eventFilter(watched, event);
+            txtNoEmp->selectAll();
+            return handled;
+        }
+    }
     return QDialog::eventFilter(watched, event);
 }
 

@@ -134,6 +134,7 @@ private:
     DataSource *m_stationEmployees;
     DataSource m_ownEmployees;
     bool m_showingRow = false;
+    bool m_selectOnRelease = false;
 };
 
 } // namespace tarnvik
