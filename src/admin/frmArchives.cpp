@@ -52,7 +52,7 @@ void setPunchGridColumns(DataGrid *grid)
         LOC_RTString(1700),  QStringLiteral("Description"),    QStringLiteral("Arch.")};
     for (int i = 0; i < captions.size(); ++i)
         grid->setColumnCaption(i, captions[i]);
-    const int widths[] = {50, 60, 82, 70, 170, 100, 110, 150, 40};
+    const int widths[] = {50, 60, 82, 70, 160, 100, 110, 130, 40};
     for (int i = 0; i < captions.size(); ++i)
         grid->setColumnWidth(i, widths[i]);
 }

@@ -89,8 +89,9 @@ void frmModifier::buildWindow()
     DataGrid2->setDataSource(&datVendeur);
     DataGrid2->gridModel()->setVisibleFields(
         {QStringLiteral("NoVendeur"), QStringLiteral("NomVendeur"), QStringLiteral("TotalHeures")});
-    DataGrid2->setColumnWidth(0, 90);
-    DataGrid2->setColumnWidth(1, 200);
+    DataGrid2->setColumnWidth(0, 80);
+    DataGrid2->setColumnWidth(1, 190);
+    DataGrid2->setColumnWidth(2, 140);
 
     dgArchives = control(new DataGrid(this), "dgArchives", QRect(90, 164, 862, 270));
     dgArchives->setAllowUpdate(false);
@@ -328,6 +329,14 @@ void frmModifier::showCurrentRow()
         dcbProjet->setText(rs.value(QStringLiteral("SousProjet")).toString());
         lblProjet->setText(rs.value(QStringLiteral("Projet")).toString());
         lblNoEmp->setText(rs.value(QStringLiteral("NoVendeur")).toString());
+    } else {
+        // No punch listed: the controls show nothing and take nothing.
+        DPicker->setValue(QDate());
+        TPicker->setValue(QTime());
+        txtLong->clear();
+        cbInOut->setEditText(QString());
+        cbArch->setCurrentIndex(-1);
+        dcbProjet->setText(QString());
     }
     for (QWidget *bound :
          std::initializer_list<QWidget *>{DPicker, TPicker, txtLong, cbInOut, cbArch, dcbProjet})
