@@ -282,14 +282,32 @@ void RecordsetTableModel::fetchMore(const QModelIndex &parent)
 {
     if (parent.isValid() || !m_source)
         return;
-    Recordset &rs = m_source->recordset();
-    rs.fetchMore(kFetchStep);
-    const int after = int(rs.fetchedCount());
+    m_source->recordset().fetchMore(kFetchStep);
+    showFetchedRows();
+}
+
+void RecordsetTableModel::showFetchedRows()
+{
+    if (!m_source || !m_source->recordset().isOpen())
+        return;
+    const int after = int(m_source->recordset().fetchedCount());
     if (after > m_shownRows) {
         beginInsertRows(QModelIndex(), m_shownRows, after - 1);
         m_shownRows = after;
         endInsertRows();
     }
+}
+
+void RecordsetTableModel::fetchAll()
+{
+    if (!m_source || !m_source->recordset().isOpen())
+        return;
+    Recordset &rs = m_source->recordset();
+    while (!rs.fetchedAll()) {
+        if (rs.fetchMore(1 << 16) == 0)
+            break;
+    }
+    showFetchedRows();
 }
 
 bool RecordsetTableModel::deleteRow(int row)

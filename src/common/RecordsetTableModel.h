@@ -39,6 +39,12 @@ public:
     bool canFetchMore(const QModelIndex &parent) const override;
     void fetchMore(const QModelIndex &parent) override;
 
+    // Shows the rows that the result has read since the view last learnt of
+    // them (a move of the result's cursor reads rows on its own).
+    void showFetchedRows();
+    // Reads every remaining row of the result and shows them.
+    void fetchAll();
+
     // Deletes the result's row shown at this position (a row being added and
     // not stored yet is dropped).
     bool deleteRow(int row);

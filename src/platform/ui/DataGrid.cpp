@@ -27,7 +27,7 @@ void DataGrid::setDataSource(DataSource *source)
     setModel(m_model);
     connect(m_model, &RecordsetTableModel::writeFailed, this, &DataGrid::writeFailed);
     // After the view's own handling of the reset: the new result's current row.
-    connect(m_model, &QAbstractItemModel::modelReset, this, &DataGrid::showCurrentRow);
+    connect(m_model, &QAbstractItemModel::modelReset, this, [this] { showCurrentRow(); });
     connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this, &DataGrid::currentRowChanged);
     showCurrentRow();
 }
@@ -112,6 +112,24 @@ void DataGrid::currentRowChanged(const QModelIndex &current, const QModelIndex &
     emit RowColChange(lastRow);
 }
 
+void DataGrid::showCurrentRow(qint64 row)
+{
+    if (!m_model)
+        return;
+    if (row >= 0) {
+        m_model->showFetchedRows();
+        while (row >= m_model->rowCount() && m_model->canFetchMore(QModelIndex()))
+            m_model->fetchMore(QModelIndex());
+    }
+    select(row < 0 || row >= m_model->rowCount() ? -1 : int(row));
+}
+
+int DataGrid::currentRow() const
+{
+    const QModelIndex current = currentIndex();
+    return current.isValid() ? current.row() : -1;
+}
+
 bool DataGrid::deleteCurrentRow()
 {
     const QModelIndex current = currentIndex();
@@ -144,6 +162,12 @@ void DataGrid::keyPressEvent(QKeyEvent *event)
     if (event->key() == Qt::Key_Delete && state() != QAbstractItemView::EditingState) {
         deleteCurrentRow();
         return;
+    }
+    // Ctrl+End goes to the last row of the whole result, not only of the
+    // rows read so far.
+    if (event->key() == Qt::Key_End && (event->modifiers() & Qt::ControlModifier) && m_model &&
+        state() != QAbstractItemView::EditingState) {
+        m_model->fetchAll();
     }
     QTableView::keyPressEvent(event);
 }

@@ -29,6 +29,13 @@ public:
     void setRowAtATime(bool on);
     void setColumnCaption(int column, const QString &caption);
 
+    // Shows a row of the result (0-based) as the grid's current row, reading
+    // the result up to it, and scrolls to it; -1 clears the current row.
+    // RowColChange is not raised: the window moved the row itself.
+    void showCurrentRow(qint64 row);
+    // The grid's current row, -1 for none.
+    int currentRow() const;
+
     // Deletes the current row, after BeforeDelete; false when refused or failed.
     bool deleteCurrentRow();
     // Selects the data source's current row, as after the window moved it
