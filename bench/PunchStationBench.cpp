@@ -168,4 +168,38 @@ void BM_StartUpToUsableWindow(benchmark::State &state)
 }
 BENCHMARK(BM_StartUpToUsableWindow)->Unit(benchmark::kMillisecond);
 
+// The same while another program holds the database's write lock: the window
+// comes up at once and says the database is busy, instead of waiting for it.
+void BM_StartUpWithTheDatabaseLocked(benchmark::State &state)
+{
+    Station &station = Station::instance();
+    test::ScriptedDialogs dialogs;
+    Database::closeAll();
+    QSqlDatabase other =
+        QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("other-program"));
+    other.setDatabaseName(station.database());
+    if (!other.open() || !QSqlQuery(other).exec(QStringLiteral("BEGIN IMMEDIATE")))
+        state.SkipWithError("cannot lock the database");
+    for (auto _ : state) {
+        state.PauseTiming();
+        Database::closeAll();
+        LOCRTSModule::reset();
+        ProgramState::reset();
+        dialogs.clear();
+        state.ResumeTiming();
+        std::unique_ptr<frmPunch> window = openWindow();
+        benchmark::DoNotOptimize(window->txtNumVendeur->isVisible());
+        state.PauseTiming();
+        if (dialogs.messages().size() != 1)
+            state.SkipWithError("the busy database was not told once");
+        window.reset();
+        state.ResumeTiming();
+    }
+    QSqlQuery(other).exec(QStringLiteral("ROLLBACK"));
+    other.close();
+    other = QSqlDatabase();
+    QSqlDatabase::removeDatabase(QStringLiteral("other-program"));
+}
+BENCHMARK(BM_StartUpWithTheDatabaseLocked)->Unit(benchmark::kMillisecond);
+
 } // namespace

@@ -1,5 +1,6 @@
-#include <QApplication>
 #include "platform/SystemClock.h"
+#include "station/TimeServers.h"
+#include <QApplication>
 
 #include <gtest/gtest.h>
 
@@ -11,6 +12,9 @@ int main(int argc, char **argv)
     // answer is refused as if the system denied it. Tests that check the
     // setting install a recorder of their own.
     tarnvik::setSystemTimeSetter([](const tarnvik::SystemTimeRecord &) { return 0; });
+    // No test asks a public time server: the main window offers only this
+    // machine, where a test runs its own server or nothing answers.
+    tarnvik::setTimeServerList({QStringLiteral("127.0.0.1")});
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -3,6 +3,7 @@
 #include "common/Dialogs.h"
 #include "common/ProgramState.h"
 #include "localisation/LOCRTSModule.h"
+#include "platform/ui/MaskedLineEdit.h"
 #include "platform/ui/WindowLook.h"
 #include "station/AdminGate.h"
 #include "station/Scramble.h"
@@ -43,17 +44,16 @@ frmAcces::frmAcces(QWidget *owner) : QDialog(owner), datAcces(QStringLiteral("SE
     Label1 = new QLabel(this);
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setGeometry(104, 16, 150, 20);
-    txtPass = new QLineEdit(this);
+    // One "*" per character, as the number box of the main window shows.
+    txtPass = new MaskedLineEdit(QLatin1Char('*'), this);
     txtPass->setObjectName(QStringLiteral("txtPass"));
-    txtPass->setEchoMode(QLineEdit::Password);
     txtPass->setGeometry(258, 14, 160, 22);
 
     Label2 = new QLabel(this);
     Label2->setObjectName(QStringLiteral("Label2"));
     Label2->setGeometry(104, 52, 150, 20);
-    txtPass2 = new QLineEdit(this);
+    txtPass2 = new MaskedLineEdit(QLatin1Char('*'), this);
     txtPass2->setObjectName(QStringLiteral("txtPass2"));
-    txtPass2->setEchoMode(QLineEdit::Password);
     txtPass2->setGeometry(258, 50, 160, 22);
 
     setTabOrder(txtPass, txtPass2);

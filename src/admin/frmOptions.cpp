@@ -323,6 +323,13 @@ void frmOptions::cmdOk_Click()
     QString path = txtPath->text().trimmed();
     if (path.isEmpty())
         path = SettingsFile::defaultDatabasePath();
+    // The settings file keeps the path between double quotes, without escape:
+    // a path holding one would be read back as another. Refused before
+    // anything is created or written.
+    if (path.contains(QLatin1Char('"'))) {
+        showSaveProblem(LOC_RTString(1780).arg(path));
+        return;
+    }
 
     bool created = false;
     if (!prepareDatabase(path, &created))

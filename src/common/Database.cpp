@@ -11,6 +11,21 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 
+#include <QCoreApplication>
+#include <QHash>
+#include <QMutex>
+#include <QPointer>
+#include <QRegularExpression>
+#include <QThread>
+#include <QThreadPool>
+#include <QUrl>
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
 #include <atomic>
 
 namespace tarnvik {
@@ -18,7 +33,185 @@ namespace tarnvik {
 namespace {
 
 const char *const kConnectionPrefix = "tarnvik-db:";
-int g_busyTimeoutMs = 5000;
+int g_busyTimeoutMs = 3000;
+
+// The file a connection opened: its path, its identity on the disk, and the
+// problem that stops writes to it, once one was seen.
+struct FileIdentity {
+    bool known = false;
+    quint64 device = 0;
+    quint64 inode = 0;
+    bool operator==(const FileIdentity &o) const
+    {
+        return known == o.known && device == o.device && inode == o.inode;
+    }
+};
+
+struct OpenedFile {
+    QString connectionName;
+    QString path;
+    FileIdentity identity;
+    Database::Problem problem = Database::Problem::None;
+    QString detail;
+};
+
+// Keyed by the connection's driver (a query knows its driver, not its
+// connection's name). Only the application's thread opens the shared
+// connections; the background check marks files damaged through the lock.
+QMutex g_filesLock;
+QHash<const QSqlDriver *, OpenedFile> g_files;
+// Paths found damaged by the background check, before or after their
+// connection was opened.
+QHash<QString, QString> g_damagedPaths;
+
+FileIdentity identityOf(const QString &path)
+{
+    FileIdentity id;
+    struct stat st;
+    if (::stat(QFile::encodeName(path).constData(), &st) == 0) {
+        id.known = true;
+        id.device = quint64(st.st_dev);
+        id.inode = quint64(st.st_ino);
+    }
+    return id;
+}
+
+QString defaultWording(Database::Problem problem, const QString &path, const QString &detail)
+{
+    switch (problem) {
+    case Database::Problem::None:
+        return QString();
+    case Database::Problem::Missing:
+        return QStringLiteral("The database file \"%1\" does not exist.").arg(path);
+    case Database::Problem::Gone:
+        return QStringLiteral("The database file \"%1\" was deleted or moved while in use; nothing more is "
+                              "written to it.")
+            .arg(path);
+    case Database::Problem::Replaced:
+        return QStringLiteral("The database file \"%1\" was replaced by another file while in use; nothing "
+                              "more is written to it.")
+            .arg(path);
+    case Database::Problem::Damaged:
+        return QStringLiteral("The database file \"%1\" is damaged (%2); nothing more is written to it.")
+            .arg(path, detail);
+    case Database::Problem::Busy:
+        return QStringLiteral("The database file \"%1\" is busy: another program is writing to it.")
+            .arg(path);
+    case Database::Problem::ReadOnly:
+        return QStringLiteral("The database file \"%1\" can be read but not written (%2).").arg(path, detail);
+    }
+    return QString();
+}
+
+Database::ProblemWording g_wording = &defaultWording;
+
+bool isWriteStatement(const QString &sql)
+{
+    static const char *const kWriting[] = {"INSERT", "UPDATE", "DELETE", "REPLACE", "SAVEPOINT",
+                                           "BEGIN",  "CREATE", "DROP",   "ALTER"};
+    const QString head = sql.trimmed().section(QLatin1Char(' '), 0, 0);
+    for (const char *word : kWriting) {
+        if (head.compare(QLatin1String(word), Qt::CaseInsensitive) == 0)
+            return true;
+    }
+    return false;
+}
+
+// SQLite's primary result codes, as the driver reports them.
+constexpr int kSqliteBusy = 5;
+constexpr int kSqliteLocked = 6;
+constexpr int kSqliteReadOnly = 8;
+constexpr int kSqliteCorrupt = 11;
+constexpr int kSqliteNotADatabase = 26;
+
+int primaryCode(const QSqlError &error)
+{
+    bool ok = false;
+    const int code = error.nativeErrorCode().toInt(&ok);
+    return ok ? (code & 0xff) : -1;
+}
+
+Database::Problem problemOf(const QSqlError &error)
+{
+    switch (primaryCode(error)) {
+    case kSqliteBusy:
+    case kSqliteLocked:
+        return Database::Problem::Busy;
+    case kSqliteReadOnly:
+        return Database::Problem::ReadOnly;
+    case kSqliteCorrupt:
+    case kSqliteNotADatabase:
+        return Database::Problem::Damaged;
+    default:
+        break;
+    }
+    const QString text = error.text();
+    if (text.contains(QLatin1String("malformed"), Qt::CaseInsensitive) ||
+        text.contains(QLatin1String("not a database"), Qt::CaseInsensitive))
+        return Database::Problem::Damaged;
+    return Database::Problem::None;
+}
+
+// Before a statement that writes: the connection's file must still be the one
+// at its path, and not known to be damaged. A problem, once seen, stays with
+// the connection; connection() then opens the path anew.
+bool checkBeforeWrite(const QSqlDriver *driver, QString *reason)
+{
+    QMutexLocker lock(&g_filesLock);
+    auto it = g_files.find(driver);
+    if (it == g_files.end())
+        return true;
+    OpenedFile &file = it.value();
+    const bool sound = file.problem == Database::Problem::None;
+    if (file.problem == Database::Problem::None) {
+        if (g_damagedPaths.contains(file.path)) {
+            file.problem = Database::Problem::Damaged;
+            file.detail = g_damagedPaths.value(file.path);
+        } else {
+            const FileIdentity now = identityOf(file.path);
+            if (!now.known)
+                file.problem = Database::Problem::Gone;
+            else if (!(now == file.identity))
+                file.problem = Database::Problem::Replaced;
+        }
+    }
+    if (file.problem == Database::Problem::None)
+        return true;
+    // The wording may look up a localised text, which may read the database:
+    // it runs without the lock.
+    const OpenedFile seen = file;
+    lock.unlock();
+    *reason = g_wording(seen.problem, seen.path, seen.detail);
+    if (sound && (seen.problem == Database::Problem::Gone || seen.problem == Database::Problem::Replaced)) {
+        // The write-ahead log beside the path still belongs to the old file.
+        // Fold it into that file and empty it, so that it is never applied to
+        // the file that stands at the path now (or is put there later).
+        QSqlQuery checkpoint(QSqlDatabase::database(seen.connectionName, false));
+        checkpoint.exec(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
+    }
+    return false;
+}
+
+void noteFailure(const QSqlDriver *driver, const QSqlError &error, QString *reason)
+{
+    const Database::Problem problem = problemOf(error);
+    if (problem == Database::Problem::None)
+        return;
+    QString path;
+    {
+        QMutexLocker lock(&g_filesLock);
+        auto it = g_files.find(driver);
+        if (it != g_files.end()) {
+            path = it->path;
+            if (problem == Database::Problem::Damaged) {
+                it->problem = problem;
+                it->detail = error.databaseText();
+            }
+        }
+    }
+    if (!path.isEmpty())
+        *reason = g_wording(problem, path, error.databaseText());
+}
 
 QString canonical(const QString &path)
 {
@@ -144,15 +337,19 @@ bool run(QSqlQuery &query, const QString &sql, const QVariantList &params, QStri
             reason = QStringLiteral("the database is not open");
         return false;
     }
+    if (isWriteStatement(sql) && !checkBeforeWrite(query.driver(), &reason))
+        return false;
     query.setForwardOnly(true);
     if (!query.prepare(sql)) {
         reason = query.lastError().text();
+        noteFailure(query.driver(), query.lastError(), &reason);
         return false;
     }
     for (const QVariant &v : params)
         query.addBindValue(toStoredValue(v));
     if (!query.exec()) {
         reason = query.lastError().text();
+        noteFailure(query.driver(), query.lastError(), &reason);
         return false;
     }
     return true;
@@ -174,12 +371,38 @@ QSqlDatabase connection(const QString &path, QString *error)
     const QString name = QLatin1String(kConnectionPrefix) + canonical(path);
     if (QSqlDatabase::contains(name)) {
         QSqlDatabase db = QSqlDatabase::database(name, false);
-        if (db.isOpen())
-            return db;
+        if (db.isOpen()) {
+            // A connection whose file was deleted, moved, replaced or found
+            // damaged is refused for the rest of the run. It is not reopened:
+            // its write-ahead log beside the path belongs to the old file and
+            // must never be applied to whatever stands there now.
+            QString reason;
+            if (checkBeforeWrite(db.driver(), &reason))
+                return db;
+            {
+                // A read-only file still serves reads; its writes are refused.
+                QMutexLocker lock(&g_filesLock);
+                if (g_files.value(db.driver()).problem == Problem::ReadOnly)
+                    return db;
+            }
+            if (error)
+                *error = reason;
+            return QSqlDatabase();
+        }
     }
     if (!QFileInfo(path).isFile()) {
         if (error)
-            *error = QStringLiteral("the file does not exist");
+            *error = g_wording(Problem::Missing, path, QString());
+        return QSqlDatabase();
+    }
+    QString damage;
+    {
+        QMutexLocker lock(&g_filesLock);
+        damage = g_damagedPaths.value(path);
+    }
+    if (!damage.isEmpty()) {
+        if (error)
+            *error = g_wording(Problem::Damaged, path, damage);
         return QSqlDatabase();
     }
     QSqlDatabase db = QSqlDatabase::contains(name)
@@ -187,18 +410,49 @@ QSqlDatabase connection(const QString &path, QString *error)
                           : QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
     db.setDatabaseName(path);
     db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(g_busyTimeoutMs));
+    // The identity is taken before the file is opened: a file swapped in
+    // between is then seen as replaced at the first write.
+    const FileIdentity identity = identityOf(path);
+    QString openError;
+    Problem problem = Problem::None;
     if (!db.open()) {
-        if (error)
-            *error = db.lastError().text();
-        return QSqlDatabase();
-    }
-    QString configureError;
-    if (!configure(db, &configureError)) {
-        if (error)
-            *error = configureError;
+        openError = db.lastError().text();
+    } else if (!configure(db, &openError)) {
         db.close();
-        return QSqlDatabase();
     }
+    if (!db.isOpen()) {
+        // A file on a read-only disk, or beside -wal/-shm files that cannot
+        // be written, can still be read: it is opened for reading, and every
+        // write to it is refused as read-only.
+        db.setConnectOptions(
+            QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=%1").arg(g_busyTimeoutMs));
+        const auto readable = [&db]() {
+            if (!db.open())
+                return false;
+            QSqlQuery probe(db);
+            return probe.exec(QStringLiteral("SELECT COUNT(*) FROM sqlite_master"));
+        };
+        bool opened = readable();
+        if (!opened) {
+            // On a read-only disk SQLite cannot make the -shm file that
+            // reading a write-ahead-log database needs: the file is then read
+            // as one that nobody changes while it is open.
+            db.close();
+            db.setDatabaseName(QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded) +
+                               QStringLiteral("?immutable=1"));
+            db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_OPEN_URI"));
+            opened = readable();
+        }
+        if (!opened) {
+            db.close();
+            if (error)
+                *error = openError;
+            return QSqlDatabase();
+        }
+        problem = Problem::ReadOnly;
+    }
+    QMutexLocker lock(&g_filesLock);
+    g_files.insert(db.driver(), OpenedFile{name, path, identity, problem, openError});
     return db;
 }
 
@@ -209,6 +463,11 @@ void setBusyTimeout(int milliseconds)
 
 void closeAll()
 {
+    {
+        QMutexLocker lock(&g_filesLock);
+        g_files.clear();
+        g_damagedPaths.clear();
+    }
     for (const QString &name : QSqlDatabase::connectionNames()) {
         if (!name.startsWith(QLatin1String(kConnectionPrefix)))
             continue;
@@ -219,6 +478,101 @@ void closeAll()
         QSqlDatabase::removeDatabase(name);
     }
 }
+
+namespace {
+
+// Builds a new database with its tables, indexes and settings row beside the
+// path, then renames it into place. False (and the reason) when it could not.
+bool createAtomically(const QString &path, bool replaceEmptyFile, QString *reason)
+{
+    const QFileInfo info(path);
+    const QString partial = info.absoluteDir().filePath(
+        QStringLiteral(".%1.creating-%2").arg(info.fileName()).arg(QCoreApplication::applicationPid()));
+    for (const QString &leftover :
+         {partial, partial + QStringLiteral("-wal"), partial + QStringLiteral("-shm")})
+        QFile::remove(leftover);
+    const QString name = QStringLiteral("tarnvik-create");
+    bool ok = false;
+    {
+        QSqlDatabase create = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        create.setDatabaseName(partial);
+        ok = create.open();
+        if (!ok)
+            *reason = create.lastError().text();
+        if (ok)
+            ok = configure(create, reason);
+        if (ok) {
+            Transaction tx(create);
+            ok = tx.ok();
+            if (!ok)
+                *reason = tx.error();
+            for (const QString &sql : schemaStatements() + indexStatements()) {
+                if (!ok)
+                    break;
+                ok = exec(create, sql, {}, reason);
+            }
+            if (ok && !tx.commit()) {
+                ok = false;
+                *reason = tx.error();
+            }
+        }
+        // Closing the last connection folds the write-ahead log into the
+        // file, so the file alone holds the new database.
+        create.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+    if (ok) {
+        if (replaceEmptyFile) {
+            // Only an empty file is ever replaced; anything else stays.
+            const QFileInfo now(path);
+            if (now.exists() && now.size() != 0) {
+                ok = false;
+                *reason = QStringLiteral("the file is no longer empty");
+            } else {
+                ok = ::rename(QFile::encodeName(partial).constData(), QFile::encodeName(path).constData()) ==
+                     0;
+                if (!ok)
+                    *reason = QString::fromLocal8Bit(strerror(errno));
+            }
+        } else {
+            // QFile::rename never replaces an existing file.
+            QFile file(partial);
+            ok = file.rename(path);
+            if (!ok)
+                *reason = file.errorString();
+        }
+    }
+    for (const QString &leftover :
+         {partial, partial + QStringLiteral("-wal"), partial + QStringLiteral("-shm")})
+        QFile::remove(leftover);
+    return ok;
+}
+
+// Adds the indexes and the settings row that an older file lacks. Reads
+// first, so that a file in order is never written (and never waits for a
+// program holding its write lock).
+void completeSchema(const QSqlDatabase &db)
+{
+    QSqlQuery q(db);
+    QStringList present;
+    if (Database::run(q, QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'index'"), {},
+                      nullptr)) {
+        while (q.next())
+            present << q.value(0).toString();
+    }
+    q.finish();
+    static const QRegularExpression indexName(QStringLiteral(R"(IF NOT EXISTS (\w+))"));
+    for (const QString &sql : Database::indexStatements()) {
+        if (!present.contains(indexName.match(sql).captured(1)))
+            Database::exec(db, sql);
+    }
+    if (Database::run(q, QStringLiteral("SELECT 1 FROM Acces LIMIT 1"), {}, nullptr) && !q.next()) {
+        q.finish();
+        Database::exec(db, Database::schemaStatements().last());
+    }
+}
+
+} // namespace
 
 Status ensure(const QString &path, bool createIfMissing)
 {
@@ -244,7 +598,7 @@ Status ensure(const QString &path, bool createIfMissing)
         }
         creating = true;
     } else if (info.isFile() && info.size() == 0 && createIfMissing) {
-        // An empty file is an empty SQLite database: give it its tables.
+        // An empty file holds nothing: it gets its tables.
         creating = true;
     } else if (!info.isFile()) {
         status.state = State::CannotOpen;
@@ -252,48 +606,17 @@ Status ensure(const QString &path, bool createIfMissing)
         return status;
     }
 
-    QSqlDatabase db;
     if (creating) {
-        // Create the file through a connection of its own so that the shared
-        // connection never creates a file by accident.
-        const QString name = QStringLiteral("tarnvik-create");
-        {
-            QSqlDatabase create = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-            create.setDatabaseName(path);
-            bool ok = create.open();
-            QString error = ok ? QString() : create.lastError().text();
-            if (ok) {
-                ok = configure(create, &error);
-                if (ok) {
-                    Transaction tx(create);
-                    ok = tx.ok();
-                    error = tx.error();
-                    for (const QString &sql : schemaStatements() + indexStatements()) {
-                        if (!ok)
-                            break;
-                        ok = exec(create, sql, {}, &error);
-                    }
-                    if (ok && !tx.commit()) {
-                        ok = false;
-                        error = tx.error();
-                    }
-                }
-            }
-            create.close();
-            if (!ok) {
-                status.state = State::CannotOpen;
-                status.detail = error;
-            }
-        }
-        QSqlDatabase::removeDatabase(name);
-        if (!status.detail.isEmpty()) {
-            QFile::remove(path);
+        QString reason;
+        if (!createAtomically(path, info.exists(), &reason)) {
+            status.state = State::CannotOpen;
+            status.detail = reason;
             return status;
         }
     }
 
     QString error;
-    db = connection(path, &error);
+    QSqlDatabase db = connection(path, &error);
     if (!db.isOpen()) {
         status.state = error.contains(QLatin1String("not a database"), Qt::CaseInsensitive)
                            ? State::NotADatabase
@@ -314,14 +637,116 @@ Status ensure(const QString &path, bool createIfMissing)
         status.detail = missing;
         return status;
     }
-    // Older files get the indexes too; a file that cannot be written keeps
-    // working without them.
-    for (const QString &sql : indexStatements())
-        exec(db, sql);
-    // A settings row must exist for the options and the password.
-    exec(db, schemaStatements().last());
+    completeSchema(db);
     status.state = creating ? State::Created : State::Ready;
     return status;
+}
+
+Status probeWritable(const QString &path, int waitMs)
+{
+    Status status;
+    status.path = path;
+    QString error;
+    QSqlDatabase db = connection(path, &error);
+    if (!db.isOpen()) {
+        status.state = State::CannotOpen;
+        status.detail = error;
+        return status;
+    }
+    {
+        QMutexLocker lock(&g_filesLock);
+        const OpenedFile file = g_files.value(db.driver());
+        if (file.problem == Problem::ReadOnly) {
+            status.state = State::ReadOnly;
+            status.detail = file.detail;
+            return status;
+        }
+    }
+    QSqlQuery q(db);
+    q.exec(QStringLiteral("PRAGMA busy_timeout = %1").arg(waitMs));
+    q.finish();
+    // BEGIN IMMEDIATE takes the write lock, and fails at once on a file,
+    // folder or -wal/-shm file that cannot be written.
+    const bool writable = q.exec(QStringLiteral("BEGIN IMMEDIATE"));
+    const QSqlError failure = q.lastError();
+    q.finish();
+    if (writable)
+        q.exec(QStringLiteral("ROLLBACK"));
+    q.finish();
+    q.exec(QStringLiteral("PRAGMA busy_timeout = %1").arg(g_busyTimeoutMs));
+    if (writable) {
+        status.state = State::Ready;
+        return status;
+    }
+    switch (problemOf(failure)) {
+    case Problem::Busy:
+        status.state = State::Busy;
+        break;
+    case Problem::Damaged:
+        status.state = State::Damaged;
+        break;
+    case Problem::ReadOnly:
+        status.state = State::ReadOnly;
+        break;
+    default:
+        // SQLite answers a read-only -wal/-shm file with "unable to open".
+        status.state = QFileInfo(path).isWritable() ? State::CannotOpen : State::ReadOnly;
+        break;
+    }
+    status.detail = failure.databaseText();
+    return status;
+}
+
+void startIntegrityCheck(const QString &path, std::function<void(const QString &message)> onDamaged)
+{
+    QCoreApplication *app = QCoreApplication::instance();
+    if (!app || path.isEmpty())
+        return;
+    QPointer<QCoreApplication> receiver(app);
+    QThreadPool::globalInstance()->start([path, onDamaged, receiver]() {
+        const QString name = QStringLiteral("tarnvik-check-%1").arg(quintptr(QThread::currentThreadId()));
+        QString problem;
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+            db.setDatabaseName(path);
+            db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=5000"));
+            if (db.open()) {
+                QSqlQuery q(db);
+                if (!q.exec(QStringLiteral("PRAGMA quick_check(1)"))) {
+                    if (problemOf(q.lastError()) == Problem::Damaged)
+                        problem = q.lastError().databaseText();
+                } else if (q.next() && q.value(0).toString() != QLatin1String("ok")) {
+                    problem = q.value(0).toString();
+                }
+            }
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(name);
+        if (problem.isEmpty())
+            return;
+        {
+            QMutexLocker lock(&g_filesLock);
+            g_damagedPaths.insert(path, problem);
+        }
+        if (receiver)
+            QMetaObject::invokeMethod(
+                receiver.data(),
+                [path, problem, onDamaged]() {
+                    if (onDamaged)
+                        onDamaged(g_wording(Problem::Damaged, path, problem));
+                },
+                Qt::QueuedConnection);
+    });
+}
+
+void setProblemWording(ProblemWording wording)
+{
+    g_wording = wording ? wording : &defaultWording;
+}
+
+QString problemText(Problem problem, const QString &path, const QString &detail)
+{
+    return g_wording(problem, path, detail);
 }
 
 } // namespace Database

@@ -6,6 +6,8 @@
 #include <QStringList>
 #include <QVariantList>
 
+#include <functional>
+
 namespace tarnvik {
 
 // The station's database: one SQLite 3 file holding the tables Punch,
@@ -20,6 +22,20 @@ enum class State {
     NotADatabase,  // exists but is not an SQLite database
     MissingTables, // an SQLite database without the station's tables
     CannotOpen,    // any other failure (no right to read, folder missing ...)
+    Damaged,       // an SQLite database that SQLite reports corrupt
+    Busy,          // another program holds the file's write lock
+    ReadOnly,      // can be read but not written (file, folder or -wal/-shm)
+};
+
+// Why a file that was opened cannot take writes now.
+enum class Problem {
+    None,
+    Missing,  // no file at the path
+    Gone,     // the file was deleted or moved away while in use
+    Replaced, // another file now stands at the path
+    Damaged,  // SQLite reported the file corrupt or not a database
+    Busy,     // another program holds the write lock
+    ReadOnly, // the file (or its folder, or its -wal/-shm files) cannot be written
 };
 
 struct Status {
@@ -31,17 +47,41 @@ struct Status {
 };
 
 // Opens the database file, creating it with its tables and the one Acces row
-// when it is missing and createIfMissing is set. Adds the indexes the station
-// looks up by when they are missing.
+// when it is missing and createIfMissing is set. A new file is built under a
+// temporary name and renamed into place, so an interrupted creation never
+// leaves a half-made file at the path. Adds the indexes the station looks up
+// by when they are missing, without taking the write lock when none is.
 Status ensure(const QString &path, bool createIfMissing);
+
+// Tries to take the write lock of a usable file for at most waitMs and gives
+// it back at once: tells a file that is busy (another program writing) or
+// read-only apart from one ready for punches. Never writes anything.
+Status probeWritable(const QString &path, int waitMs);
+
+// Reads the whole file in the background (SQLite's quick check) on a
+// connection of its own; when it is damaged, marks it so that no write goes
+// to it any more and calls onDamaged with the message, on the thread of the
+// application object. Start-up does not wait for it.
+void startIntegrityCheck(const QString &path, std::function<void(const QString &message)> onDamaged);
+
+// The sentence the user sees for a problem of a file, naming it. The station
+// installs its localised wording; the default one is English.
+using ProblemWording = QString (*)(Problem problem, const QString &path, const QString &detail);
+void setProblemWording(ProblemWording wording);
+QString problemText(Problem problem, const QString &path, const QString &detail = QString());
 
 // The shared connection to a database file, opened on first use. Returns an
 // invalid (closed) connection when the file is missing or cannot be opened;
 // it never creates a file. error receives the reason.
+//
+// The connection stays bound to the file it opened (its device and inode):
+// once that file was deleted, moved or replaced, or SQLite reported it
+// damaged, no statement that writes runs on it; the reason names the file. A
+// file put back at the path (or another one standing there) is opened anew.
 QSqlDatabase connection(const QString &path, QString *error = nullptr);
 
 // How long a write waits for another process that holds the file before it
-// fails (5 seconds unless set); applies to connections opened afterwards.
+// fails (3 seconds unless set); applies to connections opened afterwards.
 void setBusyTimeout(int milliseconds);
 
 // Closes every connection (tests, and a switch to another database file).

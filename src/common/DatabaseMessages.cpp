@@ -23,8 +23,41 @@ QString databaseProblemText(const Database::Status &status)
     case Database::State::CannotOpen:
         reason = LOC_RTString(1716).arg(status.detail);
         break;
+    case Database::State::Damaged:
+        return localisedDatabaseProblem(Database::Problem::Damaged, status.path, status.detail);
+    case Database::State::Busy:
+        return localisedDatabaseProblem(Database::Problem::Busy, status.path, status.detail);
+    case Database::State::ReadOnly:
+        return localisedDatabaseProblem(Database::Problem::ReadOnly, status.path, status.detail);
     }
     return LOC_RTString(1702).arg(status.path, reason);
+}
+
+QString localisedDatabaseProblem(Database::Problem problem, const QString &path, const QString &detail)
+{
+    QString reason;
+    switch (problem) {
+    case Database::Problem::None:
+        return QString();
+    case Database::Problem::Missing:
+        reason = LOC_RTString(1710);
+        break;
+    case Database::Problem::Gone:
+        reason = LOC_RTString(1724);
+        break;
+    case Database::Problem::Replaced:
+        reason = LOC_RTString(1726);
+        break;
+    case Database::Problem::Damaged:
+        reason = LOC_RTString(1728).arg(detail);
+        break;
+    case Database::Problem::Busy:
+        return LOC_RTString(1730).arg(path);
+    case Database::Problem::ReadOnly:
+        reason = LOC_RTString(1732).arg(detail);
+        break;
+    }
+    return LOC_RTString(1702).arg(path, reason);
 }
 
 } // namespace tarnvik

@@ -10,4 +10,9 @@ namespace tarnvik {
 // naming the file.
 QString databaseProblemText(const Database::Status &status);
 
+// The localised wording of a file's problem, which the station gives the
+// database layer (Database::setProblemWording) so that a refused write says
+// in the user's language what happened to which file.
+QString localisedDatabaseProblem(Database::Problem problem, const QString &path, const QString &detail);
+
 } // namespace tarnvik

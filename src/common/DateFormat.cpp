@@ -174,15 +174,6 @@ QTime timeFromStored(const QVariant &value)
     return time;
 }
 
-QDate throughTwoDigitYear(const QDate &date)
-{
-    if (!date.isValid())
-        return date;
-    const int yy = date.year() % 100;
-    const int year = yy < 30 ? 2000 + yy : 1900 + yy;
-    return QDate(year, date.month(), date.day());
-}
-
 QVariant toStoredValue(const QVariant &value)
 {
     switch (value.typeId()) {

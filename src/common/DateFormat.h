@@ -19,7 +19,6 @@ inline constexpr const char *Short = "dd/mm/yyyy";
 inline constexpr const char *Time = "hh:mm:ss am/pm";
 inline constexpr const char *Query = "mm/dd/yyyy";
 inline constexpr const char *Pairing = "dd-mm-yyyy hh:mm:ss";
-inline constexpr const char *Picker = "dd-MM-yy";
 } // namespace DatePattern
 
 QString formatDate(const QDateTime &moment, const QString &pattern);
@@ -34,10 +33,6 @@ QString toStoredTime(const QTime &time);
 // Reads a stored date or time back; invalid for Null or a text of another form.
 QDate dateFromStored(const QVariant &value);
 QTime timeFromStored(const QVariant &value);
-
-// A date written with "dd-MM-yy" and read back: the year keeps two digits,
-// 00..29 taken as 2000..2029 and 30..99 as 1930..1999.
-QDate throughTwoDigitYear(const QDate &date);
 
 // A value as it goes into the database: dates, times and moments as text in
 // their stored forms, booleans as 0 or 1; anything else unchanged.

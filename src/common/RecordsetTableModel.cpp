@@ -2,6 +2,8 @@
 
 #include "common/DataSource.h"
 
+#include <QScopedValueRollback>
+
 namespace tarnvik {
 
 namespace {
@@ -19,7 +21,22 @@ void RecordsetTableModel::reload()
 {
     beginResetModel();
     m_shownRows = m_source && m_source->recordset().isOpen() ? int(m_source->recordset().fetchedCount()) : 0;
+    m_pendingNew = false;
     endResetModel();
+}
+
+void RecordsetTableModel::syncWithResult()
+{
+    if (!m_source)
+        return;
+    const int fetched = m_source->recordset().isOpen() ? int(m_source->recordset().fetchedCount()) : 0;
+    if (fetched > m_shownRows && !m_pendingNew) {
+        beginInsertRows(QModelIndex(), m_shownRows, fetched - 1);
+        m_shownRows = fetched;
+        endInsertRows();
+    } else if (fetched != m_shownRows) {
+        reload();
+    }
 }
 
 void RecordsetTableModel::setAllowAddNew(bool allow)
@@ -65,7 +82,7 @@ int RecordsetTableModel::rowCount(const QModelIndex &parent) const
 {
     if (parent.isValid() || !m_source || !m_source->recordset().isOpen())
         return 0;
-    return m_shownRows + (m_allowAddNew ? 1 : 0);
+    return m_shownRows + (m_pendingNew ? 1 : 0) + (m_allowAddNew ? 1 : 0);
 }
 
 int RecordsetTableModel::columnCount(const QModelIndex &parent) const
@@ -77,7 +94,7 @@ int RecordsetTableModel::columnCount(const QModelIndex &parent) const
 
 bool RecordsetTableModel::isNewRowLine(int row) const
 {
-    return m_allowAddNew && m_source && row == m_shownRows;
+    return m_allowAddNew && m_source && row == m_shownRows + (m_pendingNew ? 1 : 0);
 }
 
 QVariant RecordsetTableModel::data(const QModelIndex &index, int role) const
@@ -86,7 +103,10 @@ QVariant RecordsetTableModel::data(const QModelIndex &index, int role) const
         return QVariant();
     if (isNewRowLine(index.row()))
         return QVariant();
-    return m_source->recordset().valueAt(index.row(), fieldColumn(index.column()));
+    Recordset &rs = m_source->recordset();
+    if (isPendingNewRow(index.row()))
+        return rs.editPending() ? rs.value(fieldColumn(index.column())) : QVariant();
+    return rs.valueAt(index.row(), fieldColumn(index.column()));
 }
 
 QVariant RecordsetTableModel::headerData(int section, Qt::Orientation orientation, int role) const
@@ -94,7 +114,8 @@ QVariant RecordsetTableModel::headerData(int section, Qt::Orientation orientatio
     if (role != Qt::DisplayRole)
         return QVariant();
     if (orientation == Qt::Vertical)
-        return isNewRowLine(section) ? QVariant(QStringLiteral("*")) : QVariant(section + 1);
+        return isNewRowLine(section) || isPendingNewRow(section) ? QVariant(QStringLiteral("*"))
+                                                                 : QVariant(section + 1);
     if (m_captions.contains(section))
         return m_captions.value(section);
     return fieldAt(section);
@@ -108,30 +129,143 @@ Qt::ItemFlags RecordsetTableModel::flags(const QModelIndex &index) const
     return f;
 }
 
+void RecordsetTableModel::reportFailure(Write write)
+{
+    m_error = m_source ? m_source->recordset().lastError() : QString();
+    m_failedWrite = write;
+    emit writeFailed(m_error);
+}
+
 bool RecordsetTableModel::setData(const QModelIndex &index, const QVariant &value, int role)
 {
     if (!index.isValid() || role != Qt::EditRole || !m_source)
         return false;
+    return m_rowAtATime ? setCellPending(index, value) : setCellNow(index, value);
+}
+
+bool RecordsetTableModel::setCellPending(const QModelIndex &index, const QVariant &value)
+{
+    Recordset &rs = m_source->recordset();
+    int row = index.row();
+    if (isNewRowLine(row)) {
+        // A row added before is stored first; the new one shows above the line.
+        if (!storePendingRow())
+            return false;
+        if (!rs.AddNew()) {
+            reportFailure(Write::Change);
+            return false;
+        }
+        // Adding reads the rest of the result first: those rows go in above
+        // the "add" line. The line itself becomes the row being added (the
+        // view's current cell stays on it) and a fresh line goes in below.
+        syncWithResult();
+        row = m_shownRows;
+        beginInsertRows(QModelIndex(), m_shownRows + 1, m_shownRows + 1);
+        m_pendingNew = true;
+        endInsertRows();
+    } else if (isPendingNewRow(row)) {
+        if (!rs.editPending() && !rs.AddNew()) { // the window dropped it meanwhile
+            reportFailure(Write::Change);
+            return false;
+        }
+    } else if (rs.Bookmark() != row + 1) {
+        // Typing into another row leaves the one being edited: it is stored.
+        if (!storePendingRow())
+            return false;
+        if (!rs.setBookmark(row + 1)) {
+            reportFailure(Write::Change);
+            return false;
+        }
+    }
+    if (!rs.Fields(fieldAt(index.column())).setValue(value)) {
+        reportFailure(Write::Change);
+        return false;
+    }
+    emit dataChanged(this->index(row, 0), this->index(row, columnCount() - 1));
+    return true;
+}
+
+bool RecordsetTableModel::storePendingRow()
+{
+    // The view reports row changes while this model adds or removes rows.
+    if (!m_source || m_changing)
+        return true;
+    const QScopedValueRollback<bool> changing(m_changing, true);
+    Recordset &rs = m_source->recordset();
+    if (!rs.editPending()) {
+        if (m_pendingNew) { // nothing was typed into it, or it was dropped
+            beginRemoveRows(QModelIndex(), m_shownRows, m_shownRows);
+            m_pendingNew = false;
+            endRemoveRows();
+        }
+        return true;
+    }
+    const qint64 position = m_pendingNew ? m_shownRows : rs.Bookmark() - 1;
+    if (!rs.Update()) {
+        reportFailure(Write::Change);
+        return false;
+    }
+    if (m_pendingNew) {
+        // The added row is now the result's last row, in the same place.
+        m_pendingNew = false;
+        if (rs.fetchedCount() != m_shownRows + 1) {
+            beginResetModel();
+            m_shownRows = int(rs.fetchedCount());
+            endResetModel();
+            return true;
+        }
+        m_shownRows = int(rs.fetchedCount());
+        emit headerDataChanged(Qt::Vertical, int(position), int(position));
+    }
+    if (position >= 0)
+        emit dataChanged(index(int(position), 0), index(int(position), columnCount() - 1));
+    return true;
+}
+
+void RecordsetTableModel::cancelPendingRow()
+{
+    if (!m_source || m_changing)
+        return;
+    const QScopedValueRollback<bool> changing(m_changing, true);
+    Recordset &rs = m_source->recordset();
+    const qint64 position = rs.Bookmark() - 1;
+    rs.CancelUpdate();
+    if (m_pendingNew) {
+        beginRemoveRows(QModelIndex(), m_shownRows, m_shownRows);
+        m_pendingNew = false;
+        endRemoveRows();
+    } else if (position >= 0) {
+        emit dataChanged(index(int(position), 0), index(int(position), columnCount() - 1));
+    }
+}
+
+bool RecordsetTableModel::setCellNow(const QModelIndex &index, const QVariant &value)
+{
     Recordset &rs = m_source->recordset();
     const bool adding = isNewRowLine(index.row());
     bool ok = adding ? rs.AddNew() : rs.setBookmark(index.row() + 1);
     ok = ok && rs.Fields(fieldAt(index.column())).setValue(value) && rs.Update();
     if (!ok) {
-        m_error = rs.lastError();
+        reportFailure(Write::Change);
         if (rs.editPending())
             rs.CancelUpdate();
-        emit writeFailed(m_error);
         return false;
     }
     if (adding) {
-        // The stored row (and any rows the add had to read before it) go in
-        // above the "add" line, which moves down.
+        // Rows the add had to read before it go in above the "add" line; the
+        // line itself becomes the stored row (the view's current cell stays
+        // on it) and a fresh line goes in below.
         const int after = int(rs.fetchedCount());
-        if (after > m_shownRows) {
-            beginInsertRows(QModelIndex(), m_shownRows, after - 1);
-            m_shownRows = after;
+        if (after - 1 > m_shownRows) {
+            beginInsertRows(QModelIndex(), m_shownRows, after - 2);
+            m_shownRows = after - 1;
             endInsertRows();
         }
+        beginInsertRows(QModelIndex(), m_shownRows + 1, m_shownRows + 1);
+        m_shownRows = after;
+        endInsertRows();
+        emit dataChanged(this->index(after - 1, 0), this->index(after - 1, columnCount() - 1));
+        emit headerDataChanged(Qt::Vertical, after - 1, after - 1);
     } else {
         emit dataChanged(index, index);
     }
@@ -140,16 +274,23 @@ bool RecordsetTableModel::setData(const QModelIndex &index, const QVariant &valu
 
 bool RecordsetTableModel::canFetchMore(const QModelIndex &parent) const
 {
-    return !parent.isValid() && m_source && m_source->recordset().isOpen() && !m_source->recordset().fetchedAll();
+    return !parent.isValid() && m_source && m_source->recordset().isOpen() &&
+           !m_source->recordset().fetchedAll();
 }
 
 void RecordsetTableModel::fetchMore(const QModelIndex &parent)
 {
     if (parent.isValid() || !m_source)
         return;
-    Recordset &rs = m_source->recordset();
-    rs.fetchMore(kFetchStep);
-    const int after = int(rs.fetchedCount());
+    m_source->recordset().fetchMore(kFetchStep);
+    showFetchedRows();
+}
+
+void RecordsetTableModel::showFetchedRows()
+{
+    if (!m_source || !m_source->recordset().isOpen())
+        return;
+    const int after = int(m_source->recordset().fetchedCount());
     if (after > m_shownRows) {
         beginInsertRows(QModelIndex(), m_shownRows, after - 1);
         m_shownRows = after;
@@ -157,14 +298,37 @@ void RecordsetTableModel::fetchMore(const QModelIndex &parent)
     }
 }
 
+void RecordsetTableModel::fetchAll()
+{
+    if (!m_source || !m_source->recordset().isOpen())
+        return;
+    Recordset &rs = m_source->recordset();
+    while (!rs.fetchedAll()) {
+        if (rs.fetchMore(1 << 16) == 0)
+            break;
+    }
+    showFetchedRows();
+}
+
 bool RecordsetTableModel::deleteRow(int row)
 {
     if (!m_source || isNewRowLine(row))
         return false;
     Recordset &rs = m_source->recordset();
+    if (isPendingNewRow(row)) {
+        cancelPendingRow();
+        return true;
+    }
+    if (rs.editPending()) {
+        // The change of the row being deleted goes with it; that of another
+        // row is stored first, as leaving that row would.
+        if (!m_pendingNew && rs.Bookmark() == row + 1)
+            rs.CancelUpdate();
+        else if (!storePendingRow())
+            return false;
+    }
     if (!rs.setBookmark(row + 1) || !rs.Delete()) {
-        m_error = rs.lastError();
-        emit writeFailed(m_error);
+        reportFailure(Write::Delete);
         return false;
     }
     beginRemoveRows(QModelIndex(), row, row);

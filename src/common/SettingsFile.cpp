@@ -3,9 +3,16 @@
 #include "common/ProgramFolder.h"
 #include "common/ProgramState.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+#include <QTemporaryFile>
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 
 namespace tarnvik {
 
@@ -64,18 +71,36 @@ std::optional<QString> readFirstField(const QString &file, QString *error)
 
 bool writeDatabasePath(const QString &file, const QString &databasePath, QString *error)
 {
-    QSaveFile out(file);
-    if (!out.open(QIODevice::WriteOnly)) {
+    // The quoted field has no escape: a quote in the path would end it early.
+    if (databasePath.contains(QLatin1Char('"'))) {
         if (error)
-            *error = out.errorString();
+            *error = QStringLiteral("the path holds a double quote, which the settings file cannot keep");
         return false;
     }
+    // Written beside the file, flushed to the disk, read back, then renamed
+    // over it: a full disk or a failing share leaves the old file (or none)
+    // rather than an empty or partial one.
     const QByteArray line = "\"" + databasePath.toUtf8() + "\"\r\n";
-    if (out.write(line) != line.size() || !out.commit()) {
+    const QFileInfo target(file);
+    QTemporaryFile temporary(
+        target.absoluteDir().filePath(QStringLiteral(".%1.XXXXXX").arg(target.fileName())));
+    const auto failed = [&](const QString &reason) {
         if (error)
-            *error = out.errorString();
+            *error = reason;
         return false;
-    }
+    };
+    if (!temporary.open())
+        return failed(temporary.errorString());
+    if (temporary.write(line) != line.size() || !temporary.flush())
+        return failed(temporary.errorString());
+    if (::fsync(temporary.handle()) != 0)
+        return failed(QString::fromLocal8Bit(strerror(errno)));
+    if (!temporary.seek(0) || temporary.readAll() != line)
+        return failed(QStringLiteral("the file does not hold what was written"));
+    if (::rename(QFile::encodeName(temporary.fileName()).constData(), QFile::encodeName(file).constData()) !=
+        0)
+        return failed(QString::fromLocal8Bit(strerror(errno)));
+    temporary.setAutoRemove(false);
     return true;
 }
 

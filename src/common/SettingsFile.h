@@ -25,8 +25,9 @@ std::optional<QString> readFirstField(const QString &file, QString *error = null
 // Parses the first field out of the file's text.
 QString firstField(const QString &text);
 
-// Rewrites the file with the quoted path; false (and the reason) on failure.
-// The old content stays intact when the write fails.
+// Rewrites the file with the quoted path; false (and the reason) on failure
+// and for a path holding a double quote, which the file cannot keep. The old
+// content stays intact when the write fails.
 bool writeDatabasePath(const QString &file, const QString &databasePath, QString *error = nullptr);
 
 } // namespace SettingsFile

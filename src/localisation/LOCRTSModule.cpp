@@ -4,10 +4,10 @@
 #include "common/ProgramFolder.h"
 #include "common/ProgramState.h"
 #include "localisation/LanguageLoader.h"
+#include "localisation/QtTranslations.h"
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 
 namespace tarnvik {
@@ -40,11 +40,11 @@ public:
     LoadError write(qint16 number) override
     {
         const QString prefix = QStringLiteral("The language choice cannot be stored: ");
-        if (ProgramState::ConnString.isEmpty())
-            return {LoadErrorCode::DatabaseFailure, prefix + QStringLiteral("no database is connected")};
-        if (!databaseExists())
-            return {LoadErrorCode::DatabaseFailure,
-                    prefix + QStringLiteral("the database %1 does not exist").arg(databasePath())};
+        // Without a database (the settings file could not be read, or names
+        // a file that is not there: the station reports that itself) the
+        // choice holds for this run only.
+        if (ProgramState::ConnString.isEmpty() || !databaseExists())
+            return {};
         const LoadError error = open(prefix);
         if (error.failed())
             return error;
@@ -111,13 +111,19 @@ void LOCRTSModule::load()
     input.path = QDir::toNativeSeparators(ProgramFolder::file(QLatin1String(LanguageFileName)));
     input.commandLine = commandLine();
     if (QFileInfo(input.path).isFile()) {
-        // A file that cannot be read reads as one without a header, which
-        // the load reports as missing information.
-        QFile file(input.path);
-        input.content = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        // A file that cannot be read, or is too large to be a language file,
+        // is told with Abort, Retry and Ignore; ignored, it reads as one
+        // without a header, which the load reports as missing information.
+        QByteArray content;
+        runLoadStep([&] { return readLanguageFile(input.path, &content); });
+        input.content = std::move(content);
     }
     AccesLanguageSetting setting;
-    LanguageLoader(input, setting).run(ProgramState::CurrentLang, StringTable);
+    LanguageLoader loader(input, setting);
+    loader.run(ProgramState::CurrentLang, StringTable);
+    // Qt's own texts (the buttons of standard boxes, the file dialog) follow
+    // the language now in force.
+    QtTranslations::apply(loader.languageNames().value(ProgramState::CurrentLang - 1));
 }
 
 void LOCRTSModule::setCommandLine(const QString &commandLine)
@@ -139,6 +145,7 @@ void LOCRTSModule::reset()
     StringTable.clear();
     FileNum = 0;
     g_commandLine = QString();
+    QtTranslations::remove();
 }
 
 } // namespace tarnvik

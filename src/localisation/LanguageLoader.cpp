@@ -5,6 +5,7 @@
 #include "common/Windows1252.h"
 #include "localisation/LeadingNumber.h"
 
+#include <QFile>
 #include <QLocale>
 
 #include <cstdlib>
@@ -112,7 +113,7 @@ LanguageLoader::LanguageLoader(const LanguageFileInput &input, LanguageSetting &
 {
 }
 
-bool LanguageLoader::step(const std::function<LoadError()> &body)
+bool runLoadStep(const std::function<LoadError()> &body)
 {
     for (;;) {
         const LoadError error = body();
@@ -126,6 +127,30 @@ bool LanguageLoader::step(const std::function<LoadError()> &body)
             return false;
         endProgram();
     }
+}
+
+LoadError readLanguageFile(const QString &path, QByteArray *content)
+{
+    content->clear();
+    const QString prefix = QStringLiteral("The language file %1 cannot be read: ").arg(path);
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {LoadErrorCode::PathFileAccess, prefix + file.errorString()};
+    // Checked before anything is read: the file is never taken into memory whole.
+    if (file.size() > kMaxLanguageFileSize)
+        return {LoadErrorCode::PathFileAccess,
+                prefix + QStringLiteral("it holds %1 bytes, more than the %2 bytes a language file may hold")
+                             .arg(file.size())
+                             .arg(kMaxLanguageFileSize)};
+    QByteArray bytes = file.read(kMaxLanguageFileSize + 1);
+    if (file.error() != QFileDevice::NoError)
+        return {LoadErrorCode::PathFileAccess, prefix + file.errorString()};
+    if (bytes.size() > kMaxLanguageFileSize)
+        return {LoadErrorCode::PathFileAccess,
+                prefix + QStringLiteral("it holds more than the %1 bytes a language file may hold")
+                             .arg(kMaxLanguageFileSize)};
+    *content = std::move(bytes);
+    return {};
 }
 
 void LanguageLoader::fatalMissing()
@@ -198,7 +223,7 @@ void LanguageLoader::run(qint16 &currentLang, QVector<QString> &table)
     };
     optionalKey(QStringLiteral("StringIndexBase"), 0, &m_base);
     optionalKey(QStringLiteral("StringIndexStep"), 1, &m_step);
-    step([&] {
+    const bool tableMade = step([&] {
         const qint64 last = qint64(m_base) + qint64(m_numStrings) * qint64(m_step);
         if (last > std::numeric_limits<qint32>::max() || last < std::numeric_limits<qint32>::min())
             return overflow(QStringLiteral("the last string number"));
@@ -213,9 +238,13 @@ void LanguageLoader::run(qint16 &currentLang, QVector<QString> &table)
         table = QVector<QString>(qsizetype(last + 1));
         return LoadError();
     });
+    // Without a table of the size the header asks for, every string line
+    // would fail on its own: one box is enough.
+    if (!tableMade)
+        return;
 
-    if (findSection(currentLang))
-        readStrings(table);
+    findSection(currentLang);
+    readStrings(table);
 }
 
 void LanguageLoader::settleLanguage(qint16 &currentLang)
@@ -263,6 +292,21 @@ void LanguageLoader::settleLanguage(qint16 &currentLang)
     if (count == 1)
         currentLang = 1;
 
+    // A number that names none of the file's languages (a stored value out of
+    // range, or a file with fewer languages than before): the user is told,
+    // then asked, as at the first start, and the choice replaces it.
+    // Retry shows the box again; Ignore goes on to the chooser.
+    if (currentLang < 0 || currentLang > count) {
+        const qint16 outside = currentLang;
+        step([&] {
+            return LoadError{LoadErrorCode::SubscriptOutOfRange,
+                             QStringLiteral("Subscript out of range: language %1 is not between 1 and %2")
+                                 .arg(outside)
+                                 .arg(count)};
+        });
+        currentLang = 0;
+    }
+
     if (currentLang == 0) {
         Dialogs().setBusyCursor(false);
         int choice = -1;
@@ -273,18 +317,8 @@ void LanguageLoader::settleLanguage(qint16 &currentLang)
     }
 }
 
-bool LanguageLoader::findSection(qint16 currentLang)
+void LanguageLoader::findSection(qint16 currentLang)
 {
-    if (currentLang < 1 || currentLang > m_names.size()) {
-        // Without a language there is no section to read.
-        step([&] {
-            return LoadError{LoadErrorCode::SubscriptOutOfRange,
-                             QStringLiteral("Subscript out of range: language %1 is not between 1 and %2")
-                                 .arg(currentLang)
-                                 .arg(m_names.size())};
-        });
-        return false;
-    }
     const QString wanted = QLatin1Char('[') + m_names[currentLang - 1] + QLatin1Char(']');
     const QString &startText = m_starts[currentLang - 1];
 
@@ -310,7 +344,7 @@ bool LanguageLoader::findSection(qint16 currentLang)
         return LoadError();
     });
     if (trimBlanks(line) == wanted)
-        return true;
+        return;
 
     // The position is stale: search the whole file from the top. A section
     // line with nothing after it is as good as none.
@@ -321,7 +355,6 @@ bool LanguageLoader::findSection(qint16 currentLang)
     }
     if (m_pos >= m_text.size())
         fatalMissing();
-    return true;
 }
 
 void LanguageLoader::readStrings(QVector<QString> &table)

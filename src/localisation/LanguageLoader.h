@@ -30,6 +30,8 @@ constexpr qint32 SubscriptOutOfRange = 9;
 constexpr qint32 TypeMismatch = 13;
 constexpr qint32 InputPastEndOfFile = 62;
 constexpr qint32 BadRecordNumber = 63;
+// The file cannot be opened or read, or is too large to be a language file.
+constexpr qint32 PathFileAccess = 75;
 // The settings table holds no row.
 constexpr qint32 NoCurrentRecord = 3021;
 // The database could not be opened, read or written.
@@ -49,6 +51,19 @@ public:
     virtual LoadError read(QVariant *value) = 0;
     virtual LoadError write(qint16 number) = 0;
 };
+
+// Runs one step of a load until it succeeds (true) or the user ignores its
+// error (false): each error shows the box offering Abort, Retry and Ignore;
+// Abort ends the program.
+bool runLoadStep(const std::function<LoadError()> &body);
+
+// The largest language file read, in bytes: the real one holds a few dozen
+// kilobytes, and a larger file would take many times its size in memory.
+inline constexpr qint64 kMaxLanguageFileSize = 4 * 1024 * 1024;
+
+// Reads the language file's bytes into *content; a file that cannot be opened
+// or read, or that is larger than kMaxLanguageFileSize, is an error.
+LoadError readLanguageFile(const QString &path, QByteArray *content);
 
 // What a load works on.
 struct LanguageFileInput {
@@ -80,16 +95,20 @@ public:
     // replaced by the new string table once its size is known.
     void run(qint16 &currentLang, QVector<QString> &table);
 
+    // The language names of the file's header, in file order, once run()
+    // has read them.
+    const QStringList &languageNames() const { return m_names; }
+
 private:
-    // Runs a step until it succeeds (true) or the user ignores its error (false).
-    bool step(const std::function<LoadError()> &body);
+    bool step(const std::function<LoadError()> &body) { return runLoadStep(body); }
     [[noreturn]] void fatalMissing();
     // The value of a header key; false when it is missing.
     bool headerKey(const QString &key, QString *value) const;
     // Reads the line starting at m_pos and moves past its end (CR LF, CR or LF).
     QString readLine();
     void settleLanguage(qint16 &currentLang);
-    bool findSection(qint16 currentLang);
+    // Moves m_pos past the section line of the language (1 to the count).
+    void findSection(qint16 currentLang);
     void readStrings(QVector<QString> &table);
 
     const LanguageFileInput &m_input;

@@ -25,9 +25,10 @@ QRect fromTwips(int left, int top, int width, int height)
 frmLOC_RTS::frmLOC_RTS(QWidget *parent) : QDialog(parent)
 {
     // A fixed frame with a title bar but no close, minimise or maximise box,
-    // and no title text.
+    // and no title text. The window system puts the program's name on a
+    // window whose title is empty, so the title is one blank.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
-    setWindowTitle(QString());
+    setWindowTitle(QStringLiteral(" "));
     setModal(true);
     setFixedSize(kClientWidthTwips / kTwipsPerPixel, kClientHeightTwips / kTwipsPerPixel);
 

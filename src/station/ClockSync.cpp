@@ -87,7 +87,9 @@ void ClockSync::Punch()
         Winsock1.close();
     Winsock1.connectTo(m_view.timeServer(), m_port);
     // A server that accepts the connection and never closes it would keep
-    // the query open for good.
+    // the query open for good. The time-out counts from the server's last
+    // sign of life (the connection, each piece of data), so a slow server
+    // that keeps answering still gets its reply through.
     m_queryTimer.start();
 }
 
@@ -98,11 +100,13 @@ void ClockSync::Command4_Click()
 
 void ClockSync::Winsock1_Connect()
 {
+    m_queryTimer.start();
     m_view.addLogLine(QStringLiteral("   winsock connection made"));
 }
 
 void ClockSync::Winsock1_DataArrival(qint32 bytesTotal)
 {
+    m_queryTimer.start();
     const QString data = Winsock1.getData();
     TimeReply += data;
     m_view.addLogLine(QStringLiteral("      data received: ") + data + QStringLiteral("    (") +

@@ -57,8 +57,9 @@ public:
     // "Unsuitable", when either is not valid.
     QDateTime FormatDateTime(const QString &NetTime);
 
-    // The port asked (tests point it at a local server) and the time after
-    // which a query that has not ended is given up as an error.
+    // The port asked (tests point it at a local server) and the time without
+    // any sign from the server (connection, data) after which a query that
+    // has not ended is given up as an error.
     void setServerPort(quint16 port) { m_port = port; }
     void setQueryTimeout(std::chrono::milliseconds timeout);
 

@@ -96,8 +96,24 @@ bool PeriodChecker::rollOver(const QVariant &storedStart, const QDate &lastDay, 
     // Every current punch of the ended period, and of any earlier one, is
     // archived. Comparing with the next start also takes a day stored with a
     // time of day.
+    //
+    // Only the "In" punches of employees still at work stay current: a
+    // presence row stands for the latest "In" of its number on its project
+    // and sub-project (two rows for the two latest, and so on). The "Out"
+    // that ends such a shift then finds its "In" open, and the roll-over
+    // after it archives the pair.
     if (!Database::exec(
-            db, QStringLiteral("UPDATE Punch SET Archived = 1 WHERE PunchDateShort < ? AND Archived = 0"),
+            db,
+            QStringLiteral(
+                "WITH presence AS (SELECT NoVendeur, Projet, SousProjet, COUNT(*) AS open FROM Vendeurs "
+                "WHERE NomVendeur IS NULL AND Projet IS NOT NULL AND SousProjet IS NOT NULL "
+                "GROUP BY NoVendeur, Projet, SousProjet), "
+                "ins AS (SELECT p.rowid AS id, presence.open, ROW_NUMBER() OVER (PARTITION BY p.NoVendeur, "
+                "p.Projet, p.SousProjet ORDER BY p.PunchDateShort DESC, p.PunchTime DESC, p.rowid DESC) "
+                "AS latest FROM Punch p JOIN presence ON p.NoVendeur = presence.NoVendeur AND "
+                "p.Projet = presence.Projet AND p.SousProjet = presence.SousProjet WHERE p.InOut = 'In') "
+                "UPDATE Punch SET Archived = 1 WHERE PunchDateShort < ? AND Archived = 0 "
+                "AND rowid NOT IN (SELECT id FROM ins WHERE latest <= open)"),
             {toStoredDate(nextStart)}, error))
         return false;
     if (!tx.commit()) {

@@ -12,8 +12,10 @@ namespace tarnvik {
 // The pay-period roll-over of the station. Each check reads the settings row
 // anew; when the current period has ended it moves DateDebut to the day after
 // the period's last day and archives every current punch up to that day, both
-// in one transaction, then tells the user. One check rolls at most one period,
-// so a station that was off for several periods catches up one per check.
+// in one transaction, then tells the user. The open "In" of an employee still
+// at work (a night shift across the period's end) stays current until his
+// "Out". One check rolls at most one period, so a station that was off for
+// several periods catches up one per check.
 //
 // When no period is set, the first check of the run says so and opens the
 // options window through the showOptions callback that the main window gives.

@@ -52,6 +52,20 @@ Target target(const QString &projectCaption, const QString &subProjectText, cons
     return t;
 }
 
+SubProjectChoice checkSubProject(const QString &typed, const QStringList &listed, bool projectKnown)
+{
+    using Kind = SubProjectChoice::Kind;
+    if (typed.isEmpty())
+        return {projectKnown ? Kind::Missing : Kind::NoneChosen, QString()};
+    if (listed.contains(typed))
+        return {Kind::Listed, typed};
+    for (const QString &name : listed) {
+        if (name.compare(typed, Qt::CaseInsensitive) == 0)
+            return {Kind::Listed, name};
+    }
+    return {Kind::Unlisted, typed};
+}
+
 QString regionalTime(const QTime &time)
 {
     // The long time format of the locale, without a time-zone name: a time of

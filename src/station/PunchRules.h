@@ -2,6 +2,7 @@
 
 #include <QDate>
 #include <QString>
+#include <QStringList>
 #include <QTime>
 #include <QVariant>
 
@@ -43,6 +44,22 @@ struct Target {
 };
 Target target(const QString &projectCaption, const QString &subProjectText, const QString &note,
               const QString &noProjectText, const QString &noNoteText);
+
+// The sub-project typed or picked in the list box, checked against the names
+// the list holds before anything is punched. A name is found whatever its
+// case, as the database compares names; the list's spelling is then the one
+// to store.
+struct SubProjectChoice {
+    enum class Kind {
+        Listed,     // name: the list's spelling
+        NoneChosen, // empty box and no project known: a punch without project
+        Missing,    // empty box while a project is shown: refused
+        Unlisted,   // a name the list does not hold: refused
+    };
+    Kind kind = Kind::NoneChosen;
+    QString name;
+};
+SubProjectChoice checkSubProject(const QString &typed, const QStringList &listed, bool projectKnown);
 
 // Time and short date in the formats of the computer's regional settings.
 QString regionalTime(const QTime &time);

@@ -5,6 +5,7 @@
 #include "common/DateFormat.h"
 #include "station/PunchRules.h"
 
+#include <QSqlError>
 #include <QSqlQuery>
 
 #include <vector>
@@ -65,8 +66,10 @@ PunchStore::Employee PunchStore::findEmployee(const QString &number) const
     QSqlQuery q(db(&m_error));
     if (!Database::run(q,
                        QStringLiteral("SELECT NomVendeur FROM Vendeurs WHERE NoVendeur = ? ORDER BY rowid"),
-                       {number}, &m_error))
+                       {number}, &m_error)) {
+        e.error = m_error;
         return e;
+    }
     while (q.next()) {
         e.anyRow = true;
         if (!q.value(0).isNull()) {
@@ -75,6 +78,8 @@ PunchStore::Employee PunchStore::findEmployee(const QString &number) const
             break;
         }
     }
+    if (q.lastError().isValid())
+        e.error = q.lastError().text();
     return e;
 }
 
@@ -98,8 +103,11 @@ bool PunchStore::readCounts(const QSqlDatabase &database, const QString &number,
                        QStringLiteral("SELECT TOTAL(InOut = 'In'), TOTAL(InOut = 'Out') FROM Punch "
                                       "WHERE NoVendeur = ? AND Archived = 0 AND SousProjet = ?"),
                        {number, subProject}, error) ||
-        !q.next())
+        !q.next()) {
+        if (error->isEmpty())
+            *error = q.lastError().text();
         return false;
+    }
     counts->in = q.value(0).toInt();
     counts->out = q.value(1).toInt();
     return true;
@@ -109,16 +117,11 @@ PunchStore::Counts PunchStore::counts(const QString &number, const QString &subP
 {
     Counts c;
     const QSqlDatabase database = db(&m_error);
-    if (!readCounts(database, number, subProject, &c, &m_error))
-        return Counts();
+    if (!readCounts(database, number, subProject, &c, &m_error)) {
+        c = Counts();
+        c.error = m_error;
+    }
     return c;
-}
-
-PunchRules::Decision PunchStore::decide(const QString &given, const QString &number,
-                                        const QString &subProject) const
-{
-    const Counts c = counts(number, subProject);
-    return PunchRules::decide(given, c.in, c.out, number.isEmpty());
 }
 
 bool PunchStore::writeTogether(const std::function<bool(const QSqlDatabase &, QString *)> &writes,

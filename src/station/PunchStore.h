@@ -46,6 +46,7 @@ public:
         bool anyRow = false;
         bool hasEmployeeRow = false;
         QString name;
+        QString error; // set when the database could not be read
     };
     Employee findEmployee(const QString &number) const;
 
@@ -58,12 +59,9 @@ public:
     struct Counts {
         int in = 0;
         int out = 0;
+        QString error; // set when the database could not be read
     };
     Counts counts(const QString &number, const QString &subProject) const;
-
-    // The direction rule applied to the number's current counts on the
-    // sub-project, for the direction given ("In", "Out" or empty).
-    PunchRules::Decision decide(const QString &given, const QString &number, const QString &subProject) const;
 
     struct NewPunch {
         QString number;

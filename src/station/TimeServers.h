@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QStringList>
+
 #include <array>
 
 namespace tarnvik {
@@ -17,5 +19,14 @@ inline constexpr std::array<const char *, 17> TimeServerHosts = {
 };
 
 inline constexpr int DefaultTimeServer = 5;
+
+// The host names the main window offers, in order: TimeServerHosts unless
+// another list was set.
+QStringList timeServerList();
+// Sets the list offered; the tests give only this machine's address, so that
+// no query of theirs leaves it. An empty list brings the public servers back.
+void setTimeServerList(const QStringList &hosts);
+// The entry selected at start: DefaultTimeServer, or the last of a shorter list.
+int defaultTimeServerIndex();
 
 } // namespace tarnvik

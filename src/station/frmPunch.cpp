@@ -8,10 +8,12 @@
 #include "common/Dialogs.h"
 #include "common/ProgramState.h"
 #include "common/SettingsFile.h"
+#include "common/TextLimit.h"
 #include "localisation/LOCRTSModule.h"
 #include "platform/ui/ClickLabel.h"
 #include "platform/ui/DataCombo.h"
 #include "platform/ui/FormCanvas.h"
+#include "platform/ui/LengthValidator.h"
 #include "platform/ui/MaskedLineEdit.h"
 #include "platform/ui/Pickers.h"
 #include "platform/ui/PictureButton.h"
@@ -102,6 +104,8 @@ void frmPunch::buildControls()
     dcbProjet->setListField(QStringLiteral("SousProjet"));
     txtDescription = new QLineEdit(canvas);
     txtDescription->setObjectName(QStringLiteral("txtDescription"));
+    // The note holds what its field stores, and never half a character.
+    txtDescription->setValidator(new LengthValidator(FieldLength::Description, txtDescription));
     Command1 = new PictureButton(canvas);
     Command1->setObjectName(QStringLiteral("Command1"));
     Command1->setPicture(QStringLiteral(":/images/punch-in.svg"));
@@ -135,6 +139,7 @@ void frmPunch::buildControls()
     lblProjet = label(new QLabel, "lblProjet");
     Label3 = label(new QLabel, "Label3");
     Label4 = label(new QLabel(QStringLiteral("Note :")), "Label4");
+    lblNoteLength = label(new QLabel, "lblNoteLength");
     Label5 = label(new QLabel, "Label5");
     Label6 = label(new QLabel, "Label6");
     lblStatus = label(new QLabel, "lblStatus");
@@ -169,6 +174,8 @@ void frmPunch::buildControls()
     if (dcbProjet->lineEdit())
         dcbProjet->lineEdit()->installEventFilter(this);
     connect(txtDescription, &QLineEdit::returnPressed, this, [this]() { txtDescription_KeyPress(13); });
+    connect(txtDescription, &QLineEdit::textChanged, this, &frmPunch::showNoteLength);
+    showNoteLength();
     connect(Command1, &QAbstractButton::clicked, this, &frmPunch::Command1_Click);
     connect(Command2, &QAbstractButton::clicked, this, &frmPunch::Command2_Click);
     connect(chkErreur, &QCheckBox::toggled, this, &frmPunch::chkErreur_Click);
@@ -227,7 +234,15 @@ void frmPunch::setOuterHeight(int height)
     // window system has given it one.
     const int frameWidth = frameGeometry().width() - geometry().width();
     const int frameHeight = frameGeometry().height() - geometry().height();
-    setFixedSize(FormWidth - frameWidth, height - frameHeight);
+    int inner = height - frameHeight;
+    // With a thin frame or none (no window manager, as on a kiosk) the
+    // designed height would uncover part of the lower area: the window then
+    // ends where that area begins.
+    if (height == ClosedHeight) {
+        const int menuHeight = menuBar()->isNativeMenuBar() ? 0 : menuBar()->sizeHint().height();
+        inner = qMin(inner, menuHeight + LowerAreaTop);
+    }
+    setFixedSize(FormWidth - frameWidth, inner);
 }
 
 void frmPunch::layOut()
@@ -260,6 +275,18 @@ void frmPunch::layOut()
     };
     for (const Place &p : rest)
         p.widget->setGeometry(p.left, p.top, p.width, p.height);
+    // The note's length, right of the note box.
+    lblNoteLength->setGeometry(388, 279, 80, 16);
+}
+
+void frmPunch::showNoteLength()
+{
+    const int length = int(txtDescription->text().size());
+    lblNoteLength->setText(QStringLiteral("%1 / %2").arg(length).arg(FieldLength::Description));
+    // Full: shown in bold yellow, so that a note cut to fit does not go unseen.
+    lblNoteLength->setStyleSheet(length >= FieldLength::Description
+                                     ? QStringLiteral("color: #ffd54f; font-weight: bold;")
+                                     : QString());
 }
 
 void frmPunch::applyScreenDensity(int logicalDpi)
@@ -271,29 +298,45 @@ void frmPunch::applyScreenDensity(int logicalDpi)
         l->setFont(font);
 }
 
-void frmPunch::readSettings(QStringList *problems)
+void frmPunch::readSettings(std::vector<std::function<QString()>> *problems)
 {
+    // Problems are worded once the connection string exists and the captions
+    // (and so the language, read from the database) are loaded.
     const QString ini = SettingsFile::path();
     QString error;
-    if (Fso::FileExists(ini)) {
-        const std::optional<QString> path = SettingsFile::readFirstField(ini, &error);
-        if (path)
-            ProgramState::DbPath = *path;
-        else
-            problems->append(LOC_RTString(1706).arg(ini, error));
-    } else {
+    Database::Status status;
+    if (!Fso::FileExists(ini)) {
+        // The true first start: no settings file yet. The default database is
+        // used, and made when it does not exist.
         ProgramState::DbPath = SettingsFile::defaultDatabasePath();
         if (!SettingsFile::writeDatabasePath(ini, ProgramState::DbPath, &error))
-            problems->append(LOC_RTString(1706).arg(ini, error));
+            problems->push_back([ini, error] { return LOC_RTString(1706).arg(ini, error); });
+        ProgramState::ConnString = buildConnString(ProgramState::DbPath);
+        status = Database::ensure(ProgramState::DbPath, true);
+    } else {
+        const std::optional<QString> path = SettingsFile::readFirstField(ini, &error);
+        ProgramState::DbPath = path ? *path : QString();
+        ProgramState::ConnString = buildConnString(ProgramState::DbPath);
+        if (!path) {
+            problems->push_back([ini, error] { return LOC_RTString(1706).arg(ini, error); });
+            return;
+        }
+        if (path->trimmed().isEmpty()) {
+            problems->push_back([ini] { return LOC_RTString(1736).arg(ini); });
+            return;
+        }
+        // A settings file names the user's database: a file missing there
+        // (moved, share not mounted) is told, never replaced by an empty one.
+        status = Database::ensure(ProgramState::DbPath, false);
     }
-    ProgramState::ConnString = buildConnString(ProgramState::DbPath);
-    // The database is made at the first start; a file that cannot serve is
-    // told to the user, and the station still opens.
-    if (!ProgramState::DbPath.isEmpty()) {
-        const Database::Status status = Database::ensure(ProgramState::DbPath, true);
-        if (!status.usable())
-            problems->append(databaseProblemText(status));
+    if (status.usable()) {
+        // Busy or read-only is said now rather than at the first punch.
+        const Database::Status writable = Database::probeWritable(ProgramState::DbPath, 200);
+        if (!writable.usable())
+            status = writable;
     }
+    if (!status.usable())
+        problems->push_back([status] { return databaseProblemText(status); });
 }
 
 void frmPunch::Form_Load()
@@ -304,13 +347,22 @@ void frmPunch::Form_Load()
 
     // Problems with the settings file or the database are shown once the
     // captions, and so the language, are loaded.
-    QStringList problems;
+    Database::setProblemWording(&localisedDatabaseProblem);
+    std::vector<std::function<QString()>> problems;
     readSettings(&problems);
 
     reconnectDataSources(ProgramState::ConnString);
     LOC_SetProperties();
-    for (const QString &text : problems)
-        MsgBox(text, MsgStyle::Critical, QLatin1String(ProgramTitle));
+    for (const std::function<QString()> &text : problems)
+        MsgBox(text(), MsgStyle::Critical, QLatin1String(ProgramTitle));
+    // A damaged file is found by reading all of it: that runs in the
+    // background once the station is on screen and settled, and writes to the
+    // file stop as soon as it is known.
+    QTimer::singleShot(IntegrityCheckDelayMs, this, [path = ProgramState::DbPath] {
+        Database::startIntegrityCheck(path, [](const QString &message) {
+            MsgBox(message, MsgStyle::Critical, QLatin1String(ProgramTitle));
+        });
+    });
 
     loadSubProjectList();
     dcbProjet->Refresh();
@@ -322,9 +374,8 @@ void frmPunch::Form_Load()
     layOut();
 
     Combo1->clear();
-    for (const char *host : TimeServerHosts)
-        Combo1->addItem(QLatin1String(host));
-    Combo1->setCurrentIndex(DefaultTimeServer);
+    Combo1->addItems(timeServerList());
+    Combo1->setCurrentIndex(defaultTimeServerIndex());
 
     showDates();
     lblTime->setText(formatDate(now, QLatin1String(DatePattern::Time)));
@@ -498,6 +549,9 @@ void frmPunch::LOC_SetProperties()
     mnuInfo->setTitle(menuText(LOC_RTString(1098)));
     mnuAide->setText(menuText(LOC_RTString(1100)));
     mnuApropos->setText(menuText(LOC_RTString(1088)));
+    const QString noteLimit = LOC_RTString(1770).arg(FieldLength::Description);
+    txtDescription->setToolTip(noteLimit);
+    lblNoteLength->setToolTip(noteLimit);
 }
 
 } // namespace tarnvik

@@ -46,7 +46,13 @@ public:
     // Window height with the lower area hidden and shown; fixed width.
     static constexpr int ClosedHeight = 545;
     static constexpr int OpenHeight = 700;
+    // How long after start-up the whole database file is checked for damage.
+    static constexpr int IntegrityCheckDelayMs = 2000;
     static constexpr int FormWidth = 530;
+    // Just above the lower area (the panel that frames it on the background
+    // picture, its edge at 503, then Combo1, Command4 and List1): the window
+    // with the area hidden never shows more than what lies above.
+    static constexpr int LowerAreaTop = 500;
 
     void Form_Load();
     void Form_Unload();
@@ -99,6 +105,7 @@ public:
     QLineEdit *txtNumVendeur = nullptr;
     DataCombo *dcbProjet = nullptr;
     QLineEdit *txtDescription = nullptr;
+    QLabel *lblNoteLength = nullptr; // the note's length and its limit
     PictureButton *Command1 = nullptr;
     PictureButton *Command2 = nullptr;
     PictureButton *Command3 = nullptr;
@@ -173,13 +180,15 @@ private:
     void buildMenus();
     void layOut();
     void setOuterHeight(int height);
-    void readSettings(QStringList *problems);
+    void readSettings(std::vector<std::function<QString()>> *problems);
     void loadSubProjectList();
     void showDates();
     void drawClockHands();
     void emptyNumberBox();
     void clearCorrectionMode();
     void confirmAndPunch(const QString &direction);
+    void showNoteLength();
+    bool subProjectChosen();
     QString databasePath() const;
 
     QString m_lowerAreaFlag = QStringLiteral("0");

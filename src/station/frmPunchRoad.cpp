@@ -103,11 +103,18 @@ void frmPunch::Command2_Click()
 void frmPunch::confirmAndPunch(const QString &direction)
 {
     const PunchStore::Employee employee = PunchStore(databasePath()).findEmployee(txtNumVendeur->text());
+    if (!employee.error.isEmpty()) {
+        // The number may well be right: it stays for another try.
+        MsgBox(LOC_RTString(1734).arg(employee.error), MsgStyle::Critical, kMessageTitle);
+        return;
+    }
     if (!employee.hasEmployeeRow) {
         MsgBox(LOC_RTString(1152), MsgStyle::Exclamation, kMessageTitle);
         emptyNumberBox();
         return;
     }
+    if (!subProjectChosen())
+        return;
     if (MsgBox(LOC_RTString(1256) + employee.name + QLatin1Char('?'), MsgStyle::YesNo | MsgStyle::Question,
                kConfirmationTitle) != MsgResult::Yes) {
         MsgBox(LOC_RTString(1134), MsgStyle::Exclamation, kMessageTitle);
@@ -115,6 +122,33 @@ void frmPunch::confirmAndPunch(const QString &direction)
         return;
     }
     PunchInOut(direction);
+}
+
+bool frmPunch::subProjectChosen()
+{
+    // A punch goes only on a sub-project of the list (or on none at all):
+    // a name typed that the list does not hold is refused before anything is
+    // asked or stored, and the box keeps it for the employee to correct.
+    const PunchRules::SubProjectChoice choice = PunchRules::checkSubProject(
+        dcbProjet->Text(), dcbProjet->ListItems(), lblProjet->text() != LOC_RTString(1698));
+    using Kind = PunchRules::SubProjectChoice::Kind;
+    switch (choice.kind) {
+    case Kind::Listed:
+        if (choice.name != dcbProjet->Text())
+            dcbProjet->setText(choice.name); // shows the project of the list's name
+        return true;
+    case Kind::NoneChosen:
+        return true;
+    case Kind::Missing:
+        MsgBox(LOC_RTString(1768), MsgStyle::Exclamation, kMessageTitle);
+        break;
+    case Kind::Unlisted:
+        MsgBox(LOC_RTString(1766).arg(dcbProjet->Text()), MsgStyle::Exclamation, kMessageTitle);
+        break;
+    }
+    dcbProjet->setFocus();
+    dcbProjet->lineEdit()->selectAll();
+    return false;
 }
 
 void frmPunch::chkErreur_Click()
@@ -160,12 +194,18 @@ void frmPunch::PunchInOut(const QString &Pu)
     QString name;
     if (!number.isEmpty()) {
         const PunchStore::Employee employee = store.findEmployee(number);
+        if (!employee.error.isEmpty()) {
+            MsgBox(LOC_RTString(1734).arg(employee.error), MsgStyle::Critical, kMessageTitle);
+            return;
+        }
         if (!employee.hasEmployeeRow) {
             MsgBox(LOC_RTString(1152), MsgStyle::Exclamation, kMessageTitle);
             emptyNumberBox();
             return;
         }
         name = employee.name;
+        if (!subProjectChosen())
+            return;
     }
 
     // The clock is read once: date, long date and time come from this moment.
@@ -182,7 +222,12 @@ void frmPunch::PunchInOut(const QString &Pu)
     punch.subProject = target.subProject;
     punch.description = target.description;
 
-    const PunchRules::Decision decision = store.decide(Pu, number, target.subProject);
+    const PunchStore::Counts counts = store.counts(number, target.subProject);
+    if (!counts.error.isEmpty() && !number.isEmpty()) {
+        MsgBox(LOC_RTString(1734).arg(counts.error), MsgStyle::Critical, kMessageTitle);
+        return;
+    }
+    const PunchRules::Decision decision = PunchRules::decide(Pu, counts.in, counts.out, number.isEmpty());
     switch (decision.refusal) {
     case PunchRules::Refusal::AlreadyIn:
         MsgBox(LOC_RTString(1618), MsgStyle::OkOnly, programTitle());
@@ -212,7 +257,7 @@ void frmPunch::PunchInOut(const QString &Pu)
             DPicker->setFocus();
             return;
         }
-        punch.date = throughTwoDigitYear(DPicker->Value());
+        punch.date = DPicker->Value();
         punch.time = TPicker->Value();
         punch.dateLong = LOC_RTString(1648);
     }

@@ -2,6 +2,8 @@
 #include "common/Clock.h"
 #include "support/LocalTimeServer.h"
 #include "support/RecordingSystemClock.h"
+#include <QElapsedTimer>
+#include <QTest>
 #include <gtest/gtest.h>
 
 using namespace tarnvik;
@@ -140,6 +142,40 @@ TEST_F(ClockSyncTest, SecondConnectDropsTheOpenQueryAndAReplyInPiecesIsUsedWhole
     ASSERT_TRUE(waitUntil([&] { return view.lines.contains(Success); }));
     EXPECT_EQ(view.lines.mid(0, 12), expected + Closed);
     EXPECT_EQ(systemClock.records.value(0).hour, 14); // 0x80 would give 1968-01-20 03:14:08
+}
+
+// The time-out counts from the server's last sign of life: a slow server whose whole reply takes longer
+// than the time-out still sets the clock; one that falls silent for the time-out is given up.
+TEST_F(ClockSyncTest, TimeOutCountsFromTheLastByteReceived)
+{
+    sync.setQueryTimeout(std::chrono::milliseconds(700));
+    server.autoReply = false;
+    sync.Command4_Click();
+    ASSERT_TRUE(waitUntil([&] { return server.connectionCount() == 1 && view.lines.contains(Header[2]); }));
+    QElapsedTimer elapsed;
+    elapsed.start();
+    for (int b : {208, 0, 0, 0}) {
+        QTest::qWait(350);
+        server.send(0, bytes({b}));
+    }
+    QTest::qWait(350);
+    server.closeConnection(0);
+    ASSERT_TRUE(
+        waitUntil([&] { return view.lines.contains(Success) || !view.lines.filter("error").isEmpty(); }));
+    EXPECT_GT(elapsed.elapsed(), 1400) << "longer than the time-out from the start";
+    EXPECT_TRUE(view.lines.contains(Success)) << view.lines.join(u'\n').toStdString();
+    EXPECT_EQ(systemClock.records.size(), 1);
+
+    view.lines.clear();
+    sync.Command4_Click();
+    ASSERT_TRUE(waitUntil([&] { return server.connectionCount() == 2 && view.lines.contains(Header[2]); }));
+    server.send(1, bytes({208}));
+    ASSERT_TRUE(waitUntil([&] { return view.lines.size() == 4; }));
+    elapsed.restart();
+    ASSERT_TRUE(waitUntil([&] { return view.lines.contains("sockets closed"); }));
+    EXPECT_GE(elapsed.elapsed(), 600) << "silent for the time-out after the last byte";
+    EXPECT_EQ(view.lines.mid(3),
+              QStringList{received(bytes({208}))} + errorLines("Connection timed out", 10060));
 }
 
 } // namespace

@@ -56,7 +56,7 @@ TEST_F(DatabaseTest, LockedDatabaseFailsClearlyAndTransactionsAreAllOrNothing)
         ASSERT_TRUE(other.open() && QSqlQuery(other).exec("BEGIN IMMEDIATE"));
         QString error;
         EXPECT_FALSE(Database::exec(db(), "INSERT INTO Punch (NoVendeur) VALUES ('locked')", {}, &error));
-        EXPECT_TRUE(error.contains("locked", Qt::CaseInsensitive)) << error.toStdString();
+        EXPECT_TRUE(error.contains("busy", Qt::CaseInsensitive) && error.contains(databasePath())) << error.toStdString();
         other.close();
     }
     QSqlDatabase::removeDatabase("other-process");

@@ -200,12 +200,6 @@ TEST_F(Localisation, OtherLoadErrorsOfferAbortRetryAndIgnore)
     dialogs->then(Answer::abort());
     EXPECT_THROW(LOC_RTString(-1), ProgramTerminated);
     EXPECT_EQ(dialogs->messages(), QStringList{box});
-    restart(twoLanguages());
-    setLang(5);
-    dialogs->then(Answer::ignore());
-    EXPECT_TRUE(LOC_RTString(1).isEmpty()); // no section to read
-    EXPECT_EQ(dialogs->messages(),
-              QStringList{"Subscript out of range: language 5 is not between 1 and 2(Code 9)"});
     // A settings row that cannot be read or written is reported, not passed over.
     restart(twoLanguages());
     execSql("DELETE FROM Acces");
@@ -215,6 +209,61 @@ TEST_F(Localisation, OtherLoadErrorsOfferAbortRetryAndIgnore)
     const QString noRow = "the table Acces holds no row(Code 3021)";
     EXPECT_EQ(dialogs->messages(), (QStringList{"The settings row cannot be read: " + noRow,
                                                 "The language choice cannot be stored: " + noRow}));
+}
+
+// A stored language that the file does not offer: one box, then the chooser, whose choice replaces it.
+TEST_F(Localisation, StoredLanguageOutsideTheFileIsToldOnceThenTheChooserAsks)
+{
+    for (const QVariant &stored : {QVariant(5), QVariant(-3)}) {
+        SCOPED_TRACE(stored.toString().toStdString());
+        restart(twoLanguages());
+        setLang(stored);
+        dialogs->then(Answer::retry()).then(Answer::ignore()).then(Answer::choose(1));
+        EXPECT_EQ(LOC_RTString(1), "One");
+        const QString box =
+            "Subscript out of range: language " + stored.toString() + " is not between 1 and 2(Code 9)";
+        EXPECT_EQ(dialogs->messages(), (QStringList{box, box})) << "Retry shows it again";
+        ASSERT_EQ(dialogs->shown().size(), 3);
+        EXPECT_EQ(dialogs->shown()[2].items, (QStringList{"Français", "English"}));
+        EXPECT_EQ(storedLang(), QVariant(2));
+        restart(twoLanguages()); // the next start asks nothing
+        EXPECT_EQ(LOC_RTString(2), "Two");
+        EXPECT_TRUE(dialogs->shown().isEmpty());
+    }
+}
+
+// A header asking for a table far too large: one box, and Ignore ends the load there (no box per line).
+TEST_F(Localisation, TableTooLargeIsOneBoxWhateverTheLinesThatFollow)
+{
+    QStringList body{"[Only]"};
+    for (int i = 0; i < 400; ++i)
+        body << u" %1=text %1"_s.arg(i);
+    restart(languageFile({"Only"}, {"NumStrings=2000000000"}, body));
+    dialogs->then(Answer::ignore());
+    EXPECT_EQ(LOC_RTString(3), "Invalid Index");
+    EXPECT_EQ(dialogs->messages(),
+              QStringList{"Out of memory: a table of 2000000001 strings is too large(Code 7)"});
+}
+
+// A file of several megabytes is refused before it is read: the box of a file that cannot be read.
+TEST_F(Localisation, OversizedFileIsRefusedAsUnreadable)
+{
+    const QByteArray valid = twoLanguages();
+    restart(valid + QByteArray(int(5 * 1024 * 1024), ' ') + "\r\n");
+    setLang(2);
+    dialogs->then(Answer::retry()).then(Answer::ignore());
+    EXPECT_THROW(LOC_RTString(1), ProgramTerminated) << "ignored, the file reads as one without a header";
+    const QString path = QDir::toNativeSeparators(QDir(folder()).filePath("LANGUAGE.DAT"));
+    const QString box = "The language file " + path + " cannot be read: it holds " +
+                        QString::number(valid.size() + 5 * 1024 * 1024 + 2) +
+                        " bytes, more than the 4194304 bytes a language file may hold(Code 75)";
+    EXPECT_EQ(dialogs->messages(), (QStringList{box, box,
+                                                "Fatal Error: Language database file " + path +
+                                                    " is missing critical information."}));
+    EXPECT_EQ(dialogs->shown().value(0).style, int(MsgStyle::AbortRetryIgnore | MsgStyle::Exclamation));
+    restart(valid + QByteArray(int(3 * 1024 * 1024), ' ') + "\r\n"); // large, but still a language file
+    EXPECT_EQ(LOC_RTString(1), "One");
+    EXPECT_TRUE(dialogs->shown().isEmpty());
 }
 
 } // namespace

@@ -83,6 +83,42 @@ TEST_F(PeriodCheckTest, MissedPeriodsAreCaughtUpOnePerCheck)
     EXPECT_EQ(dialogs->messages(), QStringList(3, LOC_RTString(1630)));
 }
 
+TEST_F(PeriodCheckTest, OpenInsOfEmployeesStillAtWorkStayCurrent)
+{
+    setPeriod(1, u"2003-03-01"_s);
+    struct P {
+        const char *number, *inOut, *project, *subProject;
+        int day, hour;
+    };
+    // 1: in, out and in again on Pose; 2: two open "In" on Pose; 3: open on
+    // Pose under Atelier, his "In" under Chantier is closed; 4: at work, but
+    // his "In" was archived before; 5: no presence at all.
+    const P punches[] = {
+        {"1", "In", "Chantier", "Pose", 3, 8},  {"1", "Out", "Chantier", "Pose", 3, 12},
+        {"1", "In", "Chantier", "Pose", 7, 22}, {"2", "In", "Chantier", "Pose", 6, 8},
+        {"2", "In", "Chantier", "Pose", 7, 20}, {"2", "In", "Chantier", "Pose", 2, 8},
+        {"2", "Out", "Chantier", "Pose", 2, 9}, {"3", "In", "Chantier", "Pose", 7, 8},
+        {"3", "Out", "Chantier", "Pose", 7, 9}, {"3", "In", "Atelier", "Pose", 7, 10},
+        {"5", "In", "Chantier", "Pose", 7, 21},
+    };
+    for (const P &p : punches)
+        addPunch(QLatin1String(p.number), QLatin1String(p.inOut), QDate(2003, 3, p.day), QTime(p.hour, 0),
+                 QLatin1String(p.project), QLatin1String(p.subProject));
+    addPunch(u"4"_s, u"In"_s, QDate(2003, 2, 28), QTime(22, 0), u"Chantier"_s, u"Pose"_s, true);
+    for (const char *presence : {"1|Chantier", "2|Chantier", "2|Chantier", "3|Atelier", "4|Chantier"}) {
+        const QStringList p = QString::fromLatin1(presence).split(u'|');
+        execSql(u"INSERT INTO Vendeurs (NoVendeur, Projet, SousProjet) VALUES (?, ?, 'Pose')"_s,
+                {p[0], p[1]});
+    }
+    checkAt(QDate(2003, 3, 8));
+    EXPECT_EQ(
+        scalar(u"SELECT group_concat(NoVendeur || InOut || Projet || substr(PunchDateShort, 9) || "
+               "substr(PunchTime, 1, 2), ' ') FROM (SELECT * FROM Punch WHERE Archived = 0 ORDER BY rowid)"_s)
+            .toString(),
+        u"1InChantier0722 2InChantier0608 2InChantier0720 3InAtelier0710"_s);
+    EXPECT_EQ(scalar(u"SELECT DateDebut FROM Acces"_s).toString(), u"2003-03-08"_s);
+}
+
 TEST_F(PeriodCheckTest, NoPeriodIsToldOnceAndOpensTheOptions)
 {
     const QList<QPair<QVariant, QVariant>> cases = {

@@ -3,6 +3,11 @@
 #include "support/LocalTimeServer.h"
 
 #include <QSignalSpy>
+#include <QTest>
+
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -15,6 +20,77 @@ namespace {
 TEST(SysInfo, WatchesTheClockOnLinux)
 {
     EXPECT_TRUE(SysInfo().isWatching());
+    const auto timer = systemClockChangeDescriptor();
+    ASSERT_TRUE(timer && timer->arm());
+    EXPECT_EQ(timer->read(), ClockChangeRead::Nothing) << "armed and quiet while the clock is left alone";
+}
+#endif
+
+#if defined(Q_OS_UNIX)
+// A descriptor of the test's own: a pipe whose bytes say what the system would report ('c' the clock was
+// set, 'e' the far timer expired, 'f' a failed read), so the notifier runs on the event loop as it does on
+// the real timer.
+class PipeClockChange final : public ClockChangeDescriptor {
+public:
+    PipeClockChange(int *arms, bool *armFails) : m_arms(arms), m_armFails(armFails)
+    {
+        EXPECT_EQ(::pipe2(m_fds, O_NONBLOCK | O_CLOEXEC), 0);
+    }
+    ~PipeClockChange() override { ::close(m_fds[0]), ::close(m_fds[1]); }
+    int handle() const override { return m_fds[0]; }
+    bool arm() override { return ++*m_arms, !*m_armFails; }
+    ClockChangeRead read() override
+    {
+        char c = 0;
+        if (::read(m_fds[0], &c, 1) != 1)
+            return ClockChangeRead::Nothing;
+        return c == 'c'   ? ClockChangeRead::ClockSet
+               : c == 'e' ? ClockChangeRead::Expired
+                          : ClockChangeRead::Failed;
+    }
+    void report(const char *events)
+    {
+        EXPECT_EQ(::write(m_fds[1], events, strlen(events)), ssize_t(strlen(events)));
+    }
+
+private:
+    int m_fds[2] = {-1, -1};
+    int *m_arms;
+    bool *m_armFails;
+};
+
+TEST(SysInfo, OneNotificationPerClockChangeAndReArmedAfterEachRead)
+{
+    int arms = 0;
+    bool armFails = false;
+    auto owned = std::make_unique<PipeClockChange>(&arms, &armFails);
+    PipeClockChange *pipe = owned.get();
+    SysInfo info(std::move(owned));
+    QSignalSpy changes(&info, &SysInfo::TimeChanged);
+    EXPECT_TRUE(info.isWatching());
+    EXPECT_EQ(arms, 1) << "armed at start";
+    pipe->report("c");
+    ASSERT_TRUE(test::waitUntil([&] { return changes.size() == 1; }));
+    pipe->report("cec"); // two changes and an expiry, waiting together
+    ASSERT_TRUE(test::waitUntil([&] { return arms == 5; }));
+    QTest::qWait(50);
+    EXPECT_EQ(changes.size(), 3) << "one per change, none for the expiry";
+    // A descriptor that can no longer be armed is left alone: no notification storm.
+    armFails = true;
+    pipe->report("c");
+    ASSERT_TRUE(test::waitUntil([&] { return !info.isWatching(); }));
+    pipe->report("cc");
+    QTest::qWait(50);
+    EXPECT_EQ(std::pair(changes.size(), arms), std::pair(qsizetype(4), 6));
+    // A read that fails stops the watch as well.
+    arms = 0, armFails = false;
+    auto second = std::make_unique<PipeClockChange>(&arms, &armFails);
+    second->report("fc");
+    SysInfo failing(std::move(second));
+    QSignalSpy none(&failing, &SysInfo::TimeChanged);
+    ASSERT_TRUE(test::waitUntil([&] { return !failing.isWatching(); }));
+    QTest::qWait(50);
+    EXPECT_TRUE(none.isEmpty());
 }
 #endif
 
@@ -23,7 +99,8 @@ TEST(Winsock, UnknownHostIsReportedAsAnError)
     Winsock socket;
     QSignalSpy errors(&socket, &Winsock::Error);
     QSignalSpy connects(&socket, &Winsock::Connect);
-    socket.connectTo(QStringLiteral("no-such-host.invalid"), 37);
+    // A name no resolver could hold (it has blanks): refused here, with no query leaving the machine.
+    socket.connectTo(QStringLiteral("no such host.invalid"), 37);
     ASSERT_TRUE(test::waitUntil([&] { return errors.size() > 0; }, 20000));
     EXPECT_EQ(errors.size(), 1);
     EXPECT_EQ(errors.at(0).at(0).value<qint16>(), Winsock::ErrHostNotFound);

@@ -2,6 +2,8 @@
 #include "common/ProgramState.h"
 #include "common/SettingsFile.h"
 #include "support/ProgramFixture.h"
+#include "support/ScratchDisk.h"
+#include <QDir>
 #include <QFile>
 
 using namespace tarnvik;
@@ -41,6 +43,36 @@ TEST_F(SettingsFileTest, LineWithoutQuotesIsReadUpToItsFirstCommaAndFailuresAreR
     EXPECT_FALSE(error.isEmpty());
 }
 
+// A full disk: the write is reported and the file is left as it was (or not
+// made at all), never emptied. Needs a small file system of its own, which
+// only a user allowed to mount one gets.
+TEST_F(SettingsFileTest, AFullDiskIsReportedAndKeepsTheOldFile)
+{
+    const QString disk = folder() + "/small-disk";
+    test::ScratchDisk scratch(disk, "64k");
+    if (!scratch.mounted())
+        GTEST_SKIP() << "cannot mount a small file system here";
+    const QString ini = disk + "/tarnvik.ini";
+    ASSERT_TRUE(SettingsFile::writeDatabasePath(ini, "/old/base.mdb"));
+    QFile fill(disk + "/fill");
+    ASSERT_TRUE(fill.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+    while (fill.write(QByteArray(512, 'x')) == 512) {
+    }
+    fill.close();
+    QString error;
+    EXPECT_FALSE(SettingsFile::writeDatabasePath(ini, "/new/base-with-a-longer-name.mdb", &error));
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_EQ(SettingsFile::readFirstField(ini).value_or("?"), "/old/base.mdb");
+    QFile::remove(ini);
+    ASSERT_TRUE(fill.open(QIODevice::Append | QIODevice::Unbuffered));
+    while (fill.write(QByteArray(512, 'x')) == 512) {
+    }
+    fill.close();
+    EXPECT_FALSE(SettingsFile::writeDatabasePath(ini, "/new/base.mdb"));
+    EXPECT_FALSE(QFile::exists(ini)) << "no empty settings file is left";
+    EXPECT_EQ(QDir(disk).entryList(QDir::Files | QDir::Hidden), QStringList{"fill"});
+}
+
 TEST(ConnectionString, NamesTheDatabaseAndNoProjectNameFollowsTheLanguage)
 {
     const QString path = "/srv/a;b/Data Source=x/tarnvik.mdb";
@@ -63,7 +95,6 @@ TEST(DateFormat, PatternsSharedByTheWindows)
     EXPECT_EQ(formatDate(t, DatePattern::Pairing), "07-03-2003 15:04:05");
     EXPECT_EQ(formatDate(t.date(), DatePattern::Query), "03/07/2003");
     EXPECT_EQ(formatDate(t.date(), DatePattern::Short), "07/03/2003");
-    EXPECT_EQ(formatDate(t.date(), DatePattern::Picker), "07-03-03");
     QLocale::setDefault(QLocale::system());
 }
 

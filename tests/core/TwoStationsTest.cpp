@@ -14,6 +14,13 @@ using namespace tarnvik;
 
 namespace {
 
+// The direction of a punch of employee 1001 on Peinture, from the counts the store reads.
+PunchRules::Decision decide(const PunchStore &store, const QString &given)
+{
+    const PunchStore::Counts c = store.counts(QStringLiteral("1001"), QStringLiteral("Peinture"));
+    return PunchRules::decide(given, c.in, c.out, false);
+}
+
 // A connection of its own on a file, as another station (or another thread) has.
 class Station {
 public:
@@ -83,8 +90,8 @@ TEST_F(TwoStationsTest, PunchDecidedOnCountsChangedMeanwhileIsNotStored)
         SCOPED_TRACE(c.decided);
         EXPECT_EQ(directions().toStdString(), c.before);
         const QString given = QString::fromLatin1(c.given);
-        const PunchRules::Decision da = a.store().decide(given, u"1001"_s, u"Peinture"_s);
-        const PunchRules::Decision db = b.store().decide(given, u"1001"_s, u"Peinture"_s);
+        const PunchRules::Decision da = decide(a.store(), given);
+        const PunchRules::Decision db = decide(b.store(), given);
         ASSERT_EQ(da.direction.toStdString(), c.decided);
         ASSERT_EQ(db.direction.toStdString(), c.decided);
         QString error;
@@ -153,7 +160,7 @@ TEST_F(TwoStationsTest, AlternatingPunchesFromTwoStationsKeepTheRules)
         PunchStore store = s.store();
         std::mt19937 random(seed);
         for (int i = 0; i < kAttempts; ++i) {
-            const PunchRules::Decision d = store.decide(QString(), u"1001"_s, u"Peinture"_s);
+            const PunchRules::Decision d = decide(store, QString());
             if (d.refusal != PunchRules::Refusal::None) {
                 ++run->refused;
                 continue;

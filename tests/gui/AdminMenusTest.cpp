@@ -58,6 +58,15 @@ TEST_F(AdminMenusTest, GuardedEntriesAskUntilLoggedOnAndAgainAfterLogOff)
     EXPECT_EQ(dialogs->remaining() + dialogs->unanswered(), 0);
 }
 
+TEST_F(AdminMenusTest, ArchivesEntryOpensTheArchivesWindowBehindThePassword)
+{
+    execSql(u"UPDATE Acces SET RapPass = ?"_s, {Brouiller(u"Secret"_s, u"Secret"_s)});
+    open();
+    dialogs->thenType(u"Secret"_s);
+    EXPECT_EQ(trigger(window->mnuArchives), u"tarnvik::frmArchives"_s);
+    EXPECT_EQ(dialogs->shown().size(), 1) << "the password prompt";
+}
+
 TEST_F(AdminMenusTest, UnguardedEntriesNeverAskAndPluggedInGuardedOnesDo)
 {
     execSql(u"UPDATE Acces SET RapPass = ?"_s, {Brouiller(u"Secret"_s, u"Secret"_s)});

@@ -55,6 +55,7 @@ TEST_F(DataGridTest, TypedCellsAndRowsAreStoredAndDeleteCanBeRefused)
     EXPECT_EQ(scalar("SELECT NomVendeur FROM Vendeurs WHERE NoVendeur = '2'").toString(), "Bruno Martin");
     typeInto(2, 0, "3");
     ASSERT_EQ(grid.model()->rowCount(), 4); // the new row and a fresh "add" line
+    EXPECT_EQ(grid.currentIndex().row(), 2) << "the new row stays current, Tab goes on along it";
     typeInto(2, 1, "Chloe");
     EXPECT_EQ(scalar("SELECT NomVendeur FROM Vendeurs WHERE NoVendeur = '3'").toString(), "Chloe");
     bool refuse = true;

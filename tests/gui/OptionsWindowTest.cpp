@@ -7,6 +7,7 @@
 #include "station/StationWindow.h"
 #include "support/ProgramFixture.h"
 #include <QAbstractItemView>
+#include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -184,6 +185,28 @@ TEST_F(OptionsWindowTest, FailedSaveIsReportedAndKeepsTheWindowOpen)
     QTest::mouseClick(window->cmdOk, Qt::LeftButton);
     EXPECT_EQ(settings(), u"1 2003-03-10 1"_s);
     EXPECT_EQ(iniPath(), other);
+}
+
+// The settings file holds the path between double quotes: a path holding one would be read back as
+// another, so it is refused before anything is written or created.
+TEST_F(OptionsWindowTest, PathHoldingADoubleQuoteIsRefusedBeforeAnythingIsWritten)
+{
+    setSettings(2, u"2003-03-10"_s, 1);
+    open();
+    const QString quoted = folder() + u"/say \"cheese\".mdb"_s;
+    typePath(quoted);
+    choose(window->opt7);
+    QTest::mouseClick(window->cmdOk, Qt::LeftButton);
+    EXPECT_TRUE(window->isVisible());
+    ASSERT_FALSE(LOC_RTString(1780).isEmpty());
+    EXPECT_EQ(dialogs->messages(), QStringList{LOC_RTString(1780).arg(quoted)});
+    EXPECT_EQ(iniPath(), databasePath());
+    EXPECT_EQ(settings(), u"2 2003-03-10 1"_s);
+    EXPECT_FALSE(QFile::exists(quoted)) << "no database made there";
+    EXPECT_TRUE(station.calls.isEmpty());
+    typePath(databasePath()); // mended, the same OK saves
+    QTest::mouseClick(window->cmdOk, Qt::LeftButton);
+    EXPECT_EQ(settings(), u"1 2003-03-10 1"_s);
 }
 
 } // namespace

@@ -41,10 +41,10 @@ TEST_F(frmAccesTest, CurrentPasswordIsShownMaskedAndMustBeConfirmedExactly)
     frmAcces window;
     window.show();
     EXPECT_EQ(window.txtPass->text(), u"Secret"_s);
-    for (QLineEdit *field : {window.txtPass, window.txtPass2})
-        EXPECT_EQ(field->echoMode(), QLineEdit::Password);
     QTest::mouseClick(window.cmdOk, Qt::LeftButton); // confirmation left empty
     QTest::keyClicks(window.txtPass2, u"secret"_s);  // differs in case only
+    // One "*" per character, as the number box shows.
+    EXPECT_EQ(window.txtPass->displayText() + u'|' + window.txtPass2->displayText(), u"******|******"_s);
     QTest::mouseClick(window.cmdOk, Qt::LeftButton);
     EXPECT_EQ(dialogs->messages(), QStringList(2, LOC_RTString(1646)));
     EXPECT_TRUE(dialogs->shown().last().style == 16 && dialogs->shown().last().title == LOC_RTString(1250));

@@ -11,6 +11,7 @@
 #include <QScreen>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 
 using namespace tarnvik;
 using namespace tarnvik::test;
@@ -53,6 +54,7 @@ TEST_F(LanguageChooser, FirstStartAsksUntilALanguageIsChosenAndStoresIt)
     ChooserOnScreen screen(*dialogs);
     QStringList offered;
     QRect frame;
+    QString title;
     QTimer::singleShot(0, qApp, [&] {
         auto *chooser = qobject_cast<frmLOC_RTS *>(QApplication::activeModalWidget());
         ASSERT_NE(chooser, nullptr);
@@ -60,6 +62,7 @@ TEST_F(LanguageChooser, FirstStartAsksUntilALanguageIsChosenAndStoresIt)
         for (int i = 0; i < list->count(); ++i)
             offered << list->item(i)->text();
         frame = chooser->frameGeometry();
+        title = chooser->windowHandle()->title();
         // OK, Enter, Escape and closing without a choice beep and keep the window open.
         QTest::mouseClick(chooser->cmdOK, Qt::LeftButton);
         QTest::keyClick(list, Qt::Key_Return);
@@ -75,6 +78,8 @@ TEST_F(LanguageChooser, FirstStartAsksUntilALanguageIsChosenAndStoresIt)
     });
     EXPECT_EQ(LOC_RTString(number), texts.english);
     EXPECT_EQ(offered, QStringList({"Français", "English"}));
+    // No title text: the window system puts the program's name on a window whose title is empty.
+    EXPECT_TRUE(!title.isEmpty() && title.trimmed().isEmpty()) << title.toStdString();
     // Centred on the screen, to the pixel that the halving of odd sizes leaves.
     EXPECT_LE((frame.center() - QGuiApplication::primaryScreen()->geometry().center()).manhattanLength(), 2);
     EXPECT_EQ(scalar("SELECT Lang FROM Acces"), QVariant(2));

@@ -6,8 +6,10 @@
 #include "platform/ui/PictureButton.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QFile>
 #include <QLabel>
+#include <QListWidget>
 #include <QPushButton>
 
 using namespace tarnvik;
@@ -67,9 +69,22 @@ TEST_F(frmPunchTest, TimersMoveTheHandsAndRereadTheSettings)
 TEST_F(frmPunchTest, Command3ShowsTheLowerAreaWhereConnectSynchronises)
 {
     frmPunch &w = open();
-    for (int height : {700, 545}) {
+    // Whatever the window frame (here next to none, as with no window manager), the lower area is
+    // hidden, wholly, until Command3 shows it.
+    const auto lowerAreaHidden = [&] {
+        if (w.canvas->height() > frmPunch::LowerAreaTop) // the area's panel on the background
+            return false;
+        for (const QWidget *lower : std::initializer_list<const QWidget *>{w.Combo1, w.Command4, w.List1})
+            if (w.canvas->rect().intersects(lower->geometry()))
+                return false;
+        return true;
+    };
+    EXPECT_TRUE(lowerAreaHidden());
+    EXPECT_TRUE(w.canvas->rect().contains(w.Command3->geometry())) << "the toggle stays in sight";
+    for (bool shown : {true, false}) {
         QTest::mouseClick(w.Command3, Qt::LeftButton);
-        EXPECT_EQ(w.frameGeometry().height(), height);
+        EXPECT_EQ(lowerAreaHidden(), !shown);
+        EXPECT_EQ(w.canvas->rect().contains(w.List1->geometry()), shown) << "the whole log when shown";
         EXPECT_EQ(focused(), w.txtNumVendeur);
     }
     int syncs = 0;

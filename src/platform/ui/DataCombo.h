@@ -33,6 +33,9 @@ public:
     // is kept. The items are rebuilt only when they changed.
     void Refresh();
 
+    // The names the list holds since the last Refresh().
+    QStringList ListItems() const { return m_items; }
+
     QString Text() const { return currentText(); }
     void setText(const QString &text);
     // Empties the choice and the shown text.

@@ -5,6 +5,7 @@
 
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QScopedValueRollback>
 
 namespace tarnvik {
 
@@ -18,15 +19,17 @@ DataGrid::DataGrid(QWidget *parent) : QTableView(parent)
 void DataGrid::setDataSource(DataSource *source)
 {
     delete m_model;
+    m_source = source;
     m_model = new RecordsetTableModel(source, this);
     m_model->setAllowAddNew(m_allowAddNew);
     m_model->setAllowUpdate(m_allowUpdate);
+    m_model->setRowAtATime(m_rowAtATime);
     setModel(m_model);
     connect(m_model, &RecordsetTableModel::writeFailed, this, &DataGrid::writeFailed);
-    connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            [this](const QModelIndex &, const QModelIndex &previous) {
-                emit RowColChange(previous.isValid() ? previous.row() : -1);
-            });
+    // After the view's own handling of the reset: the new result's current row.
+    connect(m_model, &QAbstractItemModel::modelReset, this, [this] { showCurrentRow(); });
+    connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this, &DataGrid::currentRowChanged);
+    showCurrentRow();
 }
 
 void DataGrid::setAllowAddNew(bool allow)
@@ -46,10 +49,85 @@ void DataGrid::setAllowUpdate(bool allow)
                           : QAbstractItemView::NoEditTriggers);
 }
 
+void DataGrid::setRowAtATime(bool on)
+{
+    m_rowAtATime = on;
+    if (m_model)
+        m_model->setRowAtATime(on);
+}
+
 void DataGrid::setColumnCaption(int column, const QString &caption)
 {
     if (m_model)
         m_model->setColumnCaption(column, caption);
+}
+
+void DataGrid::select(int row)
+{
+    const QScopedValueRollback<bool> syncing(m_syncing, true);
+    if (row < 0 || !m_model || row >= m_model->rowCount()) {
+        selectionModel()->clear();
+        return;
+    }
+    const int column = currentIndex().isValid() ? currentIndex().column() : 0;
+    const QModelIndex index = m_model->index(row, column);
+    selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    scrollTo(index);
+}
+
+void DataGrid::showCurrentRow()
+{
+    if (!m_source || !m_model)
+        return;
+    Recordset &rs = m_source->recordset();
+    const qint64 bookmark = rs.isOpen() ? rs.Bookmark() : 0;
+    // A row being added shows above the "add" line.
+    if (bookmark == 0 && rs.isOpen() && rs.editPending())
+        select(int(rs.fetchedCount()));
+    else
+        select(int(bookmark) - 1);
+}
+
+bool DataGrid::moveSourceTo(int row)
+{
+    if (!m_source || !m_model || row < 0 || m_model->isNewRowLine(row) || m_model->isPendingNewRow(row))
+        return true;
+    Recordset &rs = m_source->recordset();
+    return rs.Bookmark() == row + 1 || rs.setBookmark(row + 1);
+}
+
+void DataGrid::currentRowChanged(const QModelIndex &current, const QModelIndex &previous)
+{
+    if (m_syncing || !m_model)
+        return;
+    const int lastRow = previous.isValid() ? previous.row() : -1;
+    // Leaving a row stores what was typed into it; when that fails the
+    // selection goes back to it, with what was typed.
+    if (m_rowAtATime && !m_model->isPendingNewRow(current.row()) && !m_model->storePendingRow()) {
+        select(lastRow);
+        return;
+    }
+    if (current.isValid() && !moveSourceTo(current.row()))
+        emit writeFailed(m_source->lastError());
+    emit RowColChange(lastRow);
+}
+
+void DataGrid::showCurrentRow(qint64 row)
+{
+    if (!m_model)
+        return;
+    if (row >= 0) {
+        m_model->showFetchedRows();
+        while (row >= m_model->rowCount() && m_model->canFetchMore(QModelIndex()))
+            m_model->fetchMore(QModelIndex());
+    }
+    select(row < 0 || row >= m_model->rowCount() ? -1 : int(row));
+}
+
+int DataGrid::currentRow() const
+{
+    const QModelIndex current = currentIndex();
+    return current.isValid() ? current.row() : -1;
 }
 
 bool DataGrid::deleteCurrentRow()
@@ -57,13 +135,25 @@ bool DataGrid::deleteCurrentRow()
     const QModelIndex current = currentIndex();
     if (!m_allowDelete || !m_model || !current.isValid() || m_model->isNewRowLine(current.row()))
         return false;
+    // The window reads the row about to go from its data source.
+    if (m_source && !m_source->recordset().editPending())
+        moveSourceTo(current.row());
     bool cancel = false;
     emit BeforeDelete(&cancel);
     if (cancel)
         return false;
-    if (!m_model->deleteRow(current.row()))
+    bool deleted = false;
+    {
+        const QScopedValueRollback<bool> syncing(m_syncing, true);
+        deleted = m_model->deleteRow(current.row());
+    }
+    if (!deleted)
         return false;
+    // The row that took the deleted one's place is current.
+    if (currentIndex().isValid())
+        moveSourceTo(currentIndex().row());
     emit AfterDelete();
+    emit RowColChange(current.row());
     return true;
 }
 
@@ -72,6 +162,12 @@ void DataGrid::keyPressEvent(QKeyEvent *event)
     if (event->key() == Qt::Key_Delete && state() != QAbstractItemView::EditingState) {
         deleteCurrentRow();
         return;
+    }
+    // Ctrl+End goes to the last row of the whole result, not only of the
+    // rows read so far.
+    if (event->key() == Qt::Key_End && (event->modifiers() & Qt::ControlModifier) && m_model &&
+        state() != QAbstractItemView::EditingState) {
+        m_model->fetchAll();
     }
     QTableView::keyPressEvent(event);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPointer>
 #include <QTableView>
 
 namespace tarnvik {
@@ -9,8 +10,9 @@ class RecordsetTableModel;
 
 // A table view bound to a data source: cells are edited in place, rows added
 // on the last line (when allowed) and deleted with the Delete key (when
-// allowed). It tells its window when the current row changes and asks before
-// a row is deleted, so the window can refuse.
+// allowed). The row selected in the grid is the data source's current row.
+// It tells its window when the user takes another row and asks before a row
+// is deleted, so the window can refuse.
 class DataGrid : public QTableView {
     Q_OBJECT
 public:
@@ -22,13 +24,26 @@ public:
     void setAllowAddNew(bool allow);
     void setAllowDelete(bool allow) { m_allowDelete = allow; }
     void setAllowUpdate(bool allow);
+    // The cells typed into a row are stored together when the row is left
+    // (see RecordsetTableModel::setRowAtATime).
+    void setRowAtATime(bool on);
     void setColumnCaption(int column, const QString &caption);
+
+    // Shows a row of the result (0-based) as the grid's current row, reading
+    // the result up to it, and scrolls to it; -1 clears the current row.
+    // RowColChange is not raised: the window moved the row itself.
+    void showCurrentRow(qint64 row);
+    // The grid's current row, -1 for none.
+    int currentRow() const;
 
     // Deletes the current row, after BeforeDelete; false when refused or failed.
     bool deleteCurrentRow();
+    // Selects the data source's current row, as after the window moved it
+    // itself; RowColChange is not sent.
+    void showCurrentRow();
 
 signals:
-    // The current row changed; lastRow is the row left (-1 for none).
+    // The user took another row; lastRow is the row left (-1 for none).
     void RowColChange(int lastRow);
     // A row is about to be deleted; set *cancel to keep it.
     void BeforeDelete(bool *cancel);
@@ -39,10 +54,17 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
+    void currentRowChanged(const QModelIndex &current, const QModelIndex &previous);
+    bool moveSourceTo(int row);
+    void select(int row);
+
+    QPointer<DataSource> m_source;
     RecordsetTableModel *m_model = nullptr;
     bool m_allowDelete = false;
     bool m_allowAddNew = false;
     bool m_allowUpdate = true;
+    bool m_rowAtATime = false;
+    bool m_syncing = false; // the grid itself moves its selection
 };
 
 } // namespace tarnvik

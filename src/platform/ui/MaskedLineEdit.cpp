@@ -26,10 +26,15 @@ private:
 
 MaskedLineEdit::MaskedLineEdit(QChar mask, QWidget *parent) : QLineEdit(parent)
 {
+    MaskedLineEdit::mask(this, mask);
+}
+
+void MaskedLineEdit::mask(QLineEdit *edit, QChar mask)
+{
     auto *style = new MaskStyle(mask);
-    style->setParent(this);
-    setStyle(style);
-    setEchoMode(QLineEdit::Password);
+    style->setParent(edit);
+    edit->setStyle(style);
+    edit->setEchoMode(QLineEdit::Password);
 }
 
 } // namespace tarnvik

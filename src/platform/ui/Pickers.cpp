@@ -2,14 +2,17 @@
 
 #include "common/Clock.h"
 
+#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMouseEvent>
 
 namespace tarnvik {
 
 BlankablePicker::BlankablePicker(const QString &format, QWidget *parent) : QDateTimeEdit(parent)
 {
     setDisplayFormat(format);
+    lineEdit()->installEventFilter(this);
 }
 
 void BlankablePicker::setBlank()
@@ -61,6 +64,22 @@ void BlankablePicker::focusInEvent(QFocusEvent *event)
         QAbstractSpinBox::focusInEvent(event);
     else
         QDateTimeEdit::focusInEvent(event);
+}
+
+bool BlankablePicker::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == lineEdit() && event->type() == QEvent::MouseButtonRelease && !m_finishingClick &&
+        static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
+        // The edit box finishes the click first (it places the cursor, or
+        // ends a drag); a plain click then selects the part it landed in.
+        m_finishingClick = true;
+        QCoreApplication::sendEvent(lineEdit(), event);
+        m_finishingClick = false;
+        if (!m_blank && !lineEdit()->hasSelectedText() && currentSection() != NoSection)
+            setSelectedSection(currentSection());
+        return true;
+    }
+    return QDateTimeEdit::eventFilter(watched, event);
 }
 
 void BlankablePicker::stepBy(int steps)

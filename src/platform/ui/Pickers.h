@@ -7,7 +7,8 @@ namespace tarnvik {
 // A date or time picker that can also hold no value: the user empties it with
 // Delete (or Backspace), and it then shows nothing and reports no valid value
 // until a value is picked or typed again; typing into an empty picker starts
-// from the present moment.
+// from the present moment. A click on a part of the value (day, month, year,
+// hours ...) selects that part, so that digits typed next replace it.
 class BlankablePicker : public QDateTimeEdit {
     Q_OBJECT
 public:
@@ -19,6 +20,7 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
     void stepBy(int steps) override;
     void focusInEvent(QFocusEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
     QString textFromDateTime(const QDateTime &dateTime) const override;
     // Holds a value again.
     void leaveBlank(const QDateTime &value);
@@ -26,6 +28,7 @@ protected:
 
 private:
     bool m_blank = false;
+    bool m_finishingClick = false;
 };
 
 class DatePicker : public BlankablePicker {

@@ -1,6 +1,7 @@
 #include "platform/ui/WidgetDialogs.h"
 
 #include "localisation/frmLOC_RTS.h"
+#include "platform/ui/MaskedLineEdit.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -94,12 +95,19 @@ MsgResult WidgetDialogs::messageBox(const QString &text, int style, const QStrin
 std::optional<QString> WidgetDialogs::inputBox(const QString &prompt, const QString &title,
                                                const QString &defaultText, bool masked)
 {
-    bool ok = false;
-    const QString text = QInputDialog::getText(activeParent(), title, prompt,
-                                               masked ? QLineEdit::Password : QLineEdit::Normal, defaultText, &ok);
-    if (!ok)
+    QInputDialog box(activeParent());
+    box.setWindowTitle(title);
+    box.setLabelText(prompt);
+    box.setInputMode(QInputDialog::TextInput);
+    box.setTextValue(defaultText);
+    // A masked box shows one "*" per character, as the station's number box does.
+    if (masked) {
+        if (auto *field = box.findChild<QLineEdit *>())
+            MaskedLineEdit::mask(field, QLatin1Char('*'));
+    }
+    if (box.exec() != QDialog::Accepted)
         return std::nullopt;
-    return text;
+    return box.textValue();
 }
 
 QString WidgetDialogs::openFileName(const QString &caption, const QString &directory, const QString &filter)

@@ -1,8 +1,11 @@
 #include "station/ui/AdminMenus.h"
 
 #include "admin/frmAcces.h"
+#include "admin/frmArchives.h"
 #include "admin/frmInfo.h"
 #include "admin/frmOptions.h"
+#include "admin/frmProjets.h"
+#include "admin/frmVendeurs.h"
 #include "common/ProgramState.h"
 #include "platform/ui/ClickLabel.h"
 #include "station/HelpDocument.h"
@@ -48,16 +51,27 @@ void AdminMenus::plugInOwnWindows()
         frmAcces window(m_window);
         window.exec();
     });
+    plugIn(QStringLiteral("mnuEmployes"), [this] {
+        frmVendeurs window(m_window);
+        window.exec();
+    });
+    plugIn(QStringLiteral("mnuProjets"), [this] {
+        frmProjets window(m_window, m_window);
+        window.exec();
+    });
+    plugIn(QStringLiteral("mnuArchives"), [this] {
+        frmArchives window(m_window->datVendeur, m_window);
+        window.exec();
+    });
     plugIn(QStringLiteral("mnuAide"), [] { openHelpDocument(); });
     plugIn(QStringLiteral("mnuApropos"), [this] {
         ProgramState::ShowMainAfterInfo = true;
         frmInfo box(m_window);
         box.exec();
     });
-    // The windows of mnuEmp (frmRapport, shown without owner nor modality),
-    // mnuArchives (frmArchives), mnuEmployes (frmVendeurs) and mnuProjets
-    // (frmProjets) plug themselves in here with plugIn() as they are built;
-    // until then their entries stay disabled.
+    // The window of mnuEmp (frmRapport, shown without owner nor modality)
+    // plugs itself in here with plugIn() once it is built; until then its
+    // entry stays disabled.
 }
 
 QAction *AdminMenus::entry(const QString &entryName) const

@@ -1,0 +1,527 @@
+#include "admin/frmModifier.h"
+
+#include "admin/PunchArchive.h"
+#include "admin/frmArchives.h"
+#include "common/Clock.h"
+#include "common/DateFormat.h"
+#include "common/Dialogs.h"
+#include "common/ProgramState.h"
+#include "common/RecordsetTableModel.h"
+#include "localisation/LOCRTSModule.h"
+#include "platform/ui/ClickLabel.h"
+#include "platform/ui/DataCombo.h"
+#include "platform/ui/DataGrid.h"
+#include "platform/ui/Pickers.h"
+#include "platform/ui/WindowLook.h"
+#include "station/PunchStore.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFocusEvent>
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace tarnvik {
+
+namespace {
+
+const QString kMessageTitle = QStringLiteral("Message");
+
+QLabel *label(QWidget *parent, const char *name, const QRect &geometry, const QString &text = QString())
+{
+    auto *l = new QLabel(text, parent);
+    l->setObjectName(QLatin1String(name));
+    l->setGeometry(geometry);
+    return l;
+}
+
+template <typename W> W *control(W *widget, const char *name, const QRect &geometry)
+{
+    widget->setObjectName(QLatin1String(name));
+    widget->setGeometry(geometry);
+    return widget;
+}
+
+} // namespace
+
+frmModifier::frmModifier(frmArchives *archives, DataSource *stationEmployees, QWidget *owner)
+    : QDialog(owner), datPunch(PunchArchive::listQuery(false).text),
+      datVendeur(PunchArchive::employeesQuery().text), datProjets(QStringLiteral("SELECT * From Projets")),
+      m_archives(archives), m_stationEmployees(stationEmployees),
+      m_ownEmployees(QStringLiteral("SELECT * FROM Vendeurs"))
+{
+    setObjectName(QStringLiteral("frmModifier"));
+    buildWindow();
+    Form_Load();
+}
+
+frmModifier::~frmModifier() = default;
+
+void frmModifier::buildWindow()
+{
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint);
+    setFixedSize(960, 660);
+    applyStationColours(this);
+    setWindowTitle(QStringLiteral("Modification"));
+
+    cmdOk = control(new QPushButton(QStringLiteral("Ok"), this), "cmdOk", QRect(8, 8, 60, 26));
+    cmdAnnuler = control(new QPushButton(QStringLiteral("Cancel"), this), "cmdAnnuler", QRect(8, 40, 60, 26));
+    Line1 = control(new QFrame(this), "Line1", QRect(75, 8, 1, 644));
+    Line1->setFrameShape(QFrame::VLine);
+    Line1->setStyleSheet(QStringLiteral("color: white;"));
+
+    Frame1 = control(new QGroupBox(QStringLiteral("Options"), this), "Frame1", QRect(90, 4, 400, 150));
+    Label11 = label(Frame1, "Label11", QRect(10, 28, 120, 20));
+    txtNoEmp = control(new QLineEdit(Frame1), "txtNoEmp", QRect(132, 26, 90, 24));
+    txtNoEmp->installEventFilter(this);
+    cmdAjouter = control(new QPushButton(Frame1), "cmdAjouter", QRect(232, 24, 158, 28));
+    chkVoir = control(new QCheckBox(Frame1), "chkVoir", QRect(10, 64, 20, 20));
+    Label13 = control(new ClickLabel(Frame1), "Label13", QRect(32, 64, 350, 20));
+    chkLong = control(new QCheckBox(Frame1), "chkLong", QRect(10, 96, 20, 20));
+    Label14 = control(new ClickLabel(Frame1), "Label14", QRect(32, 96, 350, 20));
+
+    DataGrid2 = control(new DataGrid(this), "DataGrid2", QRect(500, 8, 452, 146));
+    DataGrid2->setAllowUpdate(false);
+    DataGrid2->setDataSource(&datVendeur);
+    DataGrid2->gridModel()->setVisibleFields(
+        {QStringLiteral("NoVendeur"), QStringLiteral("NomVendeur"), QStringLiteral("TotalHeures")});
+    DataGrid2->setColumnWidth(0, 80);
+    DataGrid2->setColumnWidth(1, 190);
+    DataGrid2->setColumnWidth(2, 140);
+
+    dgArchives = control(new DataGrid(this), "dgArchives", QRect(90, 164, 862, 270));
+    dgArchives->setAllowUpdate(false);
+    dgArchives->setDataSource(&datPunch);
+
+    buildBoundControls();
+
+    Label1 = label(this, "Label1", QRect(90, 600, 300, 18));
+    Label2 = label(this, "Label2", QRect(90, 620, 300, 18));
+    Label3 = label(this, "Label3", QRect(400, 620, 550, 18));
+
+    connect(txtNoEmp, &QLineEdit::textChanged, this, &frmModifier::txtNoEmp_Change);
+    connect(DataGrid2, &DataGrid::RowColChange, this, &frmModifier::DataGrid2_RowColChange);
+    connect(dgArchives, &DataGrid::RowColChange, this, &frmModifier::dgArchives_RowColChange);
+    connect(chkVoir, &QCheckBox::toggled, this, &frmModifier::chkVoir_Click);
+    connect(Label13, &ClickLabel::clicked, this, &frmModifier::Label13_Click);
+    connect(chkLong, &QCheckBox::toggled, this, &frmModifier::chkLong_Click);
+    connect(Label14, &ClickLabel::clicked, this, &frmModifier::Label14_Click);
+    connect(cmdAjouter, &QPushButton::clicked, this, &frmModifier::cmdAjouter_Click);
+    connect(cmdOk, &QPushButton::clicked, this, &frmModifier::cmdOk_Click);
+    connect(cmdAnnuler, &QPushButton::clicked, this, &frmModifier::cmdAnnuler_Click);
+}
+
+void frmModifier::buildBoundControls()
+{
+    // Left column: whose punch, when and which way; right column: its texts.
+    const int labelX = 90, fieldX = 300, rightLabelX = 560, rightFieldX = 700;
+    Label12 = label(this, "Label12", QRect(labelX, 446, 200, 20));
+    lblNoEmp = label(this, "lblNoEmp", QRect(fieldX, 446, 70, 20));
+    lblNomEmp = label(this, "lblNomEmp", QRect(fieldX + 74, 446, 180, 20));
+
+    Label5 = label(this, "Label5", QRect(labelX, 478, 200, 20));
+    DPicker = control(new DatePicker(this), "DPicker", QRect(fieldX, 474, 130, 26));
+    Label8 = label(this, "Label8", QRect(fieldX + 138, 478, 100, 20));
+    Label6 = label(this, "Label6", QRect(labelX, 510, 200, 20));
+    TPicker = control(new TimePicker(this), "TPicker", QRect(fieldX, 506, 130, 26));
+    Label9 = label(this, "Label9", QRect(fieldX + 138, 510, 100, 20), QStringLiteral("hh:mm:ss"));
+    Label4 = label(this, "Label4", QRect(labelX, 542, 200, 20));
+    cbInOut = control(new QComboBox(this), "cbInOut", QRect(fieldX, 538, 80, 26));
+    cbInOut->setEditable(true);
+    cbInOut->setInsertPolicy(QComboBox::NoInsert);
+    Label7 = label(this, "Label7", QRect(labelX, 574, 200, 20));
+    cbArch = control(new QComboBox(this), "cbArch", QRect(fieldX, 570, 80, 26));
+
+    Label10 = label(this, "Label10", QRect(rightLabelX, 478, 136, 20));
+    txtLong = control(new QLineEdit(this), "txtLong", QRect(rightFieldX, 474, 252, 26));
+    Label15 = label(this, "Label15", QRect(rightLabelX, 510, 136, 20));
+    dcbProjet = control(new DataCombo(this), "dcbProjet", QRect(rightFieldX, 506, 252, 26));
+    dcbProjet->setRowSource(&datProjets);
+    dcbProjet->setListField(QStringLiteral("SousProjet"));
+    Label16 = label(this, "Label16", QRect(rightLabelX, 542, 136, 20));
+    lblProjet = label(this, "lblProjet", QRect(rightFieldX, 542, 252, 20));
+
+    setTabOrder(txtNoEmp, cmdAjouter);
+    setTabOrder(cmdAjouter, chkVoir);
+    setTabOrder(chkVoir, chkLong);
+    setTabOrder(chkLong, DataGrid2);
+    setTabOrder(DataGrid2, dgArchives);
+    setTabOrder(dgArchives, DPicker);
+    setTabOrder(DPicker, TPicker);
+    setTabOrder(TPicker, cbInOut);
+    setTabOrder(cbInOut, cbArch);
+    setTabOrder(cbArch, txtLong);
+    setTabOrder(txtLong, dcbProjet);
+    setTabOrder(dcbProjet, cmdOk);
+    setTabOrder(cmdOk, cmdAnnuler);
+
+    // The bound controls write what the user changes into the current row;
+    // the values shown when another row becomes current write nothing.
+    connect(DPicker, &QDateTimeEdit::dateChanged, this, &frmModifier::DPicker_Change);
+    connect(TPicker, &QDateTimeEdit::timeChanged, this, &frmModifier::TPicker_Change);
+    connect(cbInOut, &QComboBox::currentTextChanged, this, &frmModifier::cbInOut_Change);
+    connect(cbArch, &QComboBox::activated, this, &frmModifier::cbArch_Click);
+    connect(txtLong, &QLineEdit::textEdited, this, &frmModifier::txtLong_Change);
+    connect(dcbProjet, &DataCombo::Change, this, &frmModifier::dcbProjet_Change);
+}
+
+void frmModifier::Form_Load()
+{
+    LOC_SetProperties();
+
+    // The punch selected in the archives window, read before that window's
+    // list is reloaded.
+    Recordset &archive = m_archives->datPunch.recordset();
+    const QVariantMap selected = PunchArchive::currentRow(archive);
+    const bool archived = m_archives->archivedShown();
+
+    datProjets.setConnectionString(ProgramState::ConnString);
+    datPunch.setConnectionString(ProgramState::ConnString);
+    datVendeur.setConnectionString(ProgramState::ConnString);
+    m_ownEmployees.setConnectionString(ProgramState::ConnString);
+    datVendeur.Refresh();
+    datProjets.setRecordSource(PunchArchive::subProjectNamesQuery());
+    datProjets.Refresh();
+    dcbProjet->Refresh();
+
+    m_showingRow = true;
+    NoEmp = selected.value(QStringLiteral("NoVendeur")).toString();
+    txtNoEmp->setText(NoEmp);
+    chkVoir->setChecked(archived);
+    cbInOut->addItems({QStringLiteral("In"), QStringLiteral("Out")});
+    cbArch->addItems({QStringLiteral("0"), QStringLiteral("1")});
+    m_showingRow = false;
+
+    datPunch.setRecordSource(PunchArchive::employeeQuery(NoEmp, archived));
+    if (!datPunch.Refresh())
+        MsgBox(LOC_RTString(1828).arg(datPunch.lastError()), MsgStyle::Critical, kMessageTitle);
+    // Both lists order one employee's punches alike; the punch is found by
+    // its values, so that the same punch is current here.
+    PunchArchive::moveToRow(datPunch.recordset(), selected);
+    m_archives->reloadList();
+
+    // The employee grid starts on the employee listed.
+    Recordset &employees = datVendeur.recordset();
+    const int number = employees.fieldIndex(QStringLiteral("NoVendeur"));
+    qint64 employeeRow = -1;
+    for (qint64 i = 0; employeeRow < 0 && employees.valueAt(i, number).isValid(); ++i) {
+        if (employees.valueAt(i, number).toString() == NoEmp)
+            employeeRow = i;
+    }
+    DataGrid2->showCurrentRow(employeeRow);
+
+    showCurrentRow();
+    NameChanged();
+    ProgramState::OpeningModifier = false;
+}
+
+void frmModifier::LOC_SetProperties()
+{
+    DataGrid2->setColumnCaption(1, LOC_RTString(1232));
+    DataGrid2->setColumnCaption(2, LOC_RTString(1610));
+    cmdAjouter->setText(LOC_RTString(1108));
+    Label14->setText(LOC_RTString(1514));
+    Label13->setText(LOC_RTString(1390));
+    Label11->setText(LOC_RTString(1386));
+    datVendeur.setCaption(LOC_RTString(1640));
+    setPunchGridColumns(dgArchives);
+    datProjets.setCaption(LOC_RTString(1496));
+    Label16->setText(LOC_RTString(1492));
+    Label15->setText(LOC_RTString(1562));
+    lblProjet->setText(LOC_RTString(1698));
+    Label12->setText(LOC_RTString(1414));
+    Label10->setText(LOC_RTString(1120));
+    Label8->setText(LOC_RTString(1336));
+    Label7->setText(LOC_RTString(1244));
+    Label6->setText(LOC_RTString(1300));
+    Label5->setText(LOC_RTString(1196));
+    Label4->setText(LOC_RTString(1442));
+    Label1->setText(LOC_RTString(1118));
+    Label2->setText(LOC_RTString(1066));
+    Label3->setText(LOC_RTString(1068));
+}
+
+bool frmModifier::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == txtNoEmp) {
+        // The whole number is selected when the box gets the focus, also
+        // after the click that gave it the focus has placed the cursor.
+        if (event->type() == QEvent::FocusIn) {
+            txtNoEmp->selectAll();
+            m_selectOnRelease = static_cast<QFocusEvent *>(event)->reason() == Qt::MouseFocusReason;
+        } else if (event->type() == QEvent::MouseButtonRelease && m_selectOnRelease) {
+            m_selectOnRelease = false;
+            const bool handled = QDialog::eventFilter(watched, event);
+            txtNoEmp->selectAll();
+            return handled;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void frmModifier::NameChanged()
+{
+    // The look-up borrows the main window's employee data source and gives
+    // it back its query. Of the rows holding the number, the employee row
+    // (the one with a name) is the one shown.
+    DataSource &source = m_stationEmployees ? *m_stationEmployees : m_ownEmployees;
+    const SqlQuery kept = source.RecordSource();
+    source.setRecordSource(
+        SqlQuery("SELECT * FROM Vendeurs WHERE NoVendeur = ? AND NomVendeur Is Not Null", {NoEmp}));
+    source.Refresh();
+    if (source->isOpen() && !source->isEOF())
+        lblNomEmp->setText(source->value(QStringLiteral("NomVendeur")).toString());
+    source.setRecordSource(kept);
+    source.Refresh();
+}
+
+void frmModifier::showWriteFailure(const QString &reason)
+{
+    MsgBox(LOC_RTString(1826).arg(reason), MsgStyle::Critical, kMessageTitle);
+}
+
+bool frmModifier::storePending()
+{
+    Recordset &rs = datPunch.recordset();
+    if (!rs.isOpen() || !rs.editPending())
+        return true;
+    if (!rs.Update()) {
+        showWriteFailure(rs.lastError());
+        return false;
+    }
+    dgArchives->gridModel()->showFetchedRows();
+    dgArchives->viewport()->update();
+    return true;
+}
+
+bool frmModifier::listPunches(bool archived)
+{
+    if (!storePending())
+        return false;
+    ProgramState::RefreshingPunches = true;
+    datPunch.setRecordSource(PunchArchive::employeeQuery(NoEmp, archived));
+    if (!datPunch.Refresh())
+        MsgBox(LOC_RTString(1828).arg(datPunch.lastError()), MsgStyle::Critical, kMessageTitle);
+    showCurrentRow();
+    ProgramState::RefreshingPunches = false;
+    return true;
+}
+
+void frmModifier::showCurrentRow()
+{
+    Recordset &rs = datPunch.recordset();
+    const bool hasRow = rs.isOpen() && !rs.isEOF() && !rs.isBOF();
+    const QString previousNumber = lblNoEmp->text();
+
+    m_showingRow = true;
+    dgArchives->showCurrentRow(hasRow && rs.Bookmark() > 0 ? rs.Bookmark() - 1 : -1);
+    if (hasRow) {
+        DPicker->setValue(dateFromStored(rs.value(QStringLiteral("PunchDateShort"))));
+        TPicker->setValue(timeFromStored(rs.value(QStringLiteral("PunchTime"))));
+        txtLong->setText(rs.value(QStringLiteral("PunchDateLong")).toString());
+        cbInOut->setEditText(rs.value(QStringLiteral("InOut")).toString());
+        const QVariant archivedValue = rs.value(QStringLiteral("Archived"));
+        cbArch->setCurrentIndex(cbArch->findText(archivedValue.toString()));
+        dcbProjet->setText(rs.value(QStringLiteral("SousProjet")).toString());
+        lblProjet->setText(rs.value(QStringLiteral("Projet")).toString());
+        lblNoEmp->setText(rs.value(QStringLiteral("NoVendeur")).toString());
+    } else {
+        // No punch listed: the controls show nothing and take nothing.
+        DPicker->setValue(QDate());
+        TPicker->setValue(QTime());
+        txtLong->clear();
+        cbInOut->setEditText(QString());
+        cbArch->setCurrentIndex(-1);
+        dcbProjet->setText(QString());
+    }
+    for (QWidget *bound :
+         std::initializer_list<QWidget *>{DPicker, TPicker, txtLong, cbInOut, cbArch, dcbProjet})
+        bound->setEnabled(hasRow);
+    m_showingRow = false;
+
+    if (lblNoEmp->text() != previousNumber)
+        NameChanged();
+}
+
+void frmModifier::writeField(const QString &field, const QVariant &value)
+{
+    if (m_showingRow)
+        return;
+    Recordset &rs = datPunch.recordset();
+    if (!rs.isOpen() || rs.isEOF() || rs.isBOF())
+        return;
+    if (!rs.setValue(field, value))
+        showWriteFailure(rs.lastError());
+    dgArchives->viewport()->update();
+}
+
+void frmModifier::markChanged()
+{
+    txtLong->setText(LOC_RTString(1296));
+    writeField(QStringLiteral("PunchDateLong"), txtLong->text());
+}
+
+void frmModifier::txtNoEmp_Change()
+{
+    if (m_showingRow)
+        return;
+    const QString previous = NoEmp;
+    NoEmp = txtNoEmp->text();
+    if (!listPunches(false)) {
+        NoEmp = previous;
+        return;
+    }
+    const QSignalBlocker block(chkVoir);
+    chkVoir->setChecked(false);
+}
+
+void frmModifier::DataGrid2_RowColChange()
+{
+    const int row = DataGrid2->currentRow();
+    if (row < 0)
+        return;
+    Recordset &employees = datVendeur.recordset();
+    txtNoEmp->setText(employees.valueAt(row, employees.fieldIndex(QStringLiteral("NoVendeur"))).toString());
+}
+
+void frmModifier::dgArchives_RowColChange()
+{
+    const int row = dgArchives->currentRow();
+    if (m_showingRow || row < 0)
+        return;
+    // Leaving a row stores the change made to it; when that fails the row
+    // stays current with what was typed.
+    Recordset &rs = datPunch.recordset();
+    if (!rs.setBookmark(row + 1)) {
+        showWriteFailure(rs.lastError());
+        const QSignalBlocker block(dgArchives);
+        showCurrentRow();
+        return;
+    }
+    dgArchives->gridModel()->showFetchedRows();
+    showCurrentRow();
+}
+
+void frmModifier::chkVoir_Click()
+{
+    if (m_showingRow)
+        return;
+    if (!listPunches(chkVoir->isChecked())) {
+        const QSignalBlocker block(chkVoir);
+        chkVoir->setChecked(!chkVoir->isChecked());
+    }
+}
+
+void frmModifier::Label13_Click()
+{
+    chkVoir->setChecked(!chkVoir->isChecked());
+}
+
+void frmModifier::chkLong_Click()
+{
+    if (chkLong->isChecked()) {
+        txtLong->setText(LOC_RTString(1512));
+    } else if (DPicker->Value().isValid()) {
+        txtLong->setText(formatDate(DPicker->Value(), QLatin1String(DatePattern::Long)));
+    }
+    writeField(QStringLiteral("PunchDateLong"), txtLong->text());
+    txtLong->setFocus();
+    focusNextChild();
+}
+
+void frmModifier::Label14_Click()
+{
+    chkLong->setChecked(!chkLong->isChecked());
+}
+
+void frmModifier::cbInOut_Change()
+{
+    if (m_showingRow)
+        return;
+    writeField(QStringLiteral("InOut"), cbInOut->currentText());
+    markChanged();
+}
+
+void frmModifier::cbArch_Click()
+{
+    writeField(QStringLiteral("Archived"), cbArch->currentText().toInt());
+    markChanged();
+}
+
+void frmModifier::DPicker_Change()
+{
+    // An emptied picker writes nothing: the punch keeps its date.
+    if (m_showingRow || !DPicker->Value().isValid())
+        return;
+    writeField(QStringLiteral("PunchDateShort"), DPicker->Value());
+    markChanged();
+}
+
+void frmModifier::TPicker_Change()
+{
+    if (m_showingRow || !TPicker->Value().isValid())
+        return;
+    writeField(QStringLiteral("PunchTime"), TPicker->Value());
+    markChanged();
+}
+
+void frmModifier::txtLong_Change()
+{
+    writeField(QStringLiteral("PunchDateLong"), txtLong->text());
+}
+
+void frmModifier::dcbProjet_Change()
+{
+    if (m_showingRow || ProgramState::OpeningModifier || ProgramState::RefreshingPunches)
+        return;
+    const QString subProject = dcbProjet->Text();
+    writeField(QStringLiteral("SousProjet"), subProject);
+    // The punch's project becomes the chosen sub-project's own (the first by
+    // name when several projects hold a sub-project of that name).
+    if (const std::optional<QString> project = PunchStore(datProjets.databasePath()).projectOf(subProject)) {
+        lblProjet->setText(*project);
+        writeField(QStringLiteral("Projet"), *project);
+    }
+}
+
+void frmModifier::cmdAjouter_Click()
+{
+    if (!storePending())
+        return;
+    Recordset &rs = datPunch.recordset();
+    if (!PunchArchive::addHandPunch(rs, NoEmp, Clock::now())) {
+        showWriteFailure(rs.lastError());
+        return;
+    }
+    dgArchives->gridModel()->showFetchedRows();
+    showCurrentRow();
+}
+
+void frmModifier::cmdOk_Click()
+{
+    if (!storePending())
+        return;
+    m_archives->reloadList();
+    accept();
+}
+
+void frmModifier::cmdAnnuler_Click()
+{
+    reject();
+}
+
+void frmModifier::reject()
+{
+    // The change pending on the current row is dropped; the archives list is
+    // read again, as rows left earlier were stored.
+    if (datPunch->isOpen())
+        datPunch->CancelUpdate();
+    m_archives->reloadList();
+    QDialog::reject();
+}
+
+} // namespace tarnvik

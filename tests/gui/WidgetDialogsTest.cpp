@@ -1,0 +1,104 @@
+#include "platform/ui/WidgetDialogs.h"
+#include "localisation/LOCRTSModule.h"
+#include "support/ProgramFixture.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDialog>
+#include <QLineEdit>
+#include <QTest>
+#include <QTimer>
+
+using namespace Qt::StringLiterals;
+using namespace tarnvik;
+using namespace tarnvik::test;
+
+namespace {
+
+// The program's real boxes on the screen, driven as a user does.
+class WidgetDialogsTest : public ProgramFixture {
+protected:
+    // Runs show, which opens a box, and hands the box to use once it is on the screen.
+    static void whileOnScreen(const std::function<void()> &show, const std::function<void(QDialog *)> &use)
+    {
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            auto *box = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+            if (!box || !box->isVisible())
+                return;
+            poll.stop();
+            use(box);
+        });
+        poll.start(10);
+        show();
+    }
+    // The captions of the visible buttons of the box that show opens (without "&"); the box is then closed.
+    static QStringList buttonsOf(const std::function<void()> &show)
+    {
+        QStringList captions;
+        whileOnScreen(show, [&](QDialog *box) {
+            for (const QAbstractButton *button : box->findChildren<QAbstractButton *>()) {
+                if (button->isVisible() && !button->text().isEmpty())
+                    captions << button->text().remove(u'&');
+            }
+            box->reject();
+        });
+        captions.sort();
+        return captions;
+    }
+    void useLanguage(int lang)
+    {
+        execSql(u"UPDATE Acces SET Lang = ?"_s, {lang});
+        LOC_RTString(-1); // what the options window does after storing the language
+    }
+    WidgetDialogs widgets;
+};
+
+TEST_F(WidgetDialogsTest, StandardBoxesAndTheFileDialogSpeakTheLanguageInUseAndFollowItsChange)
+{
+    const auto question = [&] { widgets.messageBox(u"?"_s, MsgStyle::YesNo | MsgStyle::Question, u"T"_s); };
+    const auto okCancel = [&] { widgets.messageBox(u"?"_s, MsgStyle::OkCancel, u"T"_s); };
+    const auto input = [&] { widgets.inputBox(u"?"_s, u"T"_s, QString(), true); };
+    const auto fileDialog = [&] { widgets.openFileName(u"T"_s, folder(), u"Base (*.mdb)"_s); };
+
+    useLanguage(1); // Français
+    EXPECT_EQ(buttonsOf(question), (QStringList{u"Non"_s, u"Oui"_s}));
+    EXPECT_EQ(buttonsOf(okCancel), (QStringList{u"Annuler"_s, u"OK"_s}));
+    EXPECT_EQ(buttonsOf(input), (QStringList{u"Annuler"_s, u"OK"_s}));
+    EXPECT_TRUE(buttonsOf(fileDialog).contains(u"Ouvrir"_s));
+
+    useLanguage(2); // English, after a change in the preferences
+    EXPECT_EQ(buttonsOf(question), (QStringList{u"No"_s, u"Yes"_s}));
+    EXPECT_EQ(buttonsOf(input), (QStringList{u"Cancel"_s, u"OK"_s}));
+    EXPECT_TRUE(buttonsOf(fileDialog).contains(u"Open"_s));
+
+    useLanguage(1);
+    EXPECT_EQ(buttonsOf(question), (QStringList{u"Non"_s, u"Oui"_s})) << "and back";
+}
+
+// The password prompt of the gate shows one "*" per character typed, as the number box does.
+TEST_F(WidgetDialogsTest, MaskedInputBoxShowsOneStarPerCharacter)
+{
+    useLanguage(2);
+    QString shown;
+    std::optional<QString> answer;
+    whileOnScreen([&] { answer = widgets.inputBox(u"Password"_s, u"T"_s, QString(), true); },
+                  [&](QDialog *box) {
+                      auto *field = box->findChild<QLineEdit *>();
+                      ASSERT_NE(field, nullptr);
+                      QTest::keyClicks(field, u"Secret"_s);
+                      shown = field->displayText();
+                      QTest::keyClick(field, Qt::Key_Return);
+                  });
+    EXPECT_EQ(shown, u"******"_s);
+    EXPECT_EQ(answer, std::optional<QString>(u"Secret"_s));
+    whileOnScreen([&] { answer = widgets.inputBox(u"Name"_s, u"T"_s, QString(), false); },
+                  [&](QDialog *box) {
+                      QTest::keyClicks(box->findChild<QLineEdit *>(), u"Plain"_s);
+                      shown = box->findChild<QLineEdit *>()->displayText();
+                      box->accept();
+                  });
+    EXPECT_EQ(shown, u"Plain"_s) << "an unmasked box shows the text";
+}
+
+} // namespace

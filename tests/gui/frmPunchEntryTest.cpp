@@ -1,0 +1,210 @@
+#include "PunchWindowFixture.h"
+
+#include "platform/ui/Pickers.h"
+#include "platform/ui/PictureButton.h"
+#include "station/ui/PayPeriodHook.h"
+
+#include <QCheckBox>
+#include <QLabel>
+
+using namespace tarnvik;
+using namespace tarnvik::test;
+
+namespace {
+
+using frmPunchEntryTest = PunchWindowFixture;
+
+// A click in the middle of the character at index of a picker's text, as a
+// user's click reaches the picker's edit box, then digits typed.
+void typeIntoSection(QDateTimeEdit *picker, int characterIndex, const QString &digits)
+{
+    QLineEdit *edit = picker->findChild<QLineEdit *>();
+    const auto xOf = [edit](int index) {
+        edit->setCursorPosition(index);
+        return edit->inputMethodQuery(Qt::ImCursorRectangle).toRect().center().x();
+    };
+    const QPoint point((xOf(characterIndex) + xOf(characterIndex + 1)) / 2, edit->height() / 2);
+    edit->setCursorPosition(0);
+    QTest::mouseClick(edit, Qt::LeftButton, {}, point);
+    QTest::keyClicks(QApplication::focusWidget(), digits);
+}
+
+TEST_F(frmPunchEntryTest, CorrectionPunchKeepsTheFourDigitYearTypedInThePickers)
+{
+    frmPunch &w = open();
+    QTest::mouseClick(w.chkErreur, Qt::LeftButton);
+    // A click on a section and digits type into it, in any order of sections.
+    typeIntoSection(w.DPicker, 7, u"2035"_s);
+    typeIntoSection(w.DPicker, 0, u"06"_s);
+    typeIntoSection(w.DPicker, 4, u"12"_s);
+    typeIntoSection(w.TPicker, 0, u"22"_s);
+    typeIntoSection(w.TPicker, 4, u"45"_s);
+    EXPECT_EQ(QDateTime(w.DPicker->Value(), w.TPicker->Value()),
+              QDateTime(QDate(2035, 12, 6), QTime(22, 45, 0)));
+
+    dialogs->thenYes();
+    punchByKeyboard(u"1001"_s, u"Peinture"_s);
+    for (const QDate &day : {QDate(1999, 6, 12), QDate(2030, 1, 1), QDate(1929, 7, 4)}) {
+        QTest::mouseClick(w.chkErreur, Qt::LeftButton);
+        w.DPicker->setValue(day);
+        dialogs->thenYes();
+        punchByKeyboard(u"1002"_s, u"Accueil"_s);
+    }
+    QStringList stored;
+    for (const QVariantMap &row : punches())
+        stored << fields(row, {"PunchDateShort", "PunchTime"});
+    EXPECT_EQ(stored, QStringList({u"2035-12-06|22:45:00"_s, u"1999-06-12|09:00:00"_s,
+                                   u"2030-01-01|09:00:00"_s, u"1929-07-04|09:00:00"_s}));
+}
+
+TEST_F(frmPunchEntryTest, NightShiftPunchesOutAfterThePeriodRolledOver)
+{
+    execSql(u"UPDATE Acces SET Periode = 1, DateDebut = '2003-03-01'"_s);
+    frmPunch &w = open();
+    plugInPeriodCheck(&w);
+    Clock::setFixed(QDateTime(QDate(2003, 3, 7), QTime(22, 0)));
+    dialogs->thenYes();
+    punchByKeyboard(u"1001"_s, u"Peinture"_s);
+    ASSERT_EQ(presenceCount(u"1001"_s), 1);
+
+    // Past midnight the week rolls over while he is at work: his In stays open.
+    Clock::setFixed(QDateTime(QDate(2003, 3, 8), QTime(6, 0)));
+    dialogs->clear();
+    w.CheckPeriode();
+    EXPECT_EQ(dialogs->messages(), QStringList{LOC_RTString(1630)});
+    EXPECT_EQ(scalar(u"SELECT DateDebut FROM Acces"_s).toString(), u"2003-03-08"_s);
+
+    // Enter proposes Out (he answers No), and the Out button punches him out.
+    dialogs->clear();
+    dialogs->thenNo();
+    punchByKeyboard(u"1001"_s, u"Peinture"_s);
+    dialogs->thenYes();
+    w.txtNumVendeur->setFocus();
+    enter(u"1001"_s);
+    enter(u"Peinture"_s);
+    QTest::mouseClick(w.Command2, Qt::LeftButton);
+    EXPECT_EQ(dialogs->messages(), QStringList({question(u"Alice Martin"_s, u"Out"_s), LOC_RTString(1134),
+                                                LOC_RTString(1256) + u"Alice Martin?"_s}));
+    EXPECT_EQ(scalar(u"SELECT group_concat(InOut || PunchDateShort || Archived) FROM Punch"_s).toString(),
+              u"In2003-03-070,Out2003-03-080"_s);
+    EXPECT_EQ(status(u"1001"_s) + QString::number(presenceCount(u"1001"_s)), u"Out0"_s);
+
+    // The end of day has nothing left to close, and the next roll-over archives the pair.
+    dialogs->thenYes();
+    w.FinDeJournee();
+    EXPECT_EQ(punchCount(), 2);
+    Clock::setFixed(QDateTime(QDate(2003, 3, 15), QTime(6, 0)));
+    w.CheckPeriode();
+    EXPECT_EQ(scalar(u"SELECT SUM(Archived) FROM Punch"_s).toInt(), 2);
+}
+
+TEST_F(frmPunchEntryTest, SubProjectOutsideTheListIsRefusedBeforeAnythingIsStored)
+{
+    frmPunch &w = open();
+    const QString alice = LOC_RTString(1256) + u"Alice Martin?"_s;
+    const QString unlisted = LOC_RTString(1766).arg(u"Plo"_s);
+    struct Case {
+        const char *keys;        // typed in the sub-project box; '<' is a Backspace
+        QAbstractButton *button; // nullptr: Enter in the note box
+        QStringList told;
+        const char *stored; // sub-project of the punch stored, nullptr for none
+    };
+    const Case cases[] = {
+        {"Plom<<", nullptr, {unlisted}, nullptr},
+        {"Plom<<", w.Command1, {unlisted}, nullptr},
+        // The list's spelling is what is stored.
+        {"plomberie", nullptr, {question(u"Alice Martin"_s, u"In"_s)}, "Chantier|Plomberie"},
+        {"Plom", w.Command2, {alice}, "Chantier|Plomberie"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.keys);
+        dialogs->clear();
+        dialogs->thenYes();
+        const int before = punchCount();
+        w.txtNumVendeur->clear();
+        w.txtNumVendeur->setFocus();
+        enter(u"1001"_s);
+        for (const char *key = c.keys; *key; ++key) {
+            if (*key == '<')
+                QTest::keyClick(focused(), Qt::Key_Backspace);
+            else
+                QTest::keyClick(focused(), *key);
+        }
+        if (c.button) {
+            QTest::mouseClick(c.button, Qt::LeftButton);
+        } else {
+            enter();
+            enter();
+        }
+        EXPECT_EQ(dialogs->messages(), c.told);
+        if (!c.stored) {
+            EXPECT_EQ(punchCount() + presenceCount(u"1001"_s), before);
+            // The entry is kept for the employee to pick again.
+            EXPECT_EQ(w.txtNumVendeur->text() + w.dcbProjet->Text(), u"1001Plo"_s);
+            EXPECT_EQ(focused(), w.dcbProjet);
+        } else {
+            ASSERT_EQ(punchCount(), before + 1);
+            EXPECT_EQ(fields(punches().last(), {"Projet", "SousProjet"}), QLatin1String(c.stored));
+        }
+    }
+
+    // A number replaced after a choice empties the sub-project but keeps the project shown.
+    addPunch(u"1002"_s, u"Out"_s, QDate(2003, 2, 28), QTime(17, 0), u"Bureau"_s, u"Accueil"_s);
+    dialogs->clear();
+    w.txtNumVendeur->clear();
+    w.txtNumVendeur->setFocus();
+    enter(u"1001"_s);
+    enter(u"Accueil"_s);
+    w.txtNumVendeur->selectAll();
+    w.txtNumVendeur->insert(u"1002"_s);
+    ASSERT_EQ(w.lblProjet->text() + u'|' + w.dcbProjet->Text(), u"Bureau|"_s);
+    enter();
+    EXPECT_EQ(dialogs->messages(), QStringList{LOC_RTString(1768)});
+    EXPECT_EQ(punchCount(), 3);
+}
+
+TEST_F(frmPunchEntryTest, NoteBoxShowsItsLimitAndNeverSplitsACharacter)
+{
+    frmPunch &w = open();
+    const QString emoji = u"\U0001F600"_s;
+    const QString accent = u"e\u0301"_s; // e and a combining acute accent
+    struct Case {
+        QString before;
+        QString pasted;
+        int cursor; // where the paste goes; -1: at the end
+        QString kept;
+    };
+    const QString a254(254, u'a');
+    const Case cases[] = {
+        {QString(), QString(100000, u'x'), -1, QString(255, u'x')},
+        {a254, emoji, -1, a254},
+        {a254.left(253), u"b"_s + accent, -1, a254.left(253) + u'b'},
+        {a254, u"bc"_s, 10, a254.left(10) + u'b' + a254.mid(10)},
+        {QString(200, u'a'), emoji.repeated(40), 0, emoji.repeated(27) + QString(200, u'a')},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.before.size());
+        w.txtDescription->setText(c.before);
+        w.txtDescription->setCursorPosition(c.cursor < 0 ? c.before.size() : c.cursor);
+        w.txtDescription->insert(c.pasted);
+        EXPECT_EQ(w.txtDescription->text(), c.kept);
+    }
+    // Beside the box, its length and its limit.
+    const QLabel *length = w.findChild<QLabel *>(u"lblNoteLength"_s);
+    ASSERT_NE(length, nullptr);
+    w.txtDescription->setText(u"abc"_s);
+    EXPECT_EQ(length->text(), u"3 / 255"_s);
+    EXPECT_TRUE(length->isVisible());
+
+    // What the box holds is stored whole.
+    dialogs->thenYes();
+    w.txtDescription->setText(QString(252, u'n'));
+    w.txtDescription->end(false);
+    w.txtDescription->insert(emoji + emoji);
+    punchByKeyboard(u"1001"_s, u"Peinture"_s, u"zz"_s);
+    ASSERT_EQ(punchCount(), 1);
+    EXPECT_EQ(punches()[0].value("Description").toString(), QString(252, u'n') + emoji + u'z');
+    EXPECT_EQ(length->text(), u"0 / 255"_s);
+}
+
+} // namespace
