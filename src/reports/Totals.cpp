@@ -483,7 +483,9 @@ TotalsResult TotalsByProject(const QString &databasePath, const ReportSelection 
         // A temporary row always holds a number and a name (empty when the
         // employee row has none), so that it is never taken for a presence
         // row and the clean-up finds it.
-        const auto textOrEmpty = [](const QVariant &v) { return v.isNull() ? QVariant(QString()) : v; };
+        const auto textOrEmpty = [](const QVariant &v) {
+            return v.isNull() ? QVariant(QLatin1String("")) : v;
+        };
         while (q.next())
             employees.push_back(
                 {q.value(0).toLongLong(), textOrEmpty(q.value(1)), textOrEmpty(q.value(2)), q.value(3)});
