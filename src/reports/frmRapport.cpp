@@ -72,45 +72,45 @@ void frmRapport::buildWindow()
     Line1->setGeometry(Line1DesignX, 8, 1, 500);
 
     frmType = new QGroupBox(this);
-    frmType->setGeometry(100, 4, 200, 78);
-    optProjet = option(frmType, 10, 22, 180);
-    optEmp = option(frmType, 10, 48, 180);
+    frmType->setGeometry(100, 4, 220, 78);
+    optProjet = option(frmType, 10, 22, 200);
+    optEmp = option(frmType, 10, 48, 200);
     optProjet->setChecked(true);
 
     frmExport = new QGroupBox(QStringLiteral("Exportation"), this);
-    frmExport->setGeometry(310, 4, 322, 78);
+    frmExport->setGeometry(330, 4, 302, 78);
     chkExport = new QCheckBox(frmExport);
-    chkExport->setGeometry(10, 22, 302, 22);
+    chkExport->setGeometry(10, 22, 282, 22);
     chkExportXL = new QCheckBox(frmExport);
-    chkExportXL->setGeometry(10, 48, 302, 22);
+    chkExportXL->setGeometry(10, 48, 282, 22);
 
     chkDetail = new QCheckBox(this);
-    chkDetail->setGeometry(100, 90, 200, 22);
+    chkDetail->setGeometry(100, 90, 225, 22);
     chkDetail->setChecked(true);
 
     Frame1 = new QGroupBox(this);
-    Frame1->setGeometry(100, 120, 200, 104);
-    optBoth = option(Frame1, 10, 22, 180);
-    optNonArch = option(Frame1, 10, 48, 180);
-    optArch = option(Frame1, 10, 74, 180);
+    Frame1->setGeometry(100, 120, 220, 104);
+    optBoth = option(Frame1, 10, 22, 200);
+    optNonArch = option(Frame1, 10, 48, 200);
+    optArch = option(Frame1, 10, 74, 200);
     optBoth->setChecked(true);
 
-    optTous = option(this, 310, 88, 322);
-    optSel = option(this, 310, 110, 322);
+    optTous = option(this, 330, 88, 302);
+    optSel = option(this, 330, 110, 302);
     auto *employees = new QButtonGroup(this);
     employees->addButton(optTous);
     employees->addButton(optSel);
     optTous->setChecked(true);
     lsvVendeurs = new QTreeWidget(this);
-    lsvVendeurs->setGeometry(310, 136, 322, 122);
+    lsvVendeurs->setGeometry(330, 136, 302, 122);
     lsvVendeurs->setColumnCount(2);
     lsvVendeurs->setRootIsDecorated(false);
     lsvVendeurs->setUniformRowHeights(true);
     lsvVendeurs->header()->resizeSection(0, 110);
     cmdTous = new QPushButton(this);
-    cmdTous->setGeometry(310, 264, 100, 26);
+    cmdTous->setGeometry(330, 264, 100, 26);
     cmdNone = new QPushButton(this);
-    cmdNone->setGeometry(416, 264, 100, 26);
+    cmdNone->setGeometry(436, 264, 100, 26);
     // The list and its two buttons serve only a choice of employees.
     showEmployeeChoice(false);
 
