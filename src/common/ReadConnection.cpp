@@ -5,6 +5,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSqlError>
+#include <QSqlQuery>
+#include <QUrl>
 
 #include <atomic>
 #include <vector>
@@ -45,6 +47,20 @@ QByteArray fileIdentity(const QString &path)
 #endif
 }
 
+bool readable(QSqlDatabase &db, QString *error)
+{
+    if (!db.open()) {
+        *error = db.lastError().text();
+        return false;
+    }
+    QSqlQuery probe(db);
+    if (!probe.exec(QStringLiteral("SELECT COUNT(*) FROM sqlite_master"))) {
+        *error = probe.lastError().text();
+        return false;
+    }
+    return true;
+}
+
 bool usable(const QString &connection)
 {
     return QSqlDatabase::contains(connection) && QSqlDatabase::database(connection, false).isOpen();
@@ -83,9 +99,17 @@ bool ReadConnection::begin(const QString &path, QString *error)
         QSqlDatabase fresh = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connection);
         fresh.setDatabaseName(path);
         fresh.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=5000"));
-        if (!fresh.open()) {
-            *error = fresh.lastError().text();
-            return false;
+        if (!readable(fresh, error)) {
+            // On a read-only disk SQLite cannot make the -shm file that
+            // reading a write-ahead-log database needs: the file is then read
+            // as one that nobody changes, as the shared connection reads it.
+            fresh.close();
+            fresh.setDatabaseName(QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded) +
+                                  QStringLiteral("?immutable=1"));
+            fresh.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_OPEN_URI"));
+            if (!readable(fresh, error))
+                return false;
+            error->clear();
         }
     }
     m_db = QSqlDatabase::database(m_connection, false);

@@ -429,21 +429,23 @@ bool Recordset::flushPending()
     return Update();
 }
 
-bool Recordset::storeBeforeMove()
+bool Recordset::storeBeforeMove(bool walking)
 {
-    // A change that cannot be stored keeps the cursor on its row, and the
-    // result reads as ended (isEOF and isBOF) until the change is stored or
-    // dropped: a "while not EOF, MoveNext" loop stops there instead of
-    // spinning, and the change is kept to retry (Update) or drop (CancelUpdate).
-    m_stopped = !flushPending();
-    return !m_stopped;
+    // A change that cannot be stored keeps the cursor on its row with the
+    // change, to retry (Update) or drop (CancelUpdate). When the move was a
+    // step (MoveNext, MovePrevious) the result also reads as ended (isEOF and
+    // isBOF) until then, so that a "while not EOF, MoveNext" loop stops there
+    // instead of spinning; a window that jumps to a row keeps showing it.
+    const bool stored = flushPending();
+    m_stopped = !stored && walking;
+    return stored;
 }
 
 bool Recordset::MoveFirst()
 {
     if (!m_open)
         return fail(QStringLiteral("The result is closed."));
-    if (!storeBeforeMove())
+    if (!storeBeforeMove(false))
         return false;
     m_currentDeleted = false;
     m_pos = 0;
@@ -454,7 +456,7 @@ bool Recordset::MoveNext()
 {
     if (!m_open)
         return fail(QStringLiteral("The result is closed."));
-    if (!storeBeforeMove())
+    if (!storeBeforeMove(true))
         return false;
     if (m_currentDeleted) {
         m_currentDeleted = false;
@@ -470,7 +472,7 @@ bool Recordset::MovePrevious()
 {
     if (!m_open)
         return fail(QStringLiteral("The result is closed."));
-    if (!storeBeforeMove())
+    if (!storeBeforeMove(true))
         return false;
     m_currentDeleted = false;
     if (m_pos < 0)
@@ -484,7 +486,7 @@ bool Recordset::MoveLast()
 {
     if (!m_open)
         return fail(QStringLiteral("The result is closed."));
-    if (!storeBeforeMove() || !fetchAll())
+    if (!storeBeforeMove(false) || !fetchAll())
         return false;
     m_currentDeleted = false;
     m_pos = m_rows.empty() ? 0 : qint64(m_rows.size()) - 1;
@@ -710,7 +712,7 @@ qint64 Recordset::Bookmark() const
 
 bool Recordset::setBookmark(qint64 position)
 {
-    if (!storeBeforeMove())
+    if (!storeBeforeMove(false))
         return false;
     if (!ensureRow(position - 1))
         return fail(QStringLiteral("There is no row at position %1.").arg(position));

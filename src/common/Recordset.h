@@ -47,9 +47,10 @@ private:
 //
 // Every operation that can fail returns false and leaves its reason in
 // lastError(); nothing fails silently. A move whose pending change cannot be
-// stored stays on that row with the change kept, and the result reads as
-// ended (isEOF, isBOF) until the change is stored by Update or dropped by
-// CancelUpdate, so that a loop walking to the end stops there.
+// stored stays on that row with the change kept. After a failed MoveNext or
+// MovePrevious the result also reads as ended (isEOF, isBOF) until the change
+// is stored by Update or dropped by CancelUpdate, so that a loop walking to
+// the end stops there.
 class Recordset {
 public:
     Recordset();
@@ -129,7 +130,7 @@ private:
     Row rowAt(const QSqlQuery &q) const;
     QByteArray rowKey(const Row &row) const;
     bool takeSeen(const Row &row);
-    bool storeBeforeMove();
+    bool storeBeforeMove(bool walking);
     bool loadValues(Row &row);
     void trimMemory();
     bool flushPending();

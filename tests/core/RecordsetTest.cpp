@@ -2,6 +2,7 @@
 #include "common/Database.h"
 #include "common/ProgramState.h"
 #include "support/ProgramFixture.h"
+#include "support/ScratchDisk.h"
 #include <QDate>
 #include <QFileInfo>
 
@@ -234,6 +235,31 @@ TEST_F(RecordsetTest, LargeResultHoldsNoReadOpenUnlessItsRestIsRead)
     EXPECT_TRUE(logEmptied());
     EXPECT_EQ(walk(rs).size(), 200);
     EXPECT_TRUE(logEmptied()) << "the read ends with the result";
+}
+
+// A large result on a disk mounted read-only (where SQLite cannot make the files its log needs)
+// is read to its end like any other.
+TEST_F(RecordsetTest, LargeResultOnAReadOnlyDiskIsReadToTheEnd)
+{
+    const QString disk = folder() + "/read-only-disk";
+    test::ScratchDisk scratch(disk, "4m");
+    if (!scratch.mounted())
+        GTEST_SKIP() << "cannot mount a file system here";
+    const QString path = disk + "/tarnvik.mdb";
+    ASSERT_TRUE(Database::ensure(path, true).usable());
+    ASSERT_TRUE(
+        Database::exec(Database::connection(path),
+                       "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 199) "
+                       "INSERT INTO Vendeurs (NoVendeur) SELECT CAST(100000 + i AS TEXT) FROM n"));
+    Database::closeAll();
+    ASSERT_TRUE(scratch.makeReadOnly());
+    source.setConnectionString(buildConnString(path));
+    source.setRecordSource(SqlQuery("SELECT * FROM Vendeurs ORDER BY NoVendeur"));
+    ASSERT_TRUE(source.Refresh()) << source.lastError().toStdString();
+    EXPECT_EQ(source->RecordCount(), 200) << source->lastError().toStdString();
+    EXPECT_EQ(walk(source.recordset()).size(), 200) << source->lastError().toStdString();
+    source.recordset().Close();
+    Database::closeAll();
 }
 
 // The rows a result reads while a transaction of the program is open include its own writes.
