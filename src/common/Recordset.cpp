@@ -126,8 +126,6 @@ void Recordset::Close()
     m_columns.clear();
     m_columnIndex.clear();
     m_complete = true;
-    m_firstRead = 0;
-    m_openVersion.clear();
     m_trimmedUpTo = 0;
     m_pos = -1;
     m_currentDeleted = false;
@@ -137,25 +135,6 @@ void Recordset::Close()
     m_dirty.clear();
     m_db = QSqlDatabase();
 }
-
-namespace {
-
-// Changes to the file since the last call on a connection show in these:
-// data_version moves with every commit of other connections, total_changes()
-// with every row this connection writes.
-// (This program leaves no statement of its own connection reading between
-// two calls, so the version read is the file's latest.)
-QByteArray writesSeenBy(const QSqlDatabase &db)
-{
-    QSqlQuery q(db);
-    if (!Database::run(q, QStringLiteral("SELECT data_version, total_changes() FROM pragma_data_version"), {},
-                       nullptr) ||
-        !q.next())
-        return QByteArray();
-    return q.value(0).toByteArray() + ':' + q.value(1).toByteArray();
-}
-
-} // namespace
 
 bool Recordset::open(const QString &databasePath, const SqlQuery &query)
 {
@@ -204,10 +183,6 @@ bool Recordset::open(const QString &databasePath, const SqlQuery &query)
         Close();
         return false;
     }
-    m_firstRead = qint64(m_rows.size());
-    // Taken while the query still reads: the version of the file it read.
-    if (!m_complete)
-        m_openVersion = writesSeenBy(m_db);
     return true;
 }
 
@@ -247,11 +222,12 @@ QByteArray Recordset::rowKey(const Row &row) const
 
 // The rest of the result is read in one read transaction of a connection of
 // its own, begun when it is first needed (a result whose first rows are all
-// that is read holds nothing open). When nothing was written to the file
-// since the first rows were read, that read holds them in the same order and
-// the rest follows them. Otherwise the rows already read stay as they are:
-// the new read's rows up to the last of them are left out (those inserted
-// among them since), and none of them comes twice.
+// that is read holds nothing open). That read runs the query again and is
+// lined up with the rows already read: when it begins with them, in their
+// order (nothing written among them since), the rest follows them. Otherwise
+// the rows already read stay as they are, the new read's rows up to the last
+// of them are left out (rows inserted among them since), and none of them
+// comes twice.
 bool Recordset::startStream()
 {
     auto stream = std::make_unique<Stream>();
@@ -268,34 +244,29 @@ bool Recordset::startStream()
     m_stream = std::move(stream);
     Stream &st = *m_stream;
     QSqlQuery &q = *st.query;
-    const QByteArray version = writesSeenBy(m_db);
-    if (!version.isEmpty() && version == m_openVersion && qint64(m_rows.size()) == m_firstRead) {
-        for (; st.consumed < m_firstRead; ++st.consumed) {
-            if (!q.next())
-                break;
-        }
-        return true;
-    }
     for (const Row &row : m_rows)
         ++st.seen[rowKey(row)];
+    const qint64 held = qint64(m_rows.size());
+    const qint64 limit = held + kAlignmentWindow;
     std::vector<Row> window;
     qint64 lastSeen = -1;
-    const qint64 limit = qint64(m_rows.size()) + kAlignmentWindow;
-    while (qint64(window.size()) < limit) {
+    bool samePrefix = true; // this read began with the rows already read, in their order
+    while (qint64(window.size()) < limit && !(samePrefix && qint64(window.size()) == held)) {
         if (!q.next())
             break; // the end, or a failure the next read reports
         ++st.consumed;
         Row row = rowAt(q);
-        if (st.seen.contains(rowKey(row)))
+        const QByteArray key = rowKey(row);
+        if (samePrefix && key != rowKey(m_rows[window.size()]))
+            samePrefix = false;
+        if (st.seen.contains(key))
             lastSeen = qint64(window.size());
         window.push_back(std::move(row));
     }
-    for (qint64 i = lastSeen + 1; i < qint64(window.size()); ++i) {
-        if (!takeSeen(window[size_t(i)]))
-            st.pending.push_back(std::move(window[size_t(i)]));
-    }
     for (qint64 i = 0; i <= lastSeen; ++i)
         takeSeen(window[size_t(i)]);
+    for (qint64 i = lastSeen + 1; i < qint64(window.size()); ++i)
+        st.pending.push_back(std::move(window[size_t(i)]));
     return true;
 }
 

@@ -154,8 +154,6 @@ private:
     std::vector<Row> m_rows;
     bool m_complete = true;
     std::unique_ptr<Stream> m_stream;
-    qint64 m_firstRead = 0;   // rows read when the result opened
-    QByteArray m_openVersion; // the writes seen before they were read
     qint64 m_trimmedUpTo = 0; // rows before this were already looked at for trimming
 
     qint64 m_pos = -1; // -1: before the first row
