@@ -210,8 +210,10 @@ bool PunchStore::endOfDay(const QString &description, int *closed, QString *erro
                 QSqlQuery q(database);
                 if (!Database::run(
                         q,
-                        QStringLiteral("SELECT rowid, NoVendeur, Projet, SousProjet FROM Vendeurs "
-                                       "WHERE Projet IS NOT NULL AND SousProjet IS NOT NULL ORDER BY rowid"),
+                        QStringLiteral(
+                            "SELECT rowid, NoVendeur, Projet, SousProjet FROM Vendeurs "
+                            "WHERE NomVendeur IS NULL AND Projet IS NOT NULL AND SousProjet IS NOT NULL "
+                            "ORDER BY rowid"),
                         {}, why))
                     return false;
                 while (q.next())
