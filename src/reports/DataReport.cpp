@@ -67,9 +67,9 @@ QString fieldText(const QVariant &value, ReportControl::Format format)
 
 } // namespace
 
-ReportSection::ReportSection(const QString &sectionName, int height)
-    : name(sectionName), kind(kindOf(sectionName, &level)), Height(height)
+ReportSection::ReportSection(const QString &sectionName, int height) : name(sectionName), Height(height)
 {
+    kind = kindOf(sectionName, &level);
 }
 
 ReportControl *ReportSection::Controls(const QString &controlName)

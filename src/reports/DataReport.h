@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include <array>
+#include <deque>
 #include <memory>
 #include <vector>
 
@@ -58,7 +59,7 @@ public:
     ReportSection(const QString &name, int height);
 
     QString name;
-    Kind kind;
+    Kind kind = Kind::Detail;
     QString level; // the chapter of a group or detail section
     int Height;
     bool Visible = true;
@@ -109,8 +110,8 @@ public:
     // Width of the printed area.
     int ReportWidth = 10080;
 
-    std::vector<ReportSection> &sections() { return m_sections; }
-    const std::vector<ReportSection> &sections() const { return m_sections; }
+    std::deque<ReportSection> &sections() { return m_sections; }
+    const std::deque<ReportSection> &sections() const { return m_sections; }
     // A section by name; nullptr when the layout has none of that name.
     ReportSection *Sections(const QString &name);
     const ReportSection *Sections(const QString &name) const;
@@ -151,7 +152,8 @@ private:
     QStringList bandText(const ReportSection &section, const ReportBand &band) const;
 
     QString m_name;
-    std::vector<ReportSection> m_sections;
+    // A deque: a section added later leaves the earlier ones in place.
+    std::deque<ReportSection> m_sections;
     std::shared_ptr<const HierarchicalResult> m_result;
     QString m_error;
 };

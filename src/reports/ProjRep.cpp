@@ -38,7 +38,7 @@ ProjRep::ProjRep() : DataReport(QStringLiteral("ProjRep"))
         textBox(QStringLiteral("txtNoVendeur"), 1750, 0, 1050, QStringLiteral("NoVendeur"), employees);
     number.bold = true;
     employee.add(number);
-    employee.add(label(QStringLiteral("Label2"), 600, 0, 1100));
+    employee.add(label(QStringLiteral("Label2"), 400, 0, 1300));
     ReportControl name =
         textBox(QStringLiteral("txtNomVendeur"), 3650, 0, 3400, QStringLiteral("NomVendeur"), employees);
     name.bold = true;

@@ -28,10 +28,10 @@ PunchRepPro::PunchRepPro() : DataReport(QStringLiteral("PunchRepPro"))
     page.add(archive);
 
     ReportSection &employee = addSection(QStringLiteral("Vendeurs_Header"), 240);
-    ReportControl number = textBox(QStringLiteral("txtNoVendeur"), 1135, 0, 1050, QStringLiteral("NoVendeur"));
+    ReportControl number = textBox(QStringLiteral("txtNoVendeur"), 1400, 0, 1050, QStringLiteral("NoVendeur"));
     number.bold = true;
     employee.add(number);
-    employee.add(label(QStringLiteral("Label2"), 0, 0, 1100));
+    employee.add(label(QStringLiteral("Label2"), 0, 0, 1350));
     ReportControl name = textBox(QStringLiteral("txtNomVendeur"), 3000, 0, 3600, QStringLiteral("NomVendeur"));
     name.bold = true;
     employee.add(name);

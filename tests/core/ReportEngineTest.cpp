@@ -1,4 +1,4 @@
-#include "ReportTestData.h"
+#include "support/ReportFixture.h"
 #include "common/Database.h"
 #include "reports/OpeningSelection.h"
 #include "reports/ProjRep.h"
@@ -90,14 +90,15 @@ TEST_F(ReportEngineTest, ReportByEmployeeAsTextLineByLineWithAndWithoutDetail)
         u"                                              Project total: 0:00 Hours:Minutes"_s,
         QString(),
     };
-    EXPECT_EQ(exported(*build()), expected);
+    EXPECT_EQ(exported(*build()).join(u'\n').toStdString(), expected.join(u'\n').toStdString());
 
     QStringList withoutDetail;
     for (const QString &line : expected) {
         if (line != Punches && !line.startsWith(u"           In"_s) && !line.startsWith(u"           Out"_s))
             withoutDetail << line;
     }
-    EXPECT_EQ(exported(*build(false)), withoutDetail) << "no captions and no punch lines";
+    EXPECT_EQ(exported(*build(false)).join(u'\n').toStdString(), withoutDetail.join(u'\n').toStdString())
+        << "no captions and no punch lines";
 }
 
 TEST_F(ReportEngineTest, ReportByProjectKeepsOnlyTheChosenEmployeesAndPunches)
@@ -106,7 +107,7 @@ TEST_F(ReportEngineTest, ReportByProjectKeepsOnlyTheChosenEmployeesAndPunches)
     selection.archive = ReportSelection::Archive::CurrentOnly;
     selection.employees = ReportSelection::Employees::Checked;
     selection.checkedEmployees = QStringList{u"1001"_s};
-    const QString employee = u"      Employee no.: 1001     Name:  Alice Martin                       Out"_s;
+    const QString employee = u"    Employee no.: 1001       Name:  Alice Martin                       Out"_s;
     const QString captions = u"  InOut   Date        Time             Date / message        Note"_s;
     const QString zero = u"                                             Employee total: 0:00 Hours:Minutes"_s;
     const QStringList expected = {
@@ -133,7 +134,7 @@ TEST_F(ReportEngineTest, ReportByProjectKeepsOnlyTheChosenEmployeesAndPunches)
         u"                                          Sub-project total: 0:00 Hours:Minutes"_s,
         u"                                              Project total: 5:30 Hours:Minutes"_s,
     };
-    EXPECT_EQ(build()->textLines(), expected);
+    EXPECT_EQ(build()->textLines().join(u'\n').toStdString(), expected.join(u'\n').toStdString());
 }
 
 TEST_F(ReportEngineTest, PunchesGoOnlyUnderTheProjectWhoseTotalCountsThem)

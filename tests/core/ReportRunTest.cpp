@@ -1,4 +1,4 @@
-#include "ReportTestData.h"
+#include "support/ReportFixture.h"
 #include "reports/ReportRun.h"
 
 #include <QFile>
