@@ -50,14 +50,15 @@ QString fieldText(const QVariant &value, ReportControl::Format format)
     if (value.isNull())
         return QString();
     switch (format) {
+    // The station's short date and time of day ("dd/mm/yyyy", "hh:mm:ss am/pm"),
+    // written directly: a report writes thousands of them.
     case ReportControl::Format::ShortDate: {
         const QDate date = dateFromStored(value);
-        return date.isValid() ? formatDate(date, QString::fromLatin1(DatePattern::Short)) : value.toString();
+        return date.isValid() ? date.toString(QStringLiteral("dd/MM/yyyy")) : value.toString();
     }
     case ReportControl::Format::Time: {
         const QTime time = timeFromStored(value);
-        return time.isValid() ? formatDate(QDateTime(QDate(2000, 1, 1), time), QString::fromLatin1(DatePattern::Time))
-                              : value.toString();
+        return time.isValid() ? time.toString(QStringLiteral("hh:mm:ss ap")) : value.toString();
     }
     case ReportControl::Format::Plain:
         break;
