@@ -124,6 +124,8 @@ QStringList indexStatements()
                        "(NoVendeur, Archived, SousProjet, PunchDateShort, PunchTime)"),
         // Archiving, purging and reports by date.
         QStringLiteral("CREATE INDEX IF NOT EXISTS PunchByArchivedDate ON Punch (Archived, PunchDateShort)"),
+        // Reports over a period of archived and current punches alike.
+        QStringLiteral("CREATE INDEX IF NOT EXISTS PunchByDate ON Punch (PunchDateShort)"),
         // The archive window's order of current punches.
         QStringLiteral("CREATE INDEX IF NOT EXISTS PunchArchiveOrder ON Punch "
                        "(Archived, NoVendeur, Projet, SousProjet, PunchDateShort DESC, PunchTime)"),

@@ -19,8 +19,7 @@ SqlQuery ArchiveFilter(const ReportSelection &selection)
 
 SqlQuery EmployeeFilter(const ReportSelection &selection)
 {
-    if (selection.employees != ReportSelection::Employees::Checked
-        || selection.checkedEmployees.isEmpty())
+    if (selection.employees != ReportSelection::Employees::Checked || selection.checkedEmployees.isEmpty())
         return SqlQuery();
     SqlQuery clause(QStringLiteral("AND ("));
     for (int i = 0; i < selection.checkedEmployees.size(); ++i) {

@@ -13,14 +13,14 @@ namespace tarnvik {
 // window's controls, so they run (and are tested) without a screen. The
 // report window fills one from its controls when a run starts.
 struct ReportSelection {
-    enum class Kind { ByProject, ByEmployee };        // optProjet / optEmp
+    enum class Kind { ByProject, ByEmployee };                          // optProjet / optEmp
     enum class Archive { Both, CurrentOnly, ArchivedOnly, NoneChosen }; // optBoth / optNonArch / optArch
-    enum class Employees { All, Checked, NoneChosen }; // optTous / optSel
+    enum class Employees { All, Checked, NoneChosen };                  // optTous / optSel
 
     Kind kind = Kind::ByProject;
-    bool exportText = false;        // chkExport
-    bool exportWorkbook = false;    // chkExportXL
-    bool detail = true;             // chkDetail
+    bool exportText = false;     // chkExport
+    bool exportWorkbook = false; // chkExportXL
+    bool detail = true;          // chkDetail
     Archive archive = Archive::Both;
     Employees employees = Employees::All;
     // The numbers of the checked items of the employee list, in list order.

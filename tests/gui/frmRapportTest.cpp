@@ -1,0 +1,219 @@
+#include "reports/frmRapport.h"
+#include "localisation/LOCRTSModule.h"
+#include "platform/ui/MonthView.h"
+#include "platform/ui/Pickers.h"
+#include "support/ProgramFixture.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
+
+using namespace Qt::StringLiterals;
+
+namespace tarnvik::test {
+namespace {
+
+class frmRapportTest : public ProgramFixture {
+protected:
+    void SetUp() override
+    {
+        ProgramFixture::SetUp();
+        execSql(u"UPDATE Acces SET Lang = 2"_s);
+    }
+    void TearDown() override
+    {
+        window.reset(); // its data sources go before the database is closed
+        ProgramFixture::TearDown();
+    }
+    void open()
+    {
+        window = std::make_unique<frmRapport>();
+        window->show();
+    }
+    static void choose(QRadioButton *option) // clicks on the round mark, as the user does
+    {
+        QTest::mouseClick(option, Qt::LeftButton, {}, QPoint(7, option->height() / 2));
+    }
+    static void check(QTreeWidgetItem *item)
+    {
+        QTreeWidget *list = item->treeWidget();
+        const QRect box = list->visualItemRect(item);
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, QPoint(box.left() + 12, box.center().y()));
+    }
+    // "first last" of the pickers, then of the range the month view lights.
+    QString period() const
+    {
+        const MonthView *cal = window->Calendrier;
+        return u"%1 %2 / %3 %4"_s.arg(
+            window->DPicker->Value().toString(Qt::ISODate), window->DPicker2->Value().toString(Qt::ISODate),
+            cal->SelStart().toString(Qt::ISODate), cal->SelEnd().toString(Qt::ISODate));
+    }
+    QStringList listed() const
+    {
+        QStringList items;
+        for (int i = 0; i < window->lsvVendeurs->topLevelItemCount(); ++i) {
+            const QTreeWidgetItem *item = window->lsvVendeurs->topLevelItem(i);
+            items << item->text(0) + u' ' + item->text(1) +
+                         (item->checkState(0) == Qt::Checked ? u" x"_s : u""_s);
+        }
+        return items;
+    }
+    std::unique_ptr<frmRapport> window;
+};
+
+TEST_F(frmRapportTest, OpensWithItsChoicesAndTheEmployeesWithANameSortedByNumber)
+{
+    addEmployee(u"30"_s, u"Zoé"_s);
+    addEmployee(u"1001"_s, u"Alice"_s);
+    addEmployee(u"205"_s, u"Bruno"_s);
+    execSql(u"INSERT INTO Vendeurs (NoVendeur, Projet, SousProjet) VALUES ('205', 'P', 'A')"_s); // presence
+    execSql(u"INSERT INTO Vendeurs (NoVendeur) VALUES ('999')"_s);                               // no name
+    open();
+    EXPECT_EQ(window->windowTitle(), LOC_RTString(1526));
+    EXPECT_TRUE(window->optProjet->isChecked() && window->optTous->isChecked() &&
+                window->optBoth->isChecked() && window->Option1->isChecked() &&
+                window->chkDetail->isChecked());
+    EXPECT_FALSE(window->chkExport->isChecked() || window->chkExportXL->isChecked());
+    EXPECT_EQ(listed(), QStringList({u"1001 Alice"_s, u"205 Bruno"_s, u"30 Zoé"_s}));
+    EXPECT_EQ(window->NextItemIndex, 4);
+    EXPECT_EQ(window->lsvVendeurs->headerItem()->text(1), LOC_RTString(1418));
+
+    const ReportSelection all = window->selection();
+    EXPECT_TRUE(all.kind == ReportSelection::Kind::ByProject &&
+                all.employees == ReportSelection::Employees::All &&
+                all.archive == ReportSelection::Archive::Both && all.detail && !all.exportText);
+
+    // The list and its buttons serve only "selected employees".
+    EXPECT_FALSE(window->lsvVendeurs->isEnabled() || window->cmdTous->isEnabled());
+    window->cmdTous_Click();
+    EXPECT_EQ(listed().filter(u" x"_s).size(), 0) << "nothing checked while all employees are chosen";
+    choose(window->optSel);
+    EXPECT_TRUE(window->lsvVendeurs->isEnabled() && window->cmdTous->isEnabled() &&
+                window->cmdNone->isEnabled());
+    EXPECT_TRUE(window->EmployeeFilter().text.isEmpty()) << "nothing checked: every employee";
+    check(window->lsvVendeurs->topLevelItem(2));
+    check(window->lsvVendeurs->topLevelItem(0));
+    EXPECT_EQ(window->EmployeeFilter(),
+              SqlQuery(u"AND (NoVendeur = ? OR NoVendeur = ? ) "_s, {u"1001"_s, u"30"_s}));
+    QTest::mouseClick(window->cmdTous, Qt::LeftButton);
+    EXPECT_EQ(listed().filter(u" x"_s).size(), 3);
+    QTest::mouseClick(window->cmdNone, Qt::LeftButton);
+    EXPECT_EQ(listed().filter(u" x"_s).size(), 0);
+    check(window->lsvVendeurs->topLevelItem(1));
+
+    choose(window->optEmp);
+    choose(window->optArch);
+    QTest::mouseClick(window->chkExportXL, Qt::LeftButton);
+    QTest::mouseClick(window->chkDetail, Qt::LeftButton);
+    const ReportSelection chosen = window->selection();
+    EXPECT_TRUE(chosen.kind == ReportSelection::Kind::ByEmployee && chosen.exportWorkbook && !chosen.detail &&
+                chosen.archive == ReportSelection::Archive::ArchivedOnly);
+    EXPECT_EQ(chosen.checkedEmployees, QStringList{u"205"_s});
+    EXPECT_EQ(window->ArchiveFilter().text, u"AND (Archived <> 0) "_s);
+    choose(window->optTous);
+    EXPECT_FALSE(window->lsvVendeurs->isEnabled());
+    EXPECT_TRUE(window->EmployeeFilter().text.isEmpty());
+}
+
+TEST_F(frmRapportTest, PeriodOptionsFillThePickersAndTheMonthViewShowsTheDays)
+{
+    const struct {
+        QVariant periode;
+        const char *current, *previous;
+    } cases[] = {
+        {1, "2003-03-03 2003-03-09", "2003-02-24 2003-03-02"},
+        {2, "2003-03-03 2003-03-16", "2003-02-17 2003-03-02"},
+        {3, "2003-03-03 2003-03-30", "2003-02-03 2003-03-02"},
+        {u"x"_s, "2003-03-03 2003-03-30", "2003-02-03 2003-03-02"}, // any other code: 28 days
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.current);
+        execSql(u"UPDATE Acces SET Periode = ?, DateDebut = '2003-03-03'"_s, {c.periode});
+        open();
+        const QString current = QString::fromUtf8(c.current), previous = QString::fromUtf8(c.previous);
+        EXPECT_EQ(window->PeriodeCode, c.periode.toString());
+        EXPECT_EQ(period(), current + u" / "_s + current);
+        choose(window->Option2);
+        EXPECT_EQ(period(), previous + u" / "_s + previous);
+        // Option1 shows the current period again but leaves the pickers; the run puts it back.
+        choose(window->Option1);
+        EXPECT_EQ(period(), previous + u" / "_s + current);
+        window->fixPeriod();
+        EXPECT_EQ(period(), current + u" / "_s + current);
+    }
+    // The user's own days: the month view follows the pickers.
+    choose(window->Option3);
+    window->DPicker2->setFocus();
+    QTest::keyClick(window->DPicker2, Qt::Key_Down); // the day, one less
+    EXPECT_EQ(period(), u"2003-03-03 2003-03-29 / 2003-03-03 2003-03-29"_s);
+    window->fixPeriod();
+    EXPECT_EQ(period(), u"2003-03-03 2003-03-29 / 2003-03-03 2003-03-29"_s) << "kept with custom dates";
+
+    // No start date: nothing of the period is set, and the previous period is unknown.
+    execSql(u"UPDATE Acces SET Periode = 2, DateDebut = NULL"_s);
+    open();
+    EXPECT_TRUE(window->PeriodeCode.isEmpty());
+    EXPECT_EQ(period(), u"2003-03-01 2003-03-01 /  "_s) << "today's date in both pickers, no range";
+    choose(window->Option2);
+    EXPECT_EQ(window->DPicker->Value(), QDate(2003, 3, 1));
+}
+
+TEST_F(frmRapportTest, TotalsStopOnAnInvalidPeriodThenWriteStatusOnTheNextRun)
+{
+    execSql(u"UPDATE Acces SET Periode = 1, DateDebut = '2003-03-03'"_s);
+    addEmployee(u"1001"_s, u"Alice"_s, u"Out"_s);
+    addProject(u"P"_s, {u"A"_s});
+    addPunch(u"1001"_s, u"In"_s, QDate(2003, 3, 4), QTime(8, 0), u"P"_s, u"A"_s);
+    open();
+    choose(window->optEmp);
+    choose(window->Option3);
+    window->DPicker2->setFocus();
+    QTest::keyClick(window->DPicker2, Qt::Key_Delete); // emptied
+    EXPECT_FALSE(window->TimeDiff2());
+    EXPECT_EQ(dialogs->messages(), QStringList{LOC_RTString(1340)});
+    EXPECT_EQ(window->PeriodInvalid, 1);
+    EXPECT_TRUE(window->selection().periodInvalid);
+    EXPECT_EQ(scalar(u"SELECT COUNT(*) FROM Projets WHERE TotalHeures Is Not Null"_s).toInt(), 0);
+
+    // The current period again, through OK: the run fixes the pickers first.
+    choose(window->Option1);
+    QTest::mouseClick(window->cmdOk, Qt::LeftButton);
+    EXPECT_EQ(window->PeriodInvalid, 0);
+    EXPECT_EQ(window->PeriodEnd, QDate(2003, 3, 9));
+    EXPECT_EQ(dialogs->messages().size(), 1);
+    EXPECT_EQ(scalar(u"SELECT Status FROM Vendeurs WHERE NoVendeur = '1001'"_s), u"In"_s) << "still at work";
+}
+
+TEST_F(frmRapportTest, ALongComputationShowsItsProgressAndCanBeCancelled)
+{
+    execSql(u"UPDATE Acces SET Periode = 1, DateDebut = '2003-03-03'"_s);
+    for (int i = 0; i < 120; ++i)
+        addEmployee(QString::number(2000 + i), u"E"_s, u"Out"_s);
+    addProject(u"P"_s, {u"A"_s});
+    open();
+    window->progressDelayMs = 0;
+    bool shown = false;
+    // While the totals are computed, the user cancels the progress dialog.
+    QTimer::singleShot(0, window.get(), [&] {
+        for (QWidget *w : QApplication::topLevelWidgets()) {
+            if (auto *progress = qobject_cast<QProgressDialog *>(w); progress && progress->isVisible()) {
+                shown = progress->labelText() == LOC_RTString(1840);
+                progress->cancel();
+            }
+        }
+    });
+    EXPECT_FALSE(window->TimeDiff2());
+    EXPECT_TRUE(shown);
+    EXPECT_TRUE(dialogs->messages().isEmpty());
+    EXPECT_EQ(scalar(u"SELECT COUNT(*) FROM Projets WHERE TotalHeures Is Not Null"_s).toInt(), 0);
+    EXPECT_EQ(scalar(u"SELECT COUNT(*) FROM Vendeurs WHERE Status = 'Out'"_s).toInt(), 120);
+    EXPECT_TRUE(window->ProjTimeDiff()) << "the timer has run: nothing cancels this one";
+}
+
+} // namespace
+} // namespace tarnvik::test
