@@ -1,11 +1,11 @@
 #include "reports/ReportRun.h"
 
-#include "common/Database.h"
 #include "common/Dialogs.h"
 #include "common/ProgramState.h"
 #include "reports/ProjRep.h"
 #include "reports/PunchRepPro.h"
 #include "reports/ReportShapes.h"
+#include "reports/Totals.h"
 
 #include <QFileInfo>
 
@@ -78,30 +78,6 @@ bool ReportRun::hideDetail(DataReport &report, const QString &headerSection)
     return true;
 }
 
-bool ReportRun::deleteTemporaryRows(const QString &databasePath, QString *error)
-{
-    QSqlDatabase db = Database::connection(databasePath, error);
-    if (!db.isOpen())
-        return false;
-    Transaction tx(db);
-    if (!tx.ok()) {
-        *error = tx.error();
-        return false;
-    }
-    if (!Database::exec(db, QStringLiteral("DELETE FROM Projets WHERE NoVendeur <> '' OR TotalHeures <> ''"), {},
-                        error) ||
-        !Database::exec(db,
-                        QStringLiteral("DELETE FROM Vendeurs WHERE NoVendeur Is Not Null AND NomVendeur Is Not Null "
-                                       "AND SousProjet Is Not Null AND Projet Is Not Null"),
-                        {}, error))
-        return false;
-    if (!tx.commit()) {
-        *error = tx.error();
-        return false;
-    }
-    return true;
-}
-
 bool ReportRun::run()
 {
     // The reason a run failed, as the data layer or the engine gives it.
@@ -161,7 +137,7 @@ void ReportRun::cleanUp()
     // With no database file there is nothing to remove (and the user was told).
     if (QFileInfo(m_databasePath).isFile()) {
         QString error;
-        if (!deleteTemporaryRows(m_databasePath, &error))
+        if (!removeTemporaryReportRows(m_databasePath, &error))
             MsgBox(error, MsgStyle::Exclamation);
     }
     if (m_hooks.afterCleanUp)

@@ -50,9 +50,6 @@ public:
     static bool hideDetail(DataReport &report, const QString &headerSection);
     // The section above the punches in the layout of a report kind.
     static QString punchHeaderSection(ReportSelection::Kind kind);
-    // Deletes every temporary total row of Projets and every temporary report
-    // row of Vendeurs, in one transaction; false (and the reason) on failure.
-    static bool deleteTemporaryRows(const QString &databasePath, QString *error);
 
     // The message shown when the database file does not exist.
     static QString missingDatabaseText(const QString &databasePath);

@@ -1,5 +1,6 @@
 #include "support/ReportFixture.h"
 #include "reports/ReportRun.h"
+#include "reports/Totals.h"
 
 #include <QFile>
 
@@ -90,7 +91,7 @@ TEST_F(ReportRunTest, EveryWayOutRemovesTheTemporaryRows)
         // With no database file there is nowhere to remove them from.
         EXPECT_EQ(temporaryRows(), c.database.isEmpty() ? 0 : 15) << c.name;
         QString error;
-        ASSERT_TRUE(ReportRun::deleteTemporaryRows(databasePath(), &error)) << error.toStdString();
+        ASSERT_TRUE(removeTemporaryReportRows(databasePath(), &error)) << error.toStdString();
     }
 }
 

@@ -7,6 +7,7 @@
 #include "platform/ui/ClickLabel.h"
 #include "reports/OpeningSelection.h"
 #include "reports/PunchRepPro.h"
+#include "reports/frmRapport.h"
 #include "reports/ui/ReportPreview.h"
 #include "station/HelpDocument.h"
 #include "station/frmPunch.h"
@@ -58,10 +59,22 @@ void AdminMenus::plugInOwnWindows()
         frmInfo box(m_window);
         box.exec();
     });
-    // The windows of mnuEmp (frmRapport, shown without owner nor modality),
-    // mnuArchives (frmArchives), mnuEmployes (frmVendeurs) and mnuProjets
-    // (frmProjets) plug themselves in here with plugIn() as they are built;
-    // until then their entries stay disabled.
+    // The report window: without owner nor modality, the main window stays
+    // usable; a second click brings the open one forward. It closes with the
+    // station.
+    plugIn(QStringLiteral("mnuEmp"), [this] {
+        if (!m_reportWindow) {
+            m_reportWindow = new frmRapport(nullptr);
+            m_reportWindow->setAttribute(Qt::WA_DeleteOnClose);
+            connect(m_window, &frmPunch::unloading, m_reportWindow.data(), &QWidget::close);
+        }
+        m_reportWindow->show();
+        m_reportWindow->raise();
+        m_reportWindow->activateWindow();
+    });
+    // The windows of mnuArchives (frmArchives), mnuEmployes (frmVendeurs) and
+    // mnuProjets (frmProjets) plug themselves in here with plugIn() as they
+    // are built; until then their entries stay disabled.
 }
 
 QAction *AdminMenus::entry(const QString &entryName) const
@@ -110,8 +123,9 @@ void AdminMenus::lblDeconnexion_Click()
 
 void AdminMenus::Label2_Click()
 {
-    ReportPreview *preview =
-        ShowReport(PunchRepPro::create(openingSelection(ProgramState::DbPath)), 0, nullptr);
+    const ReportSelection selection =
+        m_reportWindow ? m_reportWindow->selection() : openingSelection(ProgramState::DbPath);
+    ReportPreview *preview = ShowReport(PunchRepPro::create(selection), 0, nullptr);
     // A window of its own: it closes with the station.
     connect(m_window, &frmPunch::unloading, preview, &QWidget::close);
 }
