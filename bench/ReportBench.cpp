@@ -64,7 +64,8 @@ public:
         for (int e = 0; e < data.employees; ++e)
             for (int p = 0; p < data.projects; ++p) {
                 for (int s = 0; s < data.subProjectsPerProject; ++s)
-                    Database::exec(db, sql, {test::employeeNumber(e), test::projectName(p), test::subProjectName(p, s)});
+                    Database::exec(
+                        db, sql, {test::employeeNumber(e), test::projectName(p), test::subProjectName(p, s)});
                 Database::exec(db, sql, {test::employeeNumber(e), test::projectName(p), QVariant()});
             }
         tx.commit();
@@ -106,7 +107,8 @@ private:
 
 const ReportPageGeometry &geometry()
 {
-    static const ReportPageGeometry g = ReportPageGeometry::forPageSize(ReportPageGeometry::defaultPageSize());
+    static const ReportPageGeometry g =
+        ReportPageGeometry::forPageSize(ReportPageGeometry::defaultPageSize());
     return g;
 }
 

@@ -139,8 +139,8 @@ public:
     // one); a file that exists is replaced only with overwrite. A file that
     // cannot be written is reported to the user in a message box. pageRange
     // 0 is the whole report (a text file has no pages).
-    ExportResult ExportReport(const QString &formatKey, const QString &fileName = QString(), bool overwrite = true,
-                              bool showDialog = false, int pageRange = 0);
+    ExportResult ExportReport(const QString &formatKey, const QString &fileName = QString(),
+                              bool overwrite = true, bool showDialog = false, int pageRange = 0);
     QString lastError() const { return m_error; }
 
     static constexpr const char *TextFormatKey = "key_def_Text";

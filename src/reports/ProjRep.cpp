@@ -59,8 +59,8 @@ ProjRep::ProjRep() : DataReport(QStringLiteral("ProjRep"))
     employeeFooter.add(line(QStringLiteral("Line1"), 2600, 330, width - 2600));
 
     ReportSection &subFooter = addSection(QStringLiteral("SousProjets_Footer"), 383);
-    ReportControl subTotal = textBox(QStringLiteral("Text6"), 6100, 40, width - 6100, QStringLiteral("TotalHeures"),
-                                     QStringLiteral("SousProjets"));
+    ReportControl subTotal = textBox(QStringLiteral("Text6"), 6100, 40, width - 6100,
+                                     QStringLiteral("TotalHeures"), QStringLiteral("SousProjets"));
     subTotal.bold = true;
     subFooter.add(subTotal);
     ReportControl subCaption = label(QStringLiteral("Label10"), 2600, 40, 3400);

@@ -28,11 +28,13 @@ PunchRepPro::PunchRepPro() : DataReport(QStringLiteral("PunchRepPro"))
     page.add(archive);
 
     ReportSection &employee = addSection(QStringLiteral("Vendeurs_Header"), 240);
-    ReportControl number = textBox(QStringLiteral("txtNoVendeur"), 1400, 0, 1050, QStringLiteral("NoVendeur"));
+    ReportControl number =
+        textBox(QStringLiteral("txtNoVendeur"), 1400, 0, 1050, QStringLiteral("NoVendeur"));
     number.bold = true;
     employee.add(number);
     employee.add(label(QStringLiteral("Label2"), 0, 0, 1350));
-    ReportControl name = textBox(QStringLiteral("txtNomVendeur"), 3000, 0, 3600, QStringLiteral("NomVendeur"));
+    ReportControl name =
+        textBox(QStringLiteral("txtNomVendeur"), 3000, 0, 3600, QStringLiteral("NomVendeur"));
     name.bold = true;
     employee.add(name);
     employee.add(label(QStringLiteral("Label3"), 2250, 0, 700));
@@ -55,8 +57,8 @@ PunchRepPro::PunchRepPro() : DataReport(QStringLiteral("PunchRepPro"))
     addPunchColumns(subProject, 340, detail, 0);
 
     ReportSection &subFooter = addSection(QStringLiteral("SousProjet_Footer"), 630);
-    ReportControl subTotal = textBox(QStringLiteral("Text6"), 6100, 60, width - 6100, QStringLiteral("TotalHeures"),
-                                     QStringLiteral("SousProjet"));
+    ReportControl subTotal = textBox(QStringLiteral("Text6"), 6100, 60, width - 6100,
+                                     QStringLiteral("TotalHeures"), QStringLiteral("SousProjet"));
     subTotal.bold = true;
     subFooter.add(subTotal);
     ReportControl subCaption = label(QStringLiteral("Label10"), 2600, 60, 3400);
@@ -87,9 +89,9 @@ void PunchRepPro::LOC_SetProperties()
         const char *control;
         int string;
     } captions[] = {
-        {"PageHeader", "Label7", 1264},       {"Vendeurs_Header", "Label2", 1410},
-        {"Vendeurs_Header", "Label3", 1416},  {"Projets_Header", "Label1", 1494},
-        {"SousProjet_Header", "Label4", 1564}, {"SousProjet_Header", "Label8", 1298},
+        {"PageHeader", "Label7", 1264},         {"Vendeurs_Header", "Label2", 1410},
+        {"Vendeurs_Header", "Label3", 1416},    {"Projets_Header", "Label1", 1494},
+        {"SousProjet_Header", "Label4", 1564},  {"SousProjet_Header", "Label8", 1298},
         {"SousProjet_Footer", "Label10", 1606}, {"Projets_Footer", "Label12", 1604},
     };
     for (const auto &c : captions) {

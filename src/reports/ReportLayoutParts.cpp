@@ -68,8 +68,8 @@ void addPunchColumns(ReportSection &header, int captionTop, ReportSection &detai
         for (const Column &col : columns) {
             if (qstrcmp(col.caption, name) != 0)
                 continue;
-            ReportControl c = label(QLatin1String(col.caption), col.captionLeft + shift, captionTop, col.width,
-                                    QString::fromUtf8(col.captionText));
+            ReportControl c = label(QLatin1String(col.caption), col.captionLeft + shift, captionTop,
+                                    col.width, QString::fromUtf8(col.captionText));
             c.bold = true;
             header.add(c);
         }
@@ -85,7 +85,8 @@ void addPunchColumns(ReportSection &header, int captionTop, ReportSection &detai
 void addPageFooter(ReportSection &footer, int reportWidth)
 {
     ReportControl number = label(QStringLiteral("Label11"), reportWidth - 700, 0, 700, QStringLiteral("%p"));
-    ReportControl page = label(QStringLiteral("Label13"), reportWidth - 1700, 0, 950, QStringLiteral("Page :"));
+    ReportControl page =
+        label(QStringLiteral("Label13"), reportWidth - 1700, 0, 950, QStringLiteral("Page :"));
     page.rightAligned = true;
     footer.add(number);
     footer.add(page);

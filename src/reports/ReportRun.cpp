@@ -63,8 +63,9 @@ bool ReportRun::hideDetail(DataReport &report, const QString &headerSection)
     ReportSection *detail = report.Sections(QStringLiteral("Punch_Detail"));
     if (!header || !detail)
         return false;
-    const QStringList captions = {QStringLiteral("Label5"), QStringLiteral("Label6"), QStringLiteral("Label8"),
-                                  QStringLiteral("Label9"), QStringLiteral("Label14")};
+    const QStringList captions = {QStringLiteral("Label5"), QStringLiteral("Label6"),
+                                  QStringLiteral("Label8"), QStringLiteral("Label9"),
+                                  QStringLiteral("Label14")};
     for (const QString &name : captions) {
         ReportControl *control = header->Controls(name);
         if (!control)
@@ -96,7 +97,8 @@ bool ReportRun::run()
             }
             auto result = std::make_shared<HierarchicalResult>();
             QString error;
-            if (!result->open(m_databasePath, ReportShapes::forSelection(m_selection, NoProjectName()), &error)) {
+            if (!result->open(m_databasePath, ReportShapes::forSelection(m_selection, NoProjectName()),
+                              &error)) {
                 failure = error;
                 return;
             }

@@ -13,8 +13,8 @@ QString text(const char *s)
 SqlQuery punchQuery(const ReportSelection &selection)
 {
     const SqlQuery archive = ArchiveFilter(selection);
-    SqlQuery q(text("SELECT * FROM Punch WHERE (PunchDateShort >= ?) AND (PunchDateShort <= ?) ") + archive.text +
-                   text("ORDER BY PunchDateShort DESC, PunchTime"),
+    SqlQuery q(text("SELECT * FROM Punch WHERE (PunchDateShort >= ?) AND (PunchDateShort <= ?) ") +
+                   archive.text + text("ORDER BY PunchDateShort DESC, PunchTime"),
                {selection.periodStart, selection.periodEnd});
     q.params << archive.params;
     return q;
@@ -38,13 +38,14 @@ QList<ResultLevelQuery> byEmployee(const ReportSelection &selection, const QStri
         {},
         false};
     // The totals come in the order they were written; equal rows once.
-    ResultLevelQuery projects{QStringLiteral("Projets"),
-                              SqlQuery(text("SELECT Projets.* FROM Projets WHERE (Projets.SousProjet IS NULL) "
-                                            "AND (Projets.Projet <> ?) ORDER BY rowid"),
-                                       {noProjectName}),
-                              {QStringLiteral("NoVendeur")},
-                              {QStringLiteral("NoVendeur")},
-                              true};
+    ResultLevelQuery projects{
+        QStringLiteral("Projets"),
+        SqlQuery(text("SELECT Projets.* FROM Projets WHERE (Projets.SousProjet IS NULL) "
+                      "AND (Projets.Projet <> ?) ORDER BY rowid"),
+                 {noProjectName}),
+        {QStringLiteral("NoVendeur")},
+        {QStringLiteral("NoVendeur")},
+        true};
     ResultLevelQuery subProjects{QStringLiteral("SousProjet"),
                                  SqlQuery(text("SELECT Projets.* FROM Projets WHERE (SousProjet <> '') "
                                                "AND (SousProjet <> ?) ORDER BY rowid"),
@@ -54,11 +55,12 @@ QList<ResultLevelQuery> byEmployee(const ReportSelection &selection, const QStri
                                  true};
     // The punches relate by project too, so that a sub-project name that
     // two projects share shows under each only the punches its total counts.
-    ResultLevelQuery punches{QStringLiteral("Punch"),
-                             punchQuery(selection),
-                             {QStringLiteral("Projet"), QStringLiteral("SousProjet"), QStringLiteral("NoVendeur")},
-                             {QStringLiteral("Projet"), QStringLiteral("SousProjet"), QStringLiteral("NoVendeur")},
-                             false};
+    ResultLevelQuery punches{
+        QStringLiteral("Punch"),
+        punchQuery(selection),
+        {QStringLiteral("Projet"), QStringLiteral("SousProjet"), QStringLiteral("NoVendeur")},
+        {QStringLiteral("Projet"), QStringLiteral("SousProjet"), QStringLiteral("NoVendeur")},
+        false};
     return {employees, projects, subProjects, punches};
 }
 
@@ -86,11 +88,12 @@ QList<ResultLevelQuery> byProject(const ReportSelection &selection, const QStrin
         {QStringLiteral("SousProjet"), QStringLiteral("Projet")},
         {QStringLiteral("SousProjet"), QStringLiteral("Projet")},
         false};
-    ResultLevelQuery punches{QStringLiteral("Punch"),
-                             punchQuery(selection),
-                             {QStringLiteral("Projet"), QStringLiteral("SousProjet"), QStringLiteral("NoVendeur")},
-                             {QStringLiteral("Projet"), QStringLiteral("SousProjet"), QStringLiteral("NoVendeur")},
-                             false};
+    ResultLevelQuery punches{
+        QStringLiteral("Punch"),
+        punchQuery(selection),
+        {QStringLiteral("Projet"), QStringLiteral("SousProjet"), QStringLiteral("NoVendeur")},
+        {QStringLiteral("Projet"), QStringLiteral("SousProjet"), QStringLiteral("NoVendeur")},
+        false};
     return {projects, subProjects, employees, punches};
 }
 

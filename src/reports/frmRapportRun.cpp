@@ -16,7 +16,9 @@ void frmRapport::cmdOk_Click()
 {
     fixPeriod();
     ReportRun::Hooks hooks;
-    hooks.computeTotals = [this](const ReportSelection &) { return optEmp->isChecked() ? TimeDiff2() : ProjTimeDiff(); };
+    hooks.computeTotals = [this](const ReportSelection &) {
+        return optEmp->isChecked() ? TimeDiff2() : ProjTimeDiff();
+    };
     hooks.exportWorkbook = exportWorkbook;
     hooks.showReport = [this](const std::shared_ptr<DataReport> &report) { ShowReport(report, 1, this); };
     hooks.afterCleanUp = [this] {

@@ -1,4 +1,3 @@
-#include "support/ReportFixture.h"
 #include "common/Database.h"
 #include "reports/OpeningSelection.h"
 #include "reports/ProjRep.h"
@@ -6,6 +5,7 @@
 #include "reports/ReportRun.h"
 #include "reports/ReportShapes.h"
 #include "support/DataGenerator.h"
+#include "support/ReportFixture.h"
 
 #include <QFile>
 
@@ -20,7 +20,8 @@ struct ReportEngineTest : ReportFixture {
     {
         auto result = std::make_shared<HierarchicalResult>();
         QString error;
-        EXPECT_TRUE(result->open(databasePath(), ReportShapes::forSelection(selection, NoProjectName()), &error))
+        EXPECT_TRUE(
+            result->open(databasePath(), ReportShapes::forSelection(selection, NoProjectName()), &error))
             << error.toStdString();
         auto report = ReportRun::createLayout(selection);
         EXPECT_TRUE(report->setDataSource(result)) << report->lastError().toStdString();
@@ -34,7 +35,8 @@ struct ReportEngineTest : ReportFixture {
     {
         const QString path = folder() + u"/report.txt"_s;
         dialogs->then(Answer::file(path));
-        EXPECT_EQ(report.ExportReport(u"key_def_Text"_s, QString(), true, true), DataReport::ExportResult::Written);
+        EXPECT_EQ(report.ExportReport(u"key_def_Text"_s, QString(), true, true),
+                  DataReport::ExportResult::Written);
         QFile file(path);
         EXPECT_TRUE(file.open(QIODevice::ReadOnly));
         QStringList lines = QString::fromUtf8(file.readAll()).split(u'\n');
@@ -173,12 +175,14 @@ TEST_F(ReportEngineTest, PagesNeverSplitABandAndNumberThemselves)
     QSqlDatabase db = Database::connection(path);
     for (int e = 0; e < data.employees; ++e)
         for (int p = 0; p < data.projects; ++p) {
-            Database::exec(db, u"INSERT INTO Projets (NoVendeur, Projet, TotalHeures) VALUES (?, ?, '1:00')"_s,
+            Database::exec(db,
+                           u"INSERT INTO Projets (NoVendeur, Projet, TotalHeures) VALUES (?, ?, '1:00')"_s,
                            {employeeNumber(e), projectName(p)});
             for (int s = 0; s < data.subProjectsPerProject; ++s)
-                Database::exec(db,
-                               u"INSERT INTO Projets (NoVendeur, Projet, SousProjet, TotalHeures) VALUES (?, ?, ?, '1:00')"_s,
-                               {employeeNumber(e), projectName(p), subProjectName(p, s)});
+                Database::exec(
+                    db,
+                    u"INSERT INTO Projets (NoVendeur, Projet, SousProjet, TotalHeures) VALUES (?, ?, ?, '1:00')"_s,
+                    {employeeNumber(e), projectName(p), subProjectName(p, s)});
         }
     selection.kind = ReportSelection::Kind::ByEmployee;
     selection.periodStart = data.from;
@@ -188,7 +192,8 @@ TEST_F(ReportEngineTest, PagesNeverSplitABandAndNumberThemselves)
     EXPECT_EQ(result->rowCount(), 6 + 6 * 3 + 6 * 12 + 3000);
     auto report = PunchRepPro::create(selection);
     ASSERT_TRUE(report->setDataSource(result));
-    const int header = report->Sections(u"PageHeader"_s)->Height, footer = report->Sections(u"PageFooter"_s)->Height;
+    const int header = report->Sections(u"PageHeader"_s)->Height,
+              footer = report->Sections(u"PageFooter"_s)->Height;
     for (int pageHeight : {2000, 5000, 15398}) {
         const ReportPages pages = report->paginate(pageHeight);
         const int body = pageHeight - header - footer;
@@ -205,12 +210,14 @@ TEST_F(ReportEngineTest, PagesNeverSplitABandAndNumberThemselves)
             }
         }
         EXPECT_EQ(bands, pages.bands.size());
-        EXPECT_EQ(pages.bands.size(), size_t(6 * 2 + 6 * 3 * 2 + 6 * 12 * 2 + 3000 + 2)) << "headers, footers";
+        EXPECT_EQ(pages.bands.size(), size_t(6 * 2 + 6 * 3 * 2 + 6 * 12 * 2 + 3000 + 2))
+            << "headers, footers";
     }
     const ReportPages pages = report->paginate(5000);
     const ReportSection &pageFooter = *report->Sections(u"PageFooter"_s);
     EXPECT_EQ(report->controlText(*pageFooter.Controls(u"Label11"_s), {}, 2, pages.pageCount()), u"3"_s);
-    EXPECT_EQ(report->controlText(*pageFooter.Controls(u"Label15"_s), {}, 2, pages.pageCount()), u"01/03/2003"_s);
+    EXPECT_EQ(report->controlText(*pageFooter.Controls(u"Label15"_s), {}, 2, pages.pageCount()),
+              u"01/03/2003"_s);
 }
 
 TEST_F(ReportEngineTest, PeriodAndArchiveCaptionsOfTheReportByEmployee)
@@ -231,7 +238,8 @@ TEST_F(ReportEngineTest, PeriodAndArchiveCaptionsOfTheReportByEmployee)
         EXPECT_EQ(report->Caption, LOC_RTString(1524));
     }
     selection.archive = ReportSelection::Archive::NoneChosen;
-    EXPECT_EQ(PunchRepPro::create(selection)->Sections(u"PageHeader"_s)->Controls(u"lblArch"_s)->Caption, QString());
+    EXPECT_EQ(PunchRepPro::create(selection)->Sections(u"PageHeader"_s)->Controls(u"lblArch"_s)->Caption,
+              QString());
 
     // What the report window shows when it opens: the current pay period.
     const ReportSelection opening = openingSelection(databasePath());
@@ -246,8 +254,8 @@ TEST_F(ReportEngineTest, ALayoutRefusesDataWithoutItsChaptersAndShowsAnEmptyRepo
     auto report = ProjRep::create();
     auto result = std::make_shared<HierarchicalResult>();
     QString error;
-    ASSERT_TRUE(result->open(databasePath(), {{u"Projets"_s, SqlQuery("SELECT Projet FROM Projets"), {}, {}, false}},
-                             &error));
+    ASSERT_TRUE(result->open(
+        databasePath(), {{u"Projets"_s, SqlQuery("SELECT Projet FROM Projets"), {}, {}, false}}, &error));
     EXPECT_FALSE(report->setDataSource(result));
     EXPECT_TRUE(report->lastError().contains(u"SousProjets.SousProjet"_s)) << "a chapter the data lacks";
     EXPECT_TRUE(report->setDataSource(nullptr)) << "an empty report";

@@ -1,6 +1,6 @@
-#include "support/ReportFixture.h"
 #include "reports/ReportRun.h"
 #include "reports/Totals.h"
+#include "support/ReportFixture.h"
 
 #include <QFile>
 
@@ -75,7 +75,10 @@ TEST_F(ReportRunTest, EveryWayOutRemovesTheTemporaryRows)
         QString message;
     } cases[] = {
         {"invalid period", false, QString(), {u"totals"_s, u"cleaned up"_s}, QString()},
-        {"no database file", true, u"/nowhere/tarnvik.mdb"_s, {u"totals"_s, u"message"_s, u"cleaned up"_s},
+        {"no database file",
+         true,
+         u"/nowhere/tarnvik.mdb"_s,
+         {u"totals"_s, u"message"_s, u"cleaned up"_s},
          u"Please verify the database name if it is in /nowhere/tarnvik.mdb"_s},
         {"no punch table", true, QString(), {u"totals"_s, u"message"_s, u"cleaned up"_s}, u"no such table"_s},
     };
@@ -112,7 +115,8 @@ TEST_F(ReportRunTest, ATextFileThatCannotBeWrittenIsReportedAndTheReportStillSho
     dialogs->then(Answer::file(unwritable));
     EXPECT_TRUE(run());
     EXPECT_EQ(events, QStringList({u"totals"_s, u"message"_s, u"shown"_s, u"cleaned up"_s}));
-    EXPECT_TRUE(dialogs->messages().value(0).startsWith(u"The file \""_s + unwritable + u"\" cannot be written."_s))
+    EXPECT_TRUE(
+        dialogs->messages().value(0).startsWith(u"The file \""_s + unwritable + u"\" cannot be written."_s))
         << dialogs->messages().join(u'|').toStdString();
 
     dialogs->clear();
@@ -125,7 +129,9 @@ TEST_F(ReportRunTest, ATextFileThatCannotBeWrittenIsReportedAndTheReportStillSho
 TEST_F(ReportRunTest, AFailureInsideTheReportIsShownAndTheRowsStillGo)
 {
     auto h = hooks();
-    h.showReport = [](const std::shared_ptr<DataReport> &) { throw std::runtime_error("the printer caught fire"); };
+    h.showReport = [](const std::shared_ptr<DataReport> &) {
+        throw std::runtime_error("the printer caught fire");
+    };
     ReportRun r(databasePath(), selection, h);
     EXPECT_FALSE(r.run());
     EXPECT_EQ(dialogs->messages(), QStringList{u"the printer caught fire"_s});

@@ -1,9 +1,9 @@
+#include "reports/ui/ReportPreview.h"
 #include "PunchWindowFixture.h"
 #include "common/Database.h"
 #include "reports/PunchRepPro.h"
 #include "reports/ReportRun.h"
 #include "reports/ReportShapes.h"
-#include "reports/ui/ReportPreview.h"
 #include "station/Scramble.h"
 #include "support/DataGenerator.h"
 #include "support/ReportFixture.h"
@@ -62,7 +62,8 @@ TEST_F(ReportPreviewTest, SavedAsPdfTheReportReadsAsItsText)
         u"01/03/2003 Page : 1"_s,
     };
     for (const QString &line : expected)
-        EXPECT_TRUE(lines.contains(line)) << line.toStdString() << " in:\n" << lines.join(u'\n').toStdString();
+        EXPECT_TRUE(lines.contains(line)) << line.toStdString() << " in:\n"
+                                          << lines.join(u'\n').toStdString();
     EXPECT_FALSE(lines.join(u' ').contains(u"Page : 2"_s)) << "one page";
 }
 
@@ -78,8 +79,10 @@ TEST_F(ReportPreviewTest, PagesTurnByButtonsAndKeysAndTheWholePageFits)
     for (int e = 0; e < data.employees; ++e)
         for (int p = 0; p < data.projects; ++p)
             for (int s = -1; s < data.subProjectsPerProject; ++s)
-                Database::exec(db, u"INSERT INTO Projets (NoVendeur, Projet, SousProjet, TotalHeures) VALUES (?, ?, ?, 'x')"_s,
-                               {employeeNumber(e), projectName(p), s < 0 ? QVariant() : subProjectName(p, s)});
+                Database::exec(
+                    db,
+                    u"INSERT INTO Projets (NoVendeur, Projet, SousProjet, TotalHeures) VALUES (?, ?, ?, 'x')"_s,
+                    {employeeNumber(e), projectName(p), s < 0 ? QVariant() : subProjectName(p, s)});
     selection.kind = ReportSelection::Kind::ByEmployee;
     selection.periodStart = data.from;
     selection.periodEnd = data.to;

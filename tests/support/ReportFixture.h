@@ -27,13 +27,15 @@ protected:
         const QString chantier = QStringLiteral("Chantier"), peinture = QStringLiteral("Peinture");
         addPunch(QStringLiteral("1001"), QStringLiteral("In"), {2003, 3, 2}, {8, 0}, chantier, peinture);
         addPunch(QStringLiteral("1001"), QStringLiteral("Out"), {2003, 3, 2}, {9, 0}, chantier, peinture);
-        addPunch(QStringLiteral("1001"), QStringLiteral("In"), {2003, 3, 3}, {8, 0}, chantier, peinture, true);
-        addPunch(QStringLiteral("1001"), QStringLiteral("Out"), {2003, 3, 3}, {12, 0}, chantier, peinture, true);
+        addPunch(QStringLiteral("1001"), QStringLiteral("In"), {2003, 3, 3}, {8, 0}, chantier, peinture,
+                 true);
+        addPunch(QStringLiteral("1001"), QStringLiteral("Out"), {2003, 3, 3}, {12, 0}, chantier, peinture,
+                 true);
         addPunch(QStringLiteral("1001"), QStringLiteral("In"), {2003, 3, 16}, {13, 0}, chantier, peinture);
         addPunch(QStringLiteral("1001"), QStringLiteral("Out"), {2003, 3, 16}, {14, 30}, chantier, peinture);
         addPunch(QStringLiteral("1001"), QStringLiteral("In"), {2003, 3, 17}, {8, 0}, chantier, peinture);
-        addPunch(QStringLiteral("1002"), QStringLiteral("In"), {2003, 3, 5}, {7, 15}, QStringLiteral("Bureau"),
-                 QStringLiteral("Accueil"));
+        addPunch(QStringLiteral("1002"), QStringLiteral("In"), {2003, 3, 5}, {7, 15},
+                 QStringLiteral("Bureau"), QStringLiteral("Accueil"));
         selection.periodStart = QDate(2003, 3, 3);
         selection.periodEnd = QDate(2003, 3, 16);
     }
@@ -47,7 +49,8 @@ protected:
     void addTotal(const QString &employee, const QString &project, const QString &subProject,
                   const QString &total)
     {
-        execSql(QStringLiteral("INSERT INTO Projets (NoVendeur, Projet, SousProjet, TotalHeures) VALUES (?, ?, ?, ?)"),
+        execSql(QStringLiteral(
+                    "INSERT INTO Projets (NoVendeur, Projet, SousProjet, TotalHeures) VALUES (?, ?, ?, ?)"),
                 {employee.isEmpty() ? QVariant() : QVariant(employee), project,
                  subProject.isEmpty() ? QVariant() : QVariant(subProject), total});
     }
@@ -66,11 +69,13 @@ protected:
             const bool alice = e == QLatin1String("1001");
             addTotal(e, QStringLiteral("Aucun"), QStringLiteral("Aucun"), hours(QStringLiteral("0:00")));
             addTotal(e, QStringLiteral("Aucun"), QString(), hours(QStringLiteral("0:00")));
-            addTotal(e, QStringLiteral("Bureau"), QStringLiteral("Accueil"), hours(QStringLiteral("0:00"), !alice));
+            addTotal(e, QStringLiteral("Bureau"), QStringLiteral("Accueil"),
+                     hours(QStringLiteral("0:00"), !alice));
             addTotal(e, QStringLiteral("Bureau"), QString(), hours(QStringLiteral("0:00"), !alice));
             addTotal(e, QStringLiteral("Chantier"), QStringLiteral("Peinture"),
                      hours(alice ? QStringLiteral("5:30") : QStringLiteral("0:00")));
-            addTotal(e, QStringLiteral("Chantier"), QStringLiteral("Plomberie"), hours(QStringLiteral("0:00")));
+            addTotal(e, QStringLiteral("Chantier"), QStringLiteral("Plomberie"),
+                     hours(QStringLiteral("0:00")));
             addTotal(e, QStringLiteral("Chantier"), QString(),
                      hours(alice ? QStringLiteral("5:30") : QStringLiteral("0:00")));
         }
@@ -79,9 +84,10 @@ protected:
     void addProjectTotals()
     {
         const QString zero = hours(QStringLiteral("0:00"));
-        for (const QString &p : {QStringLiteral("Aucun"), QStringLiteral("Bureau"), QStringLiteral("Chantier")}) {
-            const QStringList subs = p == QLatin1String("Chantier")
-                                         ? QStringList{QStringLiteral("Peinture"), QStringLiteral("Plomberie")}
+        for (const QString &p :
+             {QStringLiteral("Aucun"), QStringLiteral("Bureau"), QStringLiteral("Chantier")}) {
+            const QStringList subs = p == QLatin1String("Chantier") ? QStringList{QStringLiteral("Peinture"),
+                                                                                  QStringLiteral("Plomberie")}
                                      : p == QLatin1String("Bureau") ? QStringList{QStringLiteral("Accueil")}
                                                                     : QStringList{QStringLiteral("Aucun")};
             for (const QString &s : subs) {
@@ -93,13 +99,15 @@ protected:
                                  desk ? hours(QStringLiteral("0:00"), true) : zero);
                 addTotal(QString(), p, s, painting ? hours(QStringLiteral("5:30")) : zero);
             }
-            addTotal(QString(), p, QString(), p == QLatin1String("Chantier") ? hours(QStringLiteral("5:30")) : zero);
+            addTotal(QString(), p, QString(),
+                     p == QLatin1String("Chantier") ? hours(QStringLiteral("5:30")) : zero);
         }
     }
     int temporaryRows() const
     {
-        return scalar(QStringLiteral("SELECT (SELECT COUNT(*) FROM Projets WHERE NoVendeur <> '' OR TotalHeures <> '') "
-                                     "+ (SELECT COUNT(*) FROM Vendeurs WHERE NomVendeur NOTNULL AND Projet NOTNULL)"))
+        return scalar(QStringLiteral(
+                          "SELECT (SELECT COUNT(*) FROM Projets WHERE NoVendeur <> '' OR TotalHeures <> '') "
+                          "+ (SELECT COUNT(*) FROM Vendeurs WHERE NomVendeur NOTNULL AND Projet NOTNULL)"))
             .toInt();
     }
 

@@ -29,7 +29,7 @@ ReportPageGeometry ReportPageGeometry::forPageSize(const QPageSize &size)
 QPageSize ReportPageGeometry::defaultPageSize()
 {
     return QPageSize(QLocale().measurementSystem() == QLocale::ImperialUSSystem ? QPageSize::Letter
-                                                                               : QPageSize::A4);
+                                                                                : QPageSize::A4);
 }
 
 namespace ReportPainter {
@@ -130,8 +130,9 @@ private:
     std::vector<Pending> m_pending;
 };
 
-void paintSection(QPainter &painter, GlyphBatch &batch, const DataReport &report, const ReportSection &section,
-                  const ReportBand &band, int page, int pageCount, double scale, QPointF at)
+void paintSection(QPainter &painter, GlyphBatch &batch, const DataReport &report,
+                  const ReportSection &section, const ReportBand &band, int page, int pageCount, double scale,
+                  QPointF at)
 {
     for (const ReportControl &c : section.controls) {
         if (!c.Visible)
@@ -179,7 +180,8 @@ void paintPage(QPainter &painter, const DataReport &report, const ReportPages &p
     pen.setWidthF(qMax(1.0, 15 * scale));
     painter.setPen(pen);
     GlyphBatch batch(painter);
-    if (const ReportSection *header = report.Sections(QStringLiteral("PageHeader")); header && header->Visible) {
+    if (const ReportSection *header = report.Sections(QStringLiteral("PageHeader"));
+        header && header->Visible) {
         paintSection(painter, batch, report, *header, none, page, count, scale, QPointF(left, y));
         y += header->Height * scale;
     }
@@ -189,8 +191,10 @@ void paintPage(QPainter &painter, const DataReport &report, const ReportPages &p
         paintSection(painter, batch, report, section, band, page, count, scale, QPointF(left, y));
         y += section.Height * scale;
     }
-    if (const ReportSection *footer = report.Sections(QStringLiteral("PageFooter")); footer && footer->Visible) {
-        const double top = origin.y() + (geometry.pageHeight - geometry.bottomMargin - footer->Height) * scale;
+    if (const ReportSection *footer = report.Sections(QStringLiteral("PageFooter"));
+        footer && footer->Visible) {
+        const double top =
+            origin.y() + (geometry.pageHeight - geometry.bottomMargin - footer->Height) * scale;
         paintSection(painter, batch, report, *footer, none, page, count, scale, QPointF(left, top));
     }
     batch.flush();

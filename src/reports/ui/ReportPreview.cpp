@@ -109,7 +109,8 @@ ReportPreview::ReportPreview(std::shared_ptr<DataReport> report, QWidget *owner)
     cmdPrint = toolButton(this, LOC_RTString(1868), LOC_RTString(1868));
     cmdPdf = toolButton(this, LOC_RTString(1870), LOC_RTString(1870));
     cmdExport = toolButton(this, LOC_RTString(1872), LOC_RTString(1872));
-    for (QWidget *w : std::initializer_list<QWidget *>{cmdFirst, cmdPrevious, lblPage, cmdNext, cmdLast, cboZoom})
+    for (QWidget *w :
+         std::initializer_list<QWidget *>{cmdFirst, cmdPrevious, lblPage, cmdNext, cmdLast, cboZoom})
         bar->addWidget(w);
     bar->addSpacing(20);
     bar->addWidget(cmdPrint);
@@ -133,7 +134,8 @@ ReportPreview::ReportPreview(std::shared_ptr<DataReport> report, QWidget *owner)
     connect(cmdPrevious, &QToolButton::clicked, this, [this] { setPage(m_page - 1); });
     connect(cmdNext, &QToolButton::clicked, this, [this] { setPage(m_page + 1); });
     connect(cmdLast, &QToolButton::clicked, this, [this] { setPage(pageCount() - 1); });
-    connect(cboZoom, &QComboBox::activated, this, [this](int index) { setZoom(cboZoom->itemData(index).toInt()); });
+    connect(cboZoom, &QComboBox::activated, this,
+            [this](int index) { setZoom(cboZoom->itemData(index).toInt()); });
     connect(cmdPrint, &QToolButton::clicked, this, &ReportPreview::printReport);
     connect(cmdPdf, &QToolButton::clicked, this, &ReportPreview::savePdf);
     connect(cmdExport, &QToolButton::clicked, this, &ReportPreview::exportText);

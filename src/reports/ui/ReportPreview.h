@@ -20,8 +20,8 @@ class ReportPageView : public QWidget {
     Q_OBJECT
 public:
     explicit ReportPageView(QWidget *parent = nullptr);
-    void showPage(const DataReport *report, const ReportPages *pages, const ReportPageGeometry &geometry, int page,
-                  double zoom);
+    void showPage(const DataReport *report, const ReportPages *pages, const ReportPageGeometry &geometry,
+                  int page, double zoom);
     QSize sizeHint() const override;
 
 protected:
