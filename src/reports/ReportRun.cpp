@@ -16,11 +16,16 @@ namespace tarnvik {
 
 namespace {
 
-// Clears the busy mouse pointer on every way out.
+// The busy mouse pointer, cleared on every way out.
 class BusyPointer {
 public:
-    BusyPointer() { Dialogs().setBusyCursor(true); }
+    BusyPointer() { set(); }
     ~BusyPointer() { release(); }
+    void set()
+    {
+        Dialogs().setBusyCursor(true);
+        m_on = true;
+    }
     void release()
     {
         if (m_on)
@@ -90,6 +95,7 @@ bool ReportRun::run()
         [&] {
             if (m_hooks.computeTotals && !m_hooks.computeTotals(m_selection))
                 return;
+            busy.set(); // the totals may have shown and cleared their own
             if (!QFileInfo(m_databasePath).isFile()) {
                 busy.release();
                 MsgBox(missingDatabaseText(m_databasePath), MsgStyle::OkOnly);
