@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QFrame>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
@@ -82,6 +83,10 @@ TEST_F(frmRapportTest, OpensWithItsChoicesAndTheEmployeesWithANameSortedByNumber
     EXPECT_EQ(listed(), QStringList({u"1001 Alice"_s, u"205 Bruno"_s, u"30 Zoé"_s}));
     EXPECT_EQ(window->NextItemIndex, 4);
     EXPECT_EQ(window->lsvVendeurs->headerItem()->text(1), LOC_RTString(1418));
+    window->placeLine1(12);
+    EXPECT_EQ(window->Line1->x(), 92) << "a screen finer than 96 dots per inch";
+    window->placeLine1(15);
+    EXPECT_EQ(window->Line1->x(), frmRapport::Line1DesignX);
 
     const ReportSelection all = window->selection();
     EXPECT_TRUE(all.kind == ReportSelection::Kind::ByProject &&
