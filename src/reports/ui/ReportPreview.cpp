@@ -1,6 +1,5 @@
 #include "reports/ui/ReportPreview.h"
 
-#include "common/DateFormat.h"
 #include "common/Dialogs.h"
 #include "localisation/LOCRTSModule.h"
 
