@@ -8,6 +8,8 @@
 #include <QDialog>
 #include <QVariant>
 
+#include <functional>
+
 class QButtonGroup;
 class QCheckBox;
 class QFrame;
@@ -133,6 +135,10 @@ public:
     void cmdAnnuler_Click();
     // The report run.
     void cmdOk_Click();
+    // The spreadsheet export of a report run (by employee or by project, as
+    // the selection says), run after the text export while the totals exist.
+    // Left empty, the report run uses its own.
+    std::function<void(const ReportSelection &)> exportWorkbook;
 
     // Moves Line1 on a screen finer than 96 dots per inch.
     void placeLine1(int twipsPerPixel);

@@ -187,7 +187,15 @@ TEST_F(frmRapportTest, TotalsStopOnAnInvalidPeriodThenWriteStatusOnTheNextRun)
 
     // The current period again, through OK: the run fixes the pickers first.
     choose(window->Option1);
+    QString shown; // the report, shown modally until the user closes it
+    QTimer::singleShot(0, window.get(), [&] {
+        if (QWidget *report = QApplication::activeModalWidget()) {
+            shown = report->windowTitle();
+            report->close();
+        }
+    });
     QTest::mouseClick(window->cmdOk, Qt::LeftButton);
+    EXPECT_EQ(shown, LOC_RTString(1524));
     EXPECT_EQ(window->PeriodInvalid, 0);
     EXPECT_EQ(window->PeriodEnd, QDate(2003, 3, 9));
     EXPECT_EQ(dialogs->messages().size(), 1);

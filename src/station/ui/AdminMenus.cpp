@@ -8,6 +8,10 @@
 #include "admin/frmVendeurs.h"
 #include "common/ProgramState.h"
 #include "platform/ui/ClickLabel.h"
+#include "reports/OpeningSelection.h"
+#include "reports/PunchRepPro.h"
+#include "reports/frmRapport.h"
+#include "reports/ui/ReportPreview.h"
 #include "station/HelpDocument.h"
 #include "station/frmPunch.h"
 
@@ -38,6 +42,7 @@ AdminMenus::AdminMenus(frmPunch *window) : QObject(window), m_window(window)
         connect(action, &QAction::triggered, this, [this, name] { activate(name); });
     }
     connect(window->lblDeconnexion, &ClickLabel::clicked, this, &AdminMenus::lblDeconnexion_Click);
+    connect(window->Label2, &ClickLabel::clicked, this, &AdminMenus::Label2_Click);
     connect(&m_gate, &AdminGate::unlockedChanged, this, &AdminMenus::showLoggedOn);
     window->lblDeconnexion->setVisible(false);
     plugInOwnWindows();
@@ -69,9 +74,19 @@ void AdminMenus::plugInOwnWindows()
         frmInfo box(m_window);
         box.exec();
     });
-    // The window of mnuEmp (frmRapport, shown without owner nor modality)
-    // plugs itself in here with plugIn() once it is built; until then its
-    // entry stays disabled.
+    // The report window: without owner nor modality, the main window stays
+    // usable; a second click brings the open one forward. It closes with the
+    // station.
+    plugIn(QStringLiteral("mnuEmp"), [this] {
+        if (!m_reportWindow) {
+            m_reportWindow = new frmRapport(nullptr);
+            m_reportWindow->setAttribute(Qt::WA_DeleteOnClose);
+            connect(m_window, &frmPunch::unloading, m_reportWindow.data(), &QWidget::close);
+        }
+        m_reportWindow->show();
+        m_reportWindow->raise();
+        m_reportWindow->activateWindow();
+    });
 }
 
 QAction *AdminMenus::entry(const QString &entryName) const
@@ -116,6 +131,15 @@ void AdminMenus::activate(const QString &entryName)
 void AdminMenus::lblDeconnexion_Click()
 {
     m_gate.logOff();
+}
+
+void AdminMenus::Label2_Click()
+{
+    const ReportSelection selection =
+        m_reportWindow ? m_reportWindow->selection() : openingSelection(ProgramState::DbPath);
+    ReportPreview *preview = ShowReport(PunchRepPro::create(selection), 0, nullptr);
+    // A window of its own: it closes with the station.
+    connect(m_window, &frmPunch::unloading, preview, &QWidget::close);
 }
 
 void AdminMenus::showLoggedOn(bool unlocked)

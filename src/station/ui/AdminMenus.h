@@ -4,6 +4,7 @@
 
 #include <QHash>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 
 #include <functional>
@@ -13,6 +14,7 @@ class QAction;
 namespace tarnvik {
 
 class frmPunch;
+class frmRapport;
 
 // The main window's menu entries and what they open.
 //
@@ -49,6 +51,11 @@ public:
     void mnuApropos_Click() { activate(QStringLiteral("mnuApropos")); }
     // The log-off label: locks the guarded entries again.
     void lblDeconnexion_Click();
+    // The label Label2: the report by employee, at once and without the
+    // password; on its own, not modal. It shows the captions of the report
+    // window's choices (of the current pay period when the window is not
+    // open) and no rows: the totals exist only during a report run.
+    void Label2_Click();
 
 private:
     QAction *entry(const QString &entryName) const;
@@ -58,6 +65,8 @@ private:
 
     frmPunch *m_window;
     AdminGate m_gate;
+    // The report window while it is open (one at a time).
+    QPointer<frmRapport> m_reportWindow;
     QHash<QString, std::function<void()>> m_actions;
 };
 
