@@ -5,6 +5,9 @@
 #include "admin/frmOptions.h"
 #include "common/ProgramState.h"
 #include "platform/ui/ClickLabel.h"
+#include "reports/OpeningSelection.h"
+#include "reports/PunchRepPro.h"
+#include "reports/ui/ReportPreview.h"
 #include "station/HelpDocument.h"
 #include "station/frmPunch.h"
 
@@ -35,6 +38,7 @@ AdminMenus::AdminMenus(frmPunch *window) : QObject(window), m_window(window)
         connect(action, &QAction::triggered, this, [this, name] { activate(name); });
     }
     connect(window->lblDeconnexion, &ClickLabel::clicked, this, &AdminMenus::lblDeconnexion_Click);
+    connect(window->Label2, &ClickLabel::clicked, this, &AdminMenus::Label2_Click);
     connect(&m_gate, &AdminGate::unlockedChanged, this, &AdminMenus::showLoggedOn);
     window->lblDeconnexion->setVisible(false);
     plugInOwnWindows();
@@ -102,6 +106,14 @@ void AdminMenus::activate(const QString &entryName)
 void AdminMenus::lblDeconnexion_Click()
 {
     m_gate.logOff();
+}
+
+void AdminMenus::Label2_Click()
+{
+    ReportPreview *preview =
+        ShowReport(PunchRepPro::create(openingSelection(ProgramState::DbPath)), 0, nullptr);
+    // A window of its own: it closes with the station.
+    connect(m_window, &frmPunch::unloading, preview, &QWidget::close);
 }
 
 void AdminMenus::showLoggedOn(bool unlocked)

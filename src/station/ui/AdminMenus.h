@@ -49,6 +49,10 @@ public:
     void mnuApropos_Click() { activate(QStringLiteral("mnuApropos")); }
     // The log-off label: locks the guarded entries again.
     void lblDeconnexion_Click();
+    // The label Label2: the report by employee, at once and without the
+    // password; on its own, not modal. It shows the captions of the report
+    // window's choices and no rows: the totals exist only during a report run.
+    void Label2_Click();
 
 private:
     QAction *entry(const QString &entryName) const;

@@ -1,0 +1,189 @@
+#include "reports/HierarchicalResult.h"
+
+#include "common/Database.h"
+
+#include <QHash>
+#include <QSet>
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+namespace tarnvik {
+
+namespace {
+
+// Project and sub-project names compare without regard to the case of
+// letters A-Z, as the tables store them; other fields compare exactly.
+bool foldsCase(const QString &field)
+{
+    return field.compare(QLatin1String("Projet"), Qt::CaseInsensitive) == 0 ||
+           field.compare(QLatin1String("SousProjet"), Qt::CaseInsensitive) == 0;
+}
+
+QString asciiLower(const QString &text)
+{
+    QString out = text;
+    for (QChar &c : out) {
+        if (c.unicode() >= 'A' && c.unicode() <= 'Z')
+            c = QChar(c.unicode() + ('a' - 'A'));
+    }
+    return out;
+}
+
+// The relation key of a row: its relation fields joined; false when one of
+// them is Null (such a row relates to nothing).
+bool relationKey(const QList<QVariant> &values, const QList<int> &columns, const QStringList &names,
+                 QString *key)
+{
+    key->clear();
+    for (int i = 0; i < columns.size(); ++i) {
+        const QVariant &v = values.at(columns.at(i));
+        if (v.isNull())
+            return false;
+        const QString text = v.toString();
+        *key += foldsCase(names.at(i)) ? asciiLower(text) : text;
+        *key += QChar(0x1f);
+    }
+    return true;
+}
+
+bool columnsOf(const QStringList &fields, const QStringList &names, QList<int> *columns, QString *error)
+{
+    columns->clear();
+    for (const QString &name : names) {
+        int found = -1;
+        for (int i = 0; i < fields.size() && found < 0; ++i) {
+            if (fields.at(i).compare(name, Qt::CaseInsensitive) == 0)
+                found = i;
+        }
+        if (found < 0) {
+            *error = QStringLiteral("the field %1 does not exist").arg(name);
+            return false;
+        }
+        *columns << found;
+    }
+    return true;
+}
+
+} // namespace
+
+bool HierarchicalResult::open(const QString &databasePath, const QList<ResultLevelQuery> &levels,
+                              QString *error)
+{
+    QString ignored;
+    QString &reason = error ? *error : ignored;
+    m_levels.clear();
+    m_rows.clear();
+    QSqlDatabase db = Database::connection(databasePath, &reason);
+    if (!db.isOpen())
+        return false;
+
+    std::vector<ResultRecord *> parents;
+    for (int level = 0; level < levels.size(); ++level) {
+        const ResultLevelQuery &spec = levels.at(level);
+        QSqlQuery q(db);
+        if (!Database::run(q, spec.query.text, spec.query.params, &reason))
+            return false;
+        const QSqlRecord record = q.record();
+        Level info{spec.name, {}};
+        for (int i = 0; i < record.count(); ++i)
+            info.fields << record.fieldName(i);
+        std::vector<ResultRecord> read;
+        QSet<QString> seen;
+        while (q.next()) {
+            ResultRecord row;
+            row.values.reserve(record.count());
+            for (int i = 0; i < record.count(); ++i)
+                row.values << q.value(i);
+            if (spec.distinct) {
+                QString whole;
+                for (const QVariant &v : std::as_const(row.values))
+                    whole += (v.isNull() ? QStringLiteral("\x1e") : v.toString()) + QChar(0x1f);
+                if (seen.contains(whole))
+                    continue;
+                seen.insert(whole);
+            }
+            read.push_back(std::move(row));
+        }
+        q.finish();
+        const QList<Level> above = m_levels;
+        m_levels << info;
+
+        if (level == 0) {
+            m_rows = std::move(read);
+            for (ResultRecord &row : m_rows)
+                parents.push_back(&row);
+            continue;
+        }
+        QList<int> parentColumns, childColumns;
+        if (spec.relateParent.size() != spec.relateChild.size()) {
+            reason = QStringLiteral("the relation of %1 is not complete").arg(spec.name);
+            return false;
+        }
+        if (!columnsOf(above.last().fields, spec.relateParent, &parentColumns, &reason) ||
+            !columnsOf(info.fields, spec.relateChild, &childColumns, &reason))
+            return false;
+        // Rows of this level by relation key, in query order.
+        QHash<QString, std::vector<int>> byKey;
+        QString key;
+        for (int i = 0; i < int(read.size()); ++i) {
+            if (relationKey(read[i].values, childColumns, spec.relateChild, &key))
+                byKey[key].push_back(i);
+        }
+        std::vector<ResultRecord *> next;
+        for (ResultRecord *parent : parents) {
+            if (!relationKey(parent->values, parentColumns, spec.relateParent, &key))
+                continue;
+            const auto found = byKey.constFind(key);
+            if (found == byKey.constEnd())
+                continue;
+            parent->children.reserve(found->size());
+            for (int i : *found)
+                parent->children.push_back(read[i]); // values are shared, not copied
+        }
+        for (ResultRecord *parent : parents) {
+            for (ResultRecord &child : parent->children)
+                next.push_back(&child);
+        }
+        parents = std::move(next);
+    }
+    return true;
+}
+
+int HierarchicalResult::levelOf(const QString &name) const
+{
+    if (name.isEmpty())
+        return m_levels.isEmpty() ? -1 : 0;
+    for (int i = 0; i < m_levels.size(); ++i) {
+        if (m_levels.at(i).name.compare(name, Qt::CaseInsensitive) == 0)
+            return i;
+    }
+    return -1;
+}
+
+int HierarchicalResult::fieldIndex(int level, const QString &field) const
+{
+    if (level < 0 || level >= m_levels.size())
+        return -1;
+    const QStringList &fields = m_levels.at(level).fields;
+    for (int i = 0; i < fields.size(); ++i) {
+        if (fields.at(i).compare(field, Qt::CaseInsensitive) == 0)
+            return i;
+    }
+    return -1;
+}
+
+qint64 HierarchicalResult::rowCount() const
+{
+    qint64 count = 0;
+    std::vector<const std::vector<ResultRecord> *> stack{&m_rows};
+    while (!stack.empty()) {
+        const std::vector<ResultRecord> *rows = stack.back();
+        stack.pop_back();
+        count += qint64(rows->size());
+        for (const ResultRecord &r : *rows)
+            stack.push_back(&r.children);
+    }
+    return count;
+}
+
+} // namespace tarnvik

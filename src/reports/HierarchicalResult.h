@@ -1,0 +1,66 @@
+#pragma once
+
+#include "common/DataSource.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+
+#include <vector>
+
+namespace tarnvik {
+
+// One row of a hierarchical result, with the rows of the next level that
+// relate to it (its chapter).
+struct ResultRecord {
+    QList<QVariant> values;
+    std::vector<ResultRecord> children;
+};
+
+// One level of a hierarchical result and the query that fills it. Each row of
+// the level belongs to every row of the level above whose relateParent fields
+// equal its relateChild fields (Null never relates).
+struct ResultLevelQuery {
+    QString name; // the chapter name that layouts bind to
+    SqlQuery query;
+    QStringList relateParent;
+    QStringList relateChild;
+    // Keep one row of each set of equal rows (the first in query order).
+    bool distinct = false;
+};
+
+// A result in levels, each row holding the related rows of the next level:
+// what a banded report walks. Built from one query per level; the rows of a
+// level are related to those above in memory, so a level costs one query
+// whatever the number of rows above it.
+class HierarchicalResult {
+public:
+    struct Level {
+        QString name;
+        QStringList fields;
+    };
+
+    HierarchicalResult() = default;
+    // An empty result with these levels (a report with no rows yet).
+    explicit HierarchicalResult(QList<Level> levels) : m_levels(std::move(levels)) {}
+
+    // Runs the level queries on the database file, top level first; false
+    // (and the reason) when the file cannot be opened or a query fails.
+    bool open(const QString &databasePath, const QList<ResultLevelQuery> &levels, QString *error);
+
+    const QList<Level> &levels() const { return m_levels; }
+    const std::vector<ResultRecord> &rows() const { return m_rows; }
+    // The level of a chapter name, the empty name being the top level; -1 when
+    // there is none.
+    int levelOf(const QString &name) const;
+    int fieldIndex(int level, const QString &field) const;
+    // Rows of every level together.
+    qint64 rowCount() const;
+
+private:
+    QList<Level> m_levels;
+    std::vector<ResultRecord> m_rows;
+};
+
+} // namespace tarnvik

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "reports/DataReport.h"
+
+#include <QPageSize>
+#include <QPointF>
+#include <QString>
+
+class QPainter;
+class QPrinter;
+
+namespace tarnvik {
+
+// The page a report is laid out on, in twips: its size and the margins
+// around the report (the report is centred across the page).
+struct ReportPageGeometry {
+    int pageWidth = 11906;
+    int pageHeight = 16838;
+    int topMargin = 720;
+    int bottomMargin = 720;
+
+    // The height left to the report's bands, page header and footer included.
+    int bodyHeight() const { return pageHeight - topMargin - bottomMargin; }
+    int leftMargin(const DataReport &report) const { return qMax(0, (pageWidth - report.ReportWidth) / 2); }
+
+    static ReportPageGeometry forPageSize(const QPageSize &size);
+    // A4, or US Letter where the locale measures in inches.
+    static QPageSize defaultPageSize();
+};
+
+// Draws reports with QPainter: on screen, into PDF files and on printers.
+namespace ReportPainter {
+
+// Paints one page (0-based) of a laid-out report; scale is device pixels per
+// twip and origin the device position of the page's top left corner.
+void paintPage(QPainter &painter, const DataReport &report, const ReportPages &pages, int page,
+               const ReportPageGeometry &geometry, double scale, QPointF origin = QPointF());
+
+// Writes the whole report as a PDF document of the default page size; false
+// (and the reason) when the file cannot be written.
+bool writePdf(const DataReport &report, const QString &path, QString *error);
+
+// Prints the pages from first to last (1-based; 0 and 0 for all) on a printer
+// that has been set up; false when printing could not begin.
+bool print(const DataReport &report, QPrinter &printer, int first = 0, int last = 0);
+
+} // namespace ReportPainter
+} // namespace tarnvik

@@ -1,0 +1,258 @@
+#include "support/ReportFixture.h"
+#include "common/Database.h"
+#include "reports/OpeningSelection.h"
+#include "reports/ProjRep.h"
+#include "reports/PunchRepPro.h"
+#include "reports/ReportRun.h"
+#include "reports/ReportShapes.h"
+#include "support/DataGenerator.h"
+
+#include <QFile>
+
+using namespace Qt::StringLiterals;
+using namespace tarnvik;
+using namespace tarnvik::test;
+
+namespace {
+
+struct ReportEngineTest : ReportFixture {
+    std::shared_ptr<DataReport> build(bool detail = true)
+    {
+        auto result = std::make_shared<HierarchicalResult>();
+        QString error;
+        EXPECT_TRUE(result->open(databasePath(), ReportShapes::forSelection(selection, NoProjectName()), &error))
+            << error.toStdString();
+        auto report = ReportRun::createLayout(selection);
+        EXPECT_TRUE(report->setDataSource(result)) << report->lastError().toStdString();
+        if (!detail) {
+            EXPECT_TRUE(ReportRun::hideDetail(*report, ReportRun::punchHeaderSection(selection.kind)));
+        }
+        return report;
+    }
+    // The text export as the user gets it: through the save dialog into a file.
+    QStringList exported(DataReport &report)
+    {
+        const QString path = folder() + u"/report.txt"_s;
+        dialogs->then(Answer::file(path));
+        EXPECT_EQ(report.ExportReport(u"key_def_Text"_s, QString(), true, true), DataReport::ExportResult::Written);
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+        QStringList lines = QString::fromUtf8(file.readAll()).split(u'\n');
+        EXPECT_EQ(lines.takeLast(), QString()) << "every line ends with a line break";
+        return lines;
+    }
+};
+
+const QString Period = u"Worked hours by employee                                        "
+                       u"Period from 03/03/2003 to 16/03/2003"_s;
+const QString Punches = u"           InOut   Date        Time             Date / message        Note"_s;
+
+TEST_F(ReportEngineTest, ReportByEmployeeAsTextLineByLineWithAndWithoutDetail)
+{
+    addEmployeeTotals();
+    selection.kind = ReportSelection::Kind::ByEmployee;
+    const QStringList expected = {
+        Period,
+        u"                                                                        Archived and current punches"_s,
+        u"Employee no.: 1001    Name:   Alice Martin                         Out"_s,
+        u"   Project: Bureau"_s,
+        u"   Sub-project:  Accueil"_s,
+        Punches,
+        u"                                          Sub-project total: 0:00 Hours:Minutes"_s,
+        u"                                              Project total: 0:00 Hours:Minutes"_s,
+        u"   Project: Chantier"_s,
+        u"   Sub-project:  Peinture"_s,
+        Punches,
+        u"           In      16/03/2003  01:00:00 pm"_s, // the latest day first, the earliest time first
+        u"           Out     16/03/2003  02:30:00 pm"_s,
+        u"           In      03/03/2003  08:00:00 am"_s,
+        u"           Out     03/03/2003  12:00:00 pm"_s,
+        u"                                          Sub-project total: 5:30 Hours:Minutes"_s,
+        u"   Sub-project:  Plomberie"_s,
+        Punches,
+        u"                                          Sub-project total: 0:00 Hours:Minutes"_s,
+        u"                                              Project total: 5:30 Hours:Minutes"_s,
+        QString(),
+        u"Employee no.: 1002    Name:   Bob O'Neil                           In"_s,
+        u"   Project: Bureau"_s,
+        u"   Sub-project:  Accueil"_s,
+        Punches,
+        u"           In      05/03/2003  07:15:00 am"_s,
+        u"                                          Sub-project total: 0:00 Hours:Minutes (Employé(e) au travail)"_s,
+        u"                                              Project total: 0:00 Hours:Minutes (Employé(e) au travail)"_s,
+        u"   Project: Chantier"_s,
+        u"   Sub-project:  Peinture"_s,
+        Punches,
+        u"                                          Sub-project total: 0:00 Hours:Minutes"_s,
+        u"   Sub-project:  Plomberie"_s,
+        Punches,
+        u"                                          Sub-project total: 0:00 Hours:Minutes"_s,
+        u"                                              Project total: 0:00 Hours:Minutes"_s,
+        QString(),
+    };
+    EXPECT_EQ(exported(*build()).join(u'\n').toStdString(), expected.join(u'\n').toStdString());
+
+    QStringList withoutDetail;
+    for (const QString &line : expected) {
+        if (line != Punches && !line.startsWith(u"           In"_s) && !line.startsWith(u"           Out"_s))
+            withoutDetail << line;
+    }
+    EXPECT_EQ(exported(*build(false)).join(u'\n').toStdString(), withoutDetail.join(u'\n').toStdString())
+        << "no captions and no punch lines";
+}
+
+TEST_F(ReportEngineTest, ReportByProjectKeepsOnlyTheChosenEmployeesAndPunches)
+{
+    addProjectTotals();
+    selection.archive = ReportSelection::Archive::CurrentOnly;
+    selection.employees = ReportSelection::Employees::Checked;
+    selection.checkedEmployees = QStringList{u"1001"_s};
+    const QString employee = u"    Employee no.: 1001       Name:  Alice Martin                       Out"_s;
+    const QString captions = u"  InOut   Date        Time             Date / message        Note"_s;
+    const QString zero = u"                                             Employee total: 0:00 Hours:Minutes"_s;
+    const QStringList expected = {
+        u"Worked hours by project"_s,
+        u"Project: Bureau"_s,
+        u"   Sub-project:  Accueil"_s,
+        employee,
+        captions,
+        zero,
+        u"                                          Sub-project total: 0:00 Hours:Minutes"_s,
+        u"                                              Project total: 0:00 Hours:Minutes"_s,
+        u"Project: Chantier"_s,
+        u"   Sub-project:  Peinture"_s,
+        employee,
+        captions,
+        u"  In      16/03/2003  01:00:00 pm"_s, // the archived pair of the 3rd is left out
+        u"  Out     16/03/2003  02:30:00 pm"_s,
+        u"                                             Employee total: 5:30 Hours:Minutes"_s,
+        u"                                          Sub-project total: 5:30 Hours:Minutes"_s,
+        u"   Sub-project:  Plomberie"_s,
+        employee,
+        captions,
+        zero,
+        u"                                          Sub-project total: 0:00 Hours:Minutes"_s,
+        u"                                              Project total: 5:30 Hours:Minutes"_s,
+    };
+    EXPECT_EQ(build()->textLines().join(u'\n').toStdString(), expected.join(u'\n').toStdString());
+}
+
+TEST_F(ReportEngineTest, PunchesGoOnlyUnderTheProjectWhoseTotalCountsThem)
+{
+    // Two projects hold a sub-project of the same name, written in other letter cases.
+    addProject(u"Garage"_s, {u"PEINTURE"_s});
+    addPunch(u"1001"_s, u"In"_s, {2003, 3, 10}, {9, 0}, u"garage"_s, u"peinture"_s);
+    addTotal(u"1001"_s, u"Chantier"_s, u"Peinture"_s, hours(u"5:30"_s));
+    addTotal(u"1001"_s, u"Chantier"_s, QString(), hours(u"5:30"_s));
+    addTotal(u"1001"_s, u"Garage"_s, u"PEINTURE"_s, hours(u"0:00"_s, true));
+    addTotal(u"1001"_s, u"Garage"_s, QString(), hours(u"0:00"_s, true));
+    selection.kind = ReportSelection::Kind::ByEmployee;
+    auto report = build();
+    const auto &alice = report->DataSource()->rows().at(0);
+    ASSERT_EQ(alice.children.size(), 2u);
+    QStringList punchDays;
+    for (const ResultRecord &project : alice.children) {
+        QStringList days;
+        for (const ResultRecord &sub : project.children)
+            for (const ResultRecord &punch : sub.children)
+                days << punch.values.at(2).toString();
+        punchDays << project.values.at(0).toString() + u':' + days.join(u',');
+    }
+    EXPECT_EQ(punchDays, QStringList({u"Chantier:2003-03-16,2003-03-16,2003-03-03,2003-03-03"_s,
+                                      u"Garage:2003-03-10"_s}));
+}
+
+TEST_F(ReportEngineTest, PagesNeverSplitABandAndNumberThemselves)
+{
+    QString error;
+    GeneratedData data;
+    data.employees = 6;
+    data.punches = 3000;
+    const QString path = folder() + u"/big.mdb"_s;
+    ASSERT_TRUE(generateDatabase(path, data, &error)) << error.toStdString();
+    QSqlDatabase db = Database::connection(path);
+    for (int e = 0; e < data.employees; ++e)
+        for (int p = 0; p < data.projects; ++p) {
+            Database::exec(db, u"INSERT INTO Projets (NoVendeur, Projet, TotalHeures) VALUES (?, ?, '1:00')"_s,
+                           {employeeNumber(e), projectName(p)});
+            for (int s = 0; s < data.subProjectsPerProject; ++s)
+                Database::exec(db,
+                               u"INSERT INTO Projets (NoVendeur, Projet, SousProjet, TotalHeures) VALUES (?, ?, ?, '1:00')"_s,
+                               {employeeNumber(e), projectName(p), subProjectName(p, s)});
+        }
+    selection.kind = ReportSelection::Kind::ByEmployee;
+    selection.periodStart = data.from;
+    selection.periodEnd = data.to;
+    auto result = std::make_shared<HierarchicalResult>();
+    ASSERT_TRUE(result->open(path, ReportShapes::byEmployee(selection, NoProjectName()), &error));
+    EXPECT_EQ(result->rowCount(), 6 + 6 * 3 + 6 * 12 + 3000);
+    auto report = PunchRepPro::create(selection);
+    ASSERT_TRUE(report->setDataSource(result));
+    const int header = report->Sections(u"PageHeader"_s)->Height, footer = report->Sections(u"PageFooter"_s)->Height;
+    for (int pageHeight : {2000, 5000, 15398}) {
+        const ReportPages pages = report->paginate(pageHeight);
+        const int body = pageHeight - header - footer;
+        size_t bands = 0;
+        for (int page = 0; page < pages.pageCount(); ++page) {
+            int used = 0;
+            for (int i = pages.pageStarts[size_t(page)]; i < pages.pageEnd(page); ++i, ++bands)
+                used += report->sections()[size_t(pages.bands[size_t(i)].section)].Height;
+            EXPECT_LE(used, body) << "page " << page << " of pages " << pageHeight << " high";
+            if (page + 1 < pages.pageCount()) {
+                const int next = pages.pageStarts[size_t(page + 1)];
+                EXPECT_GT(used + report->sections()[size_t(pages.bands[size_t(next)].section)].Height, body)
+                    << "the next band would have fitted";
+            }
+        }
+        EXPECT_EQ(bands, pages.bands.size());
+        EXPECT_EQ(pages.bands.size(), size_t(6 * 2 + 6 * 3 * 2 + 6 * 12 * 2 + 3000 + 2)) << "headers, footers";
+    }
+    const ReportPages pages = report->paginate(5000);
+    const ReportSection &pageFooter = *report->Sections(u"PageFooter"_s);
+    EXPECT_EQ(report->controlText(*pageFooter.Controls(u"Label11"_s), {}, 2, pages.pageCount()), u"3"_s);
+    EXPECT_EQ(report->controlText(*pageFooter.Controls(u"Label15"_s), {}, 2, pages.pageCount()), u"01/03/2003"_s);
+}
+
+TEST_F(ReportEngineTest, PeriodAndArchiveCaptionsOfTheReportByEmployee)
+{
+    const struct {
+        ReportSelection::Archive archive;
+        int string;
+    } cases[] = {{ReportSelection::Archive::ArchivedOnly, 1222},
+                 {ReportSelection::Archive::CurrentOnly, 1224},
+                 {ReportSelection::Archive::Both, 1220}};
+    for (const auto &c : cases) {
+        selection.archive = c.archive;
+        auto report = PunchRepPro::create(selection);
+        const ReportSection &page = *report->Sections(u"PageHeader"_s);
+        EXPECT_EQ(page.Controls(u"lblArch"_s)->Caption, LOC_RTString(c.string));
+        EXPECT_EQ(page.Controls(u"lblPeriod"_s)->Caption,
+                  LOC_RTString(1482) + u"03/03/2003"_s + LOC_RTString(1028) + u"16/03/2003"_s);
+        EXPECT_EQ(report->Caption, LOC_RTString(1524));
+    }
+    selection.archive = ReportSelection::Archive::NoneChosen;
+    EXPECT_EQ(PunchRepPro::create(selection)->Sections(u"PageHeader"_s)->Controls(u"lblArch"_s)->Caption, QString());
+
+    // What the report window shows when it opens: the current pay period.
+    const ReportSelection opening = openingSelection(databasePath());
+    EXPECT_EQ(opening.periodStart, QDate(2003, 3, 3));
+    EXPECT_EQ(opening.periodEnd, QDate(2003, 3, 16));
+    execSql(u"UPDATE Acces SET Periode = NULL"_s);
+    EXPECT_EQ(openingSelection(databasePath()).periodEnd, QDate(2003, 3, 1)) << "no period: today";
+}
+
+TEST_F(ReportEngineTest, ALayoutRefusesDataWithoutItsChaptersAndShowsAnEmptyReportWithNone)
+{
+    auto report = ProjRep::create();
+    auto result = std::make_shared<HierarchicalResult>();
+    QString error;
+    ASSERT_TRUE(result->open(databasePath(), {{u"Projets"_s, SqlQuery("SELECT Projet FROM Projets"), {}, {}, false}},
+                             &error));
+    EXPECT_FALSE(report->setDataSource(result));
+    EXPECT_TRUE(report->lastError().contains(u"SousProjets.SousProjet"_s)) << "a chapter the data lacks";
+    EXPECT_TRUE(report->setDataSource(nullptr)) << "an empty report";
+    EXPECT_EQ(report->paginate(15000).pageCount(), 1);
+    EXPECT_EQ(report->textLines(), QStringList{LOC_RTString(1530)});
+}
+
+} // namespace

@@ -1,0 +1,135 @@
+#include "support/ReportFixture.h"
+#include "reports/ReportRun.h"
+
+#include <QFile>
+
+using namespace Qt::StringLiterals;
+using namespace tarnvik;
+using namespace tarnvik::test;
+
+namespace {
+
+// A report run with its hooks recording what happened, in order.
+struct ReportRunTest : ReportFixture {
+    ReportRun::Hooks hooks(bool periodValid = true)
+    {
+        ReportRun::Hooks h;
+        h.computeTotals = [this, periodValid](const ReportSelection &s) {
+            events << u"totals"_s;
+            s.kind == ReportSelection::Kind::ByProject ? addProjectTotals() : addEmployeeTotals();
+            return periodValid;
+        };
+        h.exportWorkbook = [this](const ReportSelection &) { events << u"workbook"_s; };
+        h.showReport = [this](const std::shared_ptr<DataReport> &report) {
+            events << u"shown"_s;
+            rowsWhileShown = temporaryRows();
+            linesShown = report->textLines();
+            const ReportSection *header = report->Sections(ReportRun::punchHeaderSection(selection.kind));
+            captionShown = header->Controls(u"Label6"_s)->Visible;
+        };
+        h.afterCleanUp = [this] { events << u"cleaned up"_s; };
+        return h;
+    }
+    bool run(bool periodValid = true, const QString &database = QString())
+    {
+        events.clear();
+        dialogs->whileMessageShown = [this](const QString &) { events << u"message"_s; };
+        ReportRun r(database.isNull() ? databasePath() : database, selection, hooks(periodValid));
+        return r.run();
+    }
+
+    QStringList events;
+    int rowsWhileShown = -1;
+    QStringList linesShown;
+    bool captionShown = false;
+};
+
+TEST_F(ReportRunTest, TextFileThenWorkbookThenReportAndNothingTemporaryLeftAfterwards)
+{
+    selection.kind = ReportSelection::Kind::ByEmployee;
+    selection.exportText = selection.exportWorkbook = true;
+    const QString path = folder() + u"/export.txt"_s;
+    dialogs->whileMessageShown = nullptr;
+    dialogs->then(Answer::file(path));
+    EXPECT_TRUE(run());
+    EXPECT_EQ(events, QStringList({u"totals"_s, u"workbook"_s, u"shown"_s, u"cleaned up"_s}));
+    ASSERT_EQ(dialogs->shown().size(), 1);
+    EXPECT_EQ(dialogs->shown().at(0).kind, Shown::SaveFile) << "the save dialog came before the workbook";
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QString::fromUtf8(file.readAll()), linesShown.join(u'\n') + u'\n') << "the report shown";
+    EXPECT_GT(rowsWhileShown, 0);
+    EXPECT_EQ(temporaryRows(), 0);
+    EXPECT_EQ(scalar(u"SELECT COUNT(*) FROM Projets"_s).toInt(), 7) << "project and sub-project rows stay";
+    EXPECT_EQ(scalar(u"SELECT COUNT(*) FROM Vendeurs"_s).toInt(), 2) << "employee rows stay";
+}
+
+TEST_F(ReportRunTest, EveryWayOutRemovesTheTemporaryRows)
+{
+    const struct {
+        const char *name;
+        bool periodValid;
+        QString database;
+        QStringList events;
+        QString message;
+    } cases[] = {
+        {"invalid period", false, QString(), {u"totals"_s, u"cleaned up"_s}, QString()},
+        {"no database file", true, u"/nowhere/tarnvik.mdb"_s, {u"totals"_s, u"message"_s, u"cleaned up"_s},
+         u"Please verify the database name if it is in /nowhere/tarnvik.mdb"_s},
+        {"no punch table", true, QString(), {u"totals"_s, u"message"_s, u"cleaned up"_s}, u"no such table"_s},
+    };
+    for (const auto &c : cases) {
+        if (QLatin1String(c.name) == QLatin1String("no punch table"))
+            execSql(u"ALTER TABLE Punch RENAME TO Pointage"_s);
+        dialogs->clear();
+        EXPECT_FALSE(run(c.periodValid, c.database)) << c.name;
+        EXPECT_EQ(events, c.events) << c.name;
+        EXPECT_TRUE(c.message.isEmpty() ? dialogs->messages().isEmpty()
+                                        : dialogs->messages().value(0).contains(c.message))
+            << c.name << ": " << dialogs->messages().join(u'|').toStdString();
+        // With no database file there is nowhere to remove them from.
+        EXPECT_EQ(temporaryRows(), c.database.isEmpty() ? 0 : 15) << c.name;
+        QString error;
+        ASSERT_TRUE(ReportRun::deleteTemporaryRows(databasePath(), &error)) << error.toStdString();
+    }
+}
+
+TEST_F(ReportRunTest, EachRunHasItsOwnLayoutSoDetailComesBackAfterARunWithout)
+{
+    for (bool detail : {false, true, false}) {
+        selection.detail = detail;
+        EXPECT_TRUE(run());
+        EXPECT_EQ(captionShown, detail);
+        EXPECT_EQ(linesShown.contains(u"  In      16/03/2003  01:00:00 pm"_s), detail) << "by project";
+    }
+}
+
+TEST_F(ReportRunTest, ATextFileThatCannotBeWrittenIsReportedAndTheReportStillShows)
+{
+    selection.exportText = true;
+    const QString unwritable = folder() + u"/no such folder/report.txt"_s;
+    dialogs->then(Answer::file(unwritable));
+    EXPECT_TRUE(run());
+    EXPECT_EQ(events, QStringList({u"totals"_s, u"message"_s, u"shown"_s, u"cleaned up"_s}));
+    EXPECT_TRUE(dialogs->messages().value(0).startsWith(u"The file \""_s + unwritable + u"\" cannot be written."_s))
+        << dialogs->messages().join(u'|').toStdString();
+
+    dialogs->clear();
+    dialogs->then(Answer::cancel());
+    EXPECT_TRUE(run()) << "a cancelled save dialog writes nothing and goes on";
+    EXPECT_EQ(events, QStringList({u"totals"_s, u"shown"_s, u"cleaned up"_s}));
+    EXPECT_EQ(temporaryRows(), 0);
+}
+
+TEST_F(ReportRunTest, AFailureInsideTheReportIsShownAndTheRowsStillGo)
+{
+    auto h = hooks();
+    h.showReport = [](const std::shared_ptr<DataReport> &) { throw std::runtime_error("the printer caught fire"); };
+    ReportRun r(databasePath(), selection, h);
+    EXPECT_FALSE(r.run());
+    EXPECT_EQ(dialogs->messages(), QStringList{u"the printer caught fire"_s});
+    EXPECT_EQ(temporaryRows(), 0);
+    EXPECT_FALSE(dialogs->busyCursor());
+}
+
+} // namespace
