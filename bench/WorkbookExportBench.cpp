@@ -90,17 +90,20 @@ private:
                            "julianday(PunchDateShort || ' ' || PunchTime))) AS INTEGER)) AS m FROM Punch "
                            "WHERE PunchDateShort >= ? AND PunchDateShort <= ? "
                            "GROUP BY NoVendeur, Projet, SousProjet"),
-            QStringLiteral("CREATE TEMP TABLE Pairs AS SELECT v.NoVendeur, s.Projet, s.SousProjet, "
-                           "COALESCE(w.m, 0) AS m FROM Vendeurs v CROSS JOIN Projets s LEFT JOIN Worked w "
-                           "ON w.NoVendeur = v.NoVendeur AND w.Projet = s.Projet AND w.SousProjet = s.SousProjet "
-                           "WHERE v.NomVendeur IS NOT NULL AND s.SousProjet IS NOT NULL AND s.TotalHeures IS NULL "
-                           "ORDER BY v.NoVendeur, s.Projet, s.SousProjet"),
-            QStringLiteral("INSERT INTO Projets (Projet, SousProjet, NoVendeur, TotalHeures) "
-                           "SELECT Projet, SousProjet, NoVendeur, (m / 60) || ':' || printf('%02d', m % 60) || ? "
-                           "FROM Pairs"),
-            QStringLiteral("INSERT INTO Projets (Projet, SousProjet, NoVendeur, TotalHeures) "
-                           "SELECT Projet, NULL, NoVendeur, (SUM(m) / 60) || ':' || printf('%02d', SUM(m) % 60) || ? "
-                           "FROM Pairs GROUP BY NoVendeur, Projet"),
+            QStringLiteral(
+                "CREATE TEMP TABLE Pairs AS SELECT v.NoVendeur, s.Projet, s.SousProjet, "
+                "COALESCE(w.m, 0) AS m FROM Vendeurs v CROSS JOIN Projets s LEFT JOIN Worked w "
+                "ON w.NoVendeur = v.NoVendeur AND w.Projet = s.Projet AND w.SousProjet = s.SousProjet "
+                "WHERE v.NomVendeur IS NOT NULL AND s.SousProjet IS NOT NULL AND s.TotalHeures IS NULL "
+                "ORDER BY v.NoVendeur, s.Projet, s.SousProjet"),
+            QStringLiteral(
+                "INSERT INTO Projets (Projet, SousProjet, NoVendeur, TotalHeures) "
+                "SELECT Projet, SousProjet, NoVendeur, (m / 60) || ':' || printf('%02d', m % 60) || ? "
+                "FROM Pairs"),
+            QStringLiteral(
+                "INSERT INTO Projets (Projet, SousProjet, NoVendeur, TotalHeures) "
+                "SELECT Projet, NULL, NoVendeur, (SUM(m) / 60) || ':' || printf('%02d', SUM(m) % 60) || ? "
+                "FROM Pairs GROUP BY NoVendeur, Projet"),
         };
         const QList<QVariantList> params = {{s.periodStart, s.periodEnd}, {}, {suffix}, {suffix}};
         for (int i = 0; i < statements.size(); ++i) {

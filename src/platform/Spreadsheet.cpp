@@ -23,9 +23,9 @@ namespace tarnvik {
 namespace {
 
 // Strings of the language file.
-constexpr int CannotWriteText = 1884;  // the workbook %1 could not be written: %2
-constexpr int NotOpenedText = 1886;    // saved as %1, but no spreadsheet program opened it
-constexpr int TooManyRowsText = 1890;  // more than %1 rows
+constexpr int CannotWriteText = 1884;   // the workbook %1 could not be written: %2
+constexpr int NotOpenedText = 1886;     // saved as %1, but no spreadsheet program opened it
+constexpr int TooManyRowsText = 1890;   // more than %1 rows
 constexpr int FolderMissingText = 1894; // the folder %1 cannot be created
 
 QString g_documentsFolder;
@@ -300,9 +300,10 @@ bool SpreadsheetApplication::writeXlsx(const SpreadsheetBook &book, const QStrin
             if (kind == Kind::Empty)
                 continue;
             if (kind == Kind::Text) {
-                const bool neighbour = std::any_of(row.begin(), row.end(), [&](const SpreadsheetBook::Cell &n) {
-                    return n.column == c.column + 1 && kindOf(n.value) != Kind::Empty;
-                });
+                const bool neighbour =
+                    std::any_of(row.begin(), row.end(), [&](const SpreadsheetBook::Cell &n) {
+                        return n.column == c.column + 1 && kindOf(n.value) != Kind::Empty;
+                    });
                 if (!neighbour)
                     continue;
             }
@@ -349,7 +350,8 @@ bool SpreadsheetApplication::writeXlsx(const SpreadsheetBook &book, const QStrin
     lxw_error status = LXW_NO_ERROR;
     for (const auto &[column, width] : widths) {
         if (status == LXW_NO_ERROR && width > 8.43)
-            status = worksheet_set_column(sheet, lxw_col_t(column - 1), lxw_col_t(column - 1), width, nullptr);
+            status =
+                worksheet_set_column(sheet, lxw_col_t(column - 1), lxw_col_t(column - 1), width, nullptr);
     }
     for (size_t r = 0; r < book.rows.size() && status == LXW_NO_ERROR; ++r) {
         for (const SpreadsheetBook::Cell &c : book.rows[r]) {

@@ -27,7 +27,6 @@ struct SpreadsheetBook {
     qint64 lastRowAsked = 0;
 };
 
-
 // The font of one cell.
 class SpreadsheetFont {
 public:
@@ -36,7 +35,10 @@ public:
 
 private:
     friend class SpreadsheetRange;
-    SpreadsheetFont(SpreadsheetApplication *app, qint64 row, qint64 column) : m_app(app), m_row(row), m_column(column) {}
+    SpreadsheetFont(SpreadsheetApplication *app, qint64 row, qint64 column)
+        : m_app(app), m_row(row), m_column(column)
+    {
+    }
     SpreadsheetApplication *m_app;
     qint64 m_row;
     qint64 m_column;
@@ -57,7 +59,10 @@ public:
 
 private:
     friend class SpreadsheetApplication;
-    SpreadsheetRange(SpreadsheetApplication *app, qint64 row, qint64 column) : m_app(app), m_row(row), m_column(column) {}
+    SpreadsheetRange(SpreadsheetApplication *app, qint64 row, qint64 column)
+        : m_app(app), m_row(row), m_column(column)
+    {
+    }
     SpreadsheetApplication *m_app;
     qint64 m_row;
     qint64 m_column;
@@ -106,9 +111,9 @@ public:
     void setDocumentName(const QString &name) { m_documentName = name; }
 
     struct Released {
-        QStringList savedFiles;  // every workbook written
-        QStringList failures;    // the messages shown for those that could not be
-        bool opened = false;     // the desktop opened every saved file
+        QStringList savedFiles; // every workbook written
+        QStringList failures;   // the messages shown for those that could not be
+        bool opened = false;    // the desktop opened every saved file
     };
     // Writes every workbook of a visible application as an .xlsx file, with
     // no message yet (the first thing release() does). Later calls do nothing.

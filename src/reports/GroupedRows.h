@@ -70,7 +70,7 @@ private:
         Row row;
         QVector<QByteArray> key;
     };
-    std::optional<Pending> m_next; // the first row not handed out yet
+    std::optional<Pending> m_next;                  // the first row not handed out yet
     std::optional<QVector<QByteArray>> m_streamKey; // the last group read from the result
     std::optional<QVector<QByteArray>> m_lastKey;   // the group in m_group
     std::vector<Row> m_group;

@@ -13,18 +13,17 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 
-
 namespace tarnvik {
 
 namespace {
 
 // Strings of the language file.
-constexpr int ZeroTotalSuffix = 1032;   // " Heures:Minutes" after a worked time
-constexpr int PeriodFromText = 1482;    // "Période du "
-constexpr int PeriodToText = 1028;      // " au "
-constexpr int BothArchiveText = 1220;   // archived and current punches
-constexpr int ArchivedOnlyText = 1222;  // archived punches only
-constexpr int CurrentOnlyText = 1224;   // current punches only
+constexpr int ZeroTotalSuffix = 1032;  // " Heures:Minutes" after a worked time
+constexpr int PeriodFromText = 1482;   // "Période du "
+constexpr int PeriodToText = 1028;     // " au "
+constexpr int BothArchiveText = 1220;  // archived and current punches
+constexpr int ArchivedOnlyText = 1222; // archived punches only
+constexpr int CurrentOnlyText = 1224;  // current punches only
 constexpr int EmployeeNumberLabel = 1170;
 constexpr int NameLabel = 1414;
 constexpr int StatusLabel = 1574;
@@ -34,8 +33,8 @@ constexpr int TimeHeader = 1298;
 constexpr int ProjectTotalLabel = 1604;
 constexpr int SubProjectTotalLabel = 1606;
 constexpr int EmployeeTotalLabel = 1608;
-constexpr int ByEmployeeName = 1880;    // file name: report by employee, period
-constexpr int ByProjectName = 1882;     // file name: report by project, period
+constexpr int ByEmployeeName = 1880; // file name: report by employee, period
+constexpr int ByProjectName = 1882;  // file name: report by project, period
 constexpr int ProgressText = 1888;
 constexpr int CannotReadText = 1892;
 
@@ -156,19 +155,20 @@ void writeOpening(SheetWriter &out, const ReportSelection &selection)
 }
 
 // The punches of the period behind one total, keyed by the walk's order.
-GroupedRows punchLevel(const QSqlDatabase &db, const ReportSelection &selection, const QVector<GroupedRows::Key> &keys)
+GroupedRows punchLevel(const QSqlDatabase &db, const ReportSelection &selection,
+                       const QVector<GroupedRows::Key> &keys)
 {
     const SqlQuery archive = ArchiveFilter(selection);
     // Only the punches of the chosen employees are ever asked for: the same
     // clause keeps the result small.
     const SqlQuery employees = EmployeeFilter(selection);
-    return GroupedRows(db,
-                       QStringLiteral("SELECT NoVendeur, Projet, SousProjet, InOut, PunchDateShort, PunchTime, "
-                                      "PunchDateLong, Description FROM Punch"),
-                       QStringLiteral("(PunchDateShort >= ?) AND (PunchDateShort <= ?) ") + archive.text +
-                           employees.text,
-                       QVariantList{selection.periodStart, selection.periodEnd} + archive.params + employees.params,
-                       keys, QStringLiteral("PunchDateShort DESC, PunchTime"));
+    return GroupedRows(
+        db,
+        QStringLiteral("SELECT NoVendeur, Projet, SousProjet, InOut, PunchDateShort, PunchTime, "
+                       "PunchDateLong, Description FROM Punch"),
+        QStringLiteral("(PunchDateShort >= ?) AND (PunchDateShort <= ?) ") + archive.text + employees.text,
+        QVariantList{selection.periodStart, selection.periodEnd} + archive.params + employees.params, keys,
+        QStringLiteral("PunchDateShort DESC, PunchTime"));
 }
 
 // The header line of the punch block, then one line per punch, the latest
@@ -235,7 +235,8 @@ WorkbookExportResult writeReportByEmployee(SpreadsheetApplication &xl, const QSt
 
     Result employees;
     if (!readAll(db,
-                 SqlQuery(QStringLiteral("SELECT DISTINCT Vendeurs.* FROM Vendeurs WHERE NomVendeur Is Not Null ") +
+                 SqlQuery(QStringLiteral(
+                              "SELECT DISTINCT Vendeurs.* FROM Vendeurs WHERE NomVendeur Is Not Null ") +
                               employeeFilter.text + QStringLiteral("ORDER BY Vendeurs.NoVendeur"),
                           employeeFilter.params),
                  &employees, &result.error))
@@ -243,13 +244,16 @@ WorkbookExportResult writeReportByEmployee(SpreadsheetApplication &xl, const QSt
     // An employee's project totals, and the sub-project totals of one of
     // his projects but the zero ones; both levels come in name order.
     GroupedRows projects(db, QStringLiteral("SELECT DISTINCT Projets.* FROM Projets"),
-                         QStringLiteral("(Projets.SousProjet IS NULL) AND (Projets.Projet <> ?)"), {noProject},
-                         {{QStringLiteral("NoVendeur"), KeyCollation::Binary}}, QStringLiteral("Projet"));
+                         QStringLiteral("(Projets.SousProjet IS NULL) AND (Projets.Projet <> ?)"),
+                         {noProject}, {{QStringLiteral("NoVendeur"), KeyCollation::Binary}},
+                         QStringLiteral("Projet"));
     GroupedRows subProjects(
         db, QStringLiteral("SELECT DISTINCT Projets.* FROM Projets"),
-        QStringLiteral("(SousProjet <> '') AND (SousProjet <> ?) AND (TotalHeures <> ?) AND (TotalHeures <> ?)"),
+        QStringLiteral(
+            "(SousProjet <> '') AND (SousProjet <> ?) AND (TotalHeures <> ?) AND (TotalHeures <> ?)"),
         {noProject, QString::fromUtf8(FixedZeroTotal), zeroTotal()},
-        {{QStringLiteral("NoVendeur"), KeyCollation::Binary}, {QStringLiteral("Projet"), KeyCollation::NoCase}},
+        {{QStringLiteral("NoVendeur"), KeyCollation::Binary},
+         {QStringLiteral("Projet"), KeyCollation::NoCase}},
         QStringLiteral("SousProjet"));
     GroupedRows punches = punchLevel(db, selection,
                                      {{QStringLiteral("NoVendeur"), KeyCollation::Binary},
@@ -292,7 +296,8 @@ WorkbookExportResult writeReportByEmployee(SpreadsheetApplication &xl, const QSt
                 out.label(C, LOC_RTString(SubProjectLabel));
                 out.value(D, sub["SousProjet"]);
                 if (selection.detail &&
-                    !writePunchBlock(walk, punches, {employee["NoVendeur"], project["Projet"], sub["SousProjet"]})) {
+                    !writePunchBlock(walk, punches,
+                                     {employee["NoVendeur"], project["Projet"], sub["SousProjet"]})) {
                     result.error = walk.error;
                     return result;
                 }
@@ -324,19 +329,21 @@ WorkbookExportResult writeReportByProject(SpreadsheetApplication &xl, const QStr
     const SqlQuery employeeFilter = EmployeeFilter(selection);
 
     Result projects;
-    if (!readAll(db,
-                 SqlQuery(QStringLiteral("SELECT * From Projets WHERE Projet Is Not Null AND SousProjet Is Null "
-                                         "AND TotalHeures Is Not Null AND Projet <> ? ORDER BY Projet"),
-                          {noProject}),
-                 &projects, &result.error))
+    if (!readAll(
+            db,
+            SqlQuery(QStringLiteral("SELECT * From Projets WHERE Projet Is Not Null AND SousProjet Is Null "
+                                    "AND TotalHeures Is Not Null AND Projet <> ? ORDER BY Projet"),
+                     {noProject}),
+            &projects, &result.error))
         return result;
-    GroupedRows subProjects(db, QStringLiteral("SELECT * From Projets"),
-                            QStringLiteral("SousProjet Is Not Null AND NoVendeur Is Null AND TotalHeures Is Not "
-                                           "Null AND SousProjet <> ?"),
-                            {noProject}, {{QStringLiteral("Projet"), KeyCollation::NoCase}},
-                            QStringLiteral("SousProjet"));
+    GroupedRows subProjects(
+        db, QStringLiteral("SELECT * From Projets"),
+        QStringLiteral("SousProjet Is Not Null AND NoVendeur Is Null AND TotalHeures Is Not "
+                       "Null AND SousProjet <> ?"),
+        {noProject}, {{QStringLiteral("Projet"), KeyCollation::NoCase}}, QStringLiteral("SousProjet"));
     GroupedRows employees(db, QStringLiteral("SELECT * FROM Vendeurs"),
-                          QStringLiteral("NomVendeur Is Not Null ") + employeeFilter.text, employeeFilter.params,
+                          QStringLiteral("NomVendeur Is Not Null ") + employeeFilter.text,
+                          employeeFilter.params,
                           {{QStringLiteral("Projet"), KeyCollation::NoCase},
                            {QStringLiteral("SousProjet"), KeyCollation::NoCase}},
                           QStringLiteral("NoVendeur"));
@@ -382,7 +389,8 @@ WorkbookExportResult writeReportByProject(SpreadsheetApplication &xl, const QStr
                 out.label(G, LOC_RTString(StatusLabel));
                 out.value(H, employee["Status"]);
                 if (selection.detail &&
-                    !writePunchBlock(walk, punches, {project["Projet"], sub["SousProjet"], employee["NoVendeur"]})) {
+                    !writePunchBlock(walk, punches,
+                                     {project["Projet"], sub["SousProjet"], employee["NoVendeur"]})) {
                     result.error = walk.error;
                     return result;
                 }

@@ -48,7 +48,8 @@ TEST_F(ReportRunWorkbookTest, WorkbookIsWrittenBeforeTheReportShowsAndHoldsTheRu
     hooks.showReport = [&](const std::shared_ptr<DataReport> &) { whileShown = workbooks(); };
     ASSERT_TRUE(ReportRun(databasePath(), selection, hooks).run());
     ASSERT_EQ(whileShown.size(), 1);
-    EXPECT_EQ(QFileInfo(whileShown[0]).fileName(), u"Report by employee from 2003-03-03 to 2003-03-16.xlsx"_s);
+    EXPECT_EQ(QFileInfo(whileShown[0]).fileName(),
+              u"Report by employee from 2003-03-03 to 2003-03-16.xlsx"_s);
     EXPECT_EQ(dialogs->openedUrls(), QList<QUrl>{QUrl::fromLocalFile(whileShown[0])});
     const WorkbookContent content = readWorkbook(whileShown[0]);
     ASSERT_TRUE(content.ok) << content.error.toStdString();

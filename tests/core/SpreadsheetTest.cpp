@@ -44,8 +44,8 @@ TEST_F(SpreadsheetTest, ValuesKeepTheirKindsAndBoldnessInTheSavedFile)
         {42, false, u"A=n:42"_s},
         {2.5, true, u"A*n:2.5"_s},
         {true, false, u"A=b:True"_s},
-        {u"0042"_s, false, u"A=0042"_s},   // a number as text stays text
-        {u"=1+1"_s, false, u"A==1+1"_s},   // never a formula
+        {u"0042"_s, false, u"A=0042"_s}, // a number as text stays text
+        {u"=1+1"_s, false, u"A==1+1"_s}, // never a formula
         {u"Employé(e)"_s, true, u"A*Employé(e)"_s},
     };
     SpreadsheetApplication xl;
@@ -114,8 +114,8 @@ TEST_F(SpreadsheetTest, ASheetTooLongIsNotSavedAndTheUserIsTold)
 // its own ("... WHERE key = ?") gives, whatever the order of the asks.
 TEST_F(SpreadsheetTest, GroupedRowsMatchAQueryPerParent)
 {
-    const QStringList names = {u"a"_s, u"A"_s, u"b"_s, u"B "_s, u"é"_s, u"É"_s, u"ab"_s, u"a b"_s, u"Z"_s,
-                               u"_x"_s, u"10"_s, u"9"_s, u"😀"_s, u"\uFFFD"_s};
+    const QStringList names = {u"a"_s,   u"A"_s, u"b"_s,  u"B "_s, u"é"_s, u"É"_s, u"ab"_s,
+                               u"a b"_s, u"Z"_s, u"_x"_s, u"10"_s, u"9"_s, u"😀"_s, u"\uFFFD"_s};
     int n = 0;
     for (const QString &p : names) {
         for (const QString &number : {u"2"_s, u"10"_s, u"1"_s})
@@ -126,7 +126,8 @@ TEST_F(SpreadsheetTest, GroupedRowsMatchAQueryPerParent)
     const auto alone = [&](const QString &number, const QString &project) {
         QStringList totals;
         QSqlQuery q(db);
-        q.prepare(u"SELECT TotalHeures FROM Projets WHERE NoVendeur = ? AND Projet = ? ORDER BY TotalHeures"_s);
+        q.prepare(
+            u"SELECT TotalHeures FROM Projets WHERE NoVendeur = ? AND Projet = ? ORDER BY TotalHeures"_s);
         q.addBindValue(number);
         q.addBindValue(project);
         q.exec();

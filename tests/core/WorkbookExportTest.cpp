@@ -54,7 +54,8 @@ protected:
             ADD_FAILURE() << "saved: " << r.savedFiles.join(u", "_s).toStdString() << r.error.toStdString();
             return {};
         }
-        EXPECT_EQ(dialogs->openedUrls().value(dialogs->openedUrls().size() - 1), QUrl::fromLocalFile(r.savedFiles[0]));
+        EXPECT_EQ(dialogs->openedUrls().value(dialogs->openedUrls().size() - 1),
+                  QUrl::fromLocalFile(r.savedFiles[0]));
         const WorkbookContent content = readWorkbook(r.savedFiles[0]);
         EXPECT_TRUE(content.ok) << content.error.toStdString();
         EXPECT_EQ(content.sheets, 1);
@@ -62,7 +63,8 @@ protected:
     }
 
     void punch(const QString &number, const QString &inOut, const QDate &date, const QString &time,
-               const QString &project, const QString &sub, const QString &note = QString(), bool archived = false)
+               const QString &project, const QString &sub, const QString &note = QString(),
+               bool archived = false)
     {
         execSql(u"INSERT INTO Punch (NoVendeur, InOut, PunchDateShort, PunchTime, PunchDateLong, Projet, "
                 "SousProjet, Description, Archived) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"_s,
@@ -79,8 +81,8 @@ protected:
                  number.isNull() ? QVariant() : QVariant(number), text});
     }
     // A temporary employee row of the report by project.
-    void employeeTotal(const QString &number, const QString &name, const QString &status, const QString &project,
-                       const QString &sub, const QString &text)
+    void employeeTotal(const QString &number, const QString &name, const QString &status,
+                       const QString &project, const QString &sub, const QString &text)
     {
         execSql(u"INSERT INTO Vendeurs (NoVendeur, NomVendeur, Status, Projet, SousProjet, TotalHeures) "
                 "VALUES (?, ?, ?, ?, ?, ?)"_s,
@@ -384,10 +386,11 @@ TEST_F(WorkbookExportTest, RowsBeyond32767KeepCounting)
     total(u"P"_s, u"S"_s, u"1001"_s, u"1:00 Heures:Minutes"_s);
     total(u"P"_s, QString(), u"1001"_s, u"1:00 Heures:Minutes"_s);
     // 33000 punches in one block: rows 8 .. 33007.
-    execSql(u"WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 32999) "
-            "INSERT INTO Punch (NoVendeur, InOut, PunchDateShort, PunchTime, Projet, SousProjet, Archived) "
-            "SELECT '1001', 'In', '2003-03-03', printf('%02d:%02d:%02d', i / 3600 % 24, i / 60 % 60, i % 60), "
-            "'P', 'S', 0 FROM n"_s);
+    execSql(
+        u"WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 32999) "
+        "INSERT INTO Punch (NoVendeur, InOut, PunchDateShort, PunchTime, Projet, SousProjet, Archived) "
+        "SELECT '1001', 'In', '2003-03-03', printf('%02d:%02d:%02d', i / 3600 % 24, i / 60 % 60, i % 60), "
+        "'P', 'S', 0 FROM n"_s);
     const QStringList rows = exported(selection(ReportSelection::Kind::ByEmployee, true));
     ASSERT_EQ(rows.size(), 2 + 3 + 1 + 33000 + 2);
     EXPECT_EQ(rows[rows.size() - 3], u"33007: D=In | E=d:2003-03-03 | F=t:09:09:59"_s);
@@ -439,7 +442,8 @@ TEST_F(WorkbookExportTest, FailuresAreToldAndTheCallerCarriesOn)
     EXPECT_TRUE(notWritten.savedFiles.isEmpty());
     ASSERT_EQ(dialogs->messages().size(), 1);
     EXPECT_TRUE(dialogs->messages()[0].startsWith(u"Le classeur"_s)) << dialogs->messages()[0].toStdString();
-    EXPECT_TRUE(dialogs->messages()[0].contains(u"ne peut pas être créé"_s)) << dialogs->messages()[0].toStdString();
+    EXPECT_TRUE(dialogs->messages()[0].contains(u"ne peut pas être créé"_s))
+        << dialogs->messages()[0].toStdString();
     EXPECT_TRUE(dialogs->openedUrls().isEmpty());
     dialogs->clear();
 

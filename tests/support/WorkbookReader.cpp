@@ -10,10 +10,12 @@ WorkbookContent readWorkbook(const QString &path)
 {
     WorkbookContent content;
     QProcess reader;
-    reader.start(QStringLiteral("/usr/bin/python3"),
-                 {QDir(QStringLiteral(TARNVIK_SOURCE_DIR)).filePath(QStringLiteral("tests/tools/read_workbook.py")),
-                  path});
-    if (!reader.waitForFinished(120000) || reader.exitStatus() != QProcess::NormalExit || reader.exitCode() != 0) {
+    reader.start(
+        QStringLiteral("/usr/bin/python3"),
+        {QDir(QStringLiteral(TARNVIK_SOURCE_DIR)).filePath(QStringLiteral("tests/tools/read_workbook.py")),
+         path});
+    if (!reader.waitForFinished(120000) || reader.exitStatus() != QProcess::NormalExit ||
+        reader.exitCode() != 0) {
         content.error = QStringLiteral("the reader failed: %1 %2")
                             .arg(reader.errorString(), QString::fromUtf8(reader.readAllStandardError()));
         return content;
@@ -28,7 +30,10 @@ WorkbookContent readWorkbook(const QString &path)
             QString value = parts[3];
             if (value.startsWith(QLatin1String("s:")))
                 value = value.mid(2);
-            cells[parts[0].toInt()] << parts[1] + (parts[2] == QLatin1String("1") ? QLatin1Char('*') : QLatin1Char('=')) + value;
+            cells[parts[0].toInt()] << parts[1] +
+                                           (parts[2] == QLatin1String("1") ? QLatin1Char('*')
+                                                                           : QLatin1Char('=')) +
+                                           value;
         }
     }
     for (auto it = cells.cbegin(); it != cells.cend(); ++it)

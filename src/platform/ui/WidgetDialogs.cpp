@@ -36,6 +36,7 @@ public:
         m_dialog->setWindowTitle(QString::fromLatin1(ProgramTitle));
         m_dialog->setWindowModality(Qt::ApplicationModal);
         m_dialog->setMinimumDuration(0);
+        m_dialog->setMinimumWidth(380);
         m_dialog->setAutoClose(false);
         m_dialog->setAutoReset(false);
         m_dialog->show();
