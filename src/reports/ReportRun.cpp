@@ -41,7 +41,9 @@ ReportRun::ReportRun(const QString &databasePath, const ReportSelection &selecti
     // The spreadsheet of the report kind, saved and opened on the desktop;
     // a workbook that cannot be made is told to the user and the run goes on.
     if (!m_hooks.exportWorkbook)
-        m_hooks.exportWorkbook = [path = databasePath](const ReportSelection &s) { tarnvik::exportWorkbook(path, s); };
+        m_hooks.exportWorkbook = [path = databasePath](const ReportSelection &s) {
+            tarnvik::exportWorkbook(path, s);
+        };
 }
 
 QString ReportRun::missingDatabaseText(const QString &databasePath)

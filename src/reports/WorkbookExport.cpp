@@ -113,19 +113,6 @@ bool readAll(const QSqlDatabase &db, const SqlQuery &query, Result *out, QString
     return true;
 }
 
-// Where the export reads its rows and how far it got.
-struct Walk {
-    SheetWriter &out;
-    const ReportSelection &selection;
-    QString error;
-
-    bool failed(const GroupedRows &rows)
-    {
-        error = rows.error();
-        return false;
-    }
-};
-
 // The period line and the archive line; the row number then becomes 4.
 void writeOpening(SheetWriter &out, const ReportSelection &selection)
 {
@@ -173,12 +160,13 @@ GroupedRows punchLevel(const QSqlDatabase &db, const ReportSelection &selection,
 
 // The header line of the punch block, then one line per punch, the latest
 // day first and the earliest time of a day first.
-bool writePunchBlock(Walk &walk, GroupedRows &punches, const QVariantList &key)
+bool writePunchBlock(SheetWriter &out, GroupedRows &punches, const QVariantList &key, QString *error)
 {
-    SheetWriter &out = walk.out;
     const std::vector<GroupedRows::Row> *rows = punches.group(key);
-    if (!rows)
-        return walk.failed(punches);
+    if (!rows) {
+        *error = punches.error();
+        return false;
+    }
     ++out.row;
     out.label(D, QStringLiteral("InOut"));
     out.label(E, QStringLiteral("Date"));
@@ -261,7 +249,6 @@ WorkbookExportResult writeReportByEmployee(SpreadsheetApplication &xl, const QSt
                                       {QStringLiteral("SousProjet"), KeyCollation::NoCase}});
 
     SheetWriter out(xl);
-    Walk walk{out, selection, {}};
     writeOpening(out, selection);
     int done = 0;
     for (const GroupedRows::Row &employeeRow : employees.rows) {
@@ -296,9 +283,9 @@ WorkbookExportResult writeReportByEmployee(SpreadsheetApplication &xl, const QSt
                 out.label(C, LOC_RTString(SubProjectLabel));
                 out.value(D, sub["SousProjet"]);
                 if (selection.detail &&
-                    !writePunchBlock(walk, punches,
-                                     {employee["NoVendeur"], project["Projet"], sub["SousProjet"]})) {
-                    result.error = walk.error;
+                    !writePunchBlock(out, punches,
+                                     {employee["NoVendeur"], project["Projet"], sub["SousProjet"]},
+                                     &result.error)) {
                     return result;
                 }
                 ++out.row;
@@ -353,7 +340,6 @@ WorkbookExportResult writeReportByProject(SpreadsheetApplication &xl, const QStr
                                       {QStringLiteral("NoVendeur"), KeyCollation::Binary}});
 
     SheetWriter out(xl);
-    Walk walk{out, selection, {}};
     writeOpening(out, selection);
     int done = 0;
     for (const GroupedRows::Row &projectRow : projects.rows) {
@@ -389,9 +375,9 @@ WorkbookExportResult writeReportByProject(SpreadsheetApplication &xl, const QStr
                 out.label(G, LOC_RTString(StatusLabel));
                 out.value(H, employee["Status"]);
                 if (selection.detail &&
-                    !writePunchBlock(walk, punches,
-                                     {project["Projet"], sub["SousProjet"], employee["NoVendeur"]})) {
-                    result.error = walk.error;
+                    !writePunchBlock(out, punches,
+                                     {project["Projet"], sub["SousProjet"], employee["NoVendeur"]},
+                                     &result.error)) {
                     return result;
                 }
                 ++out.row;
