@@ -318,8 +318,10 @@ bool SpreadsheetApplication::writeXlsx(const SpreadsheetBook &book, const QStrin
     const QString partial = path + QStringLiteral(".part");
     QFile::remove(partial);
     const QByteArray partialName = QFile::encodeName(partial);
+    // The rows go out in order, each once: the library then keeps only the
+    // current row in memory instead of a second copy of the whole sheet.
     lxw_workbook_options options = {};
-    options.constant_memory = LXW_FALSE;
+    options.constant_memory = LXW_TRUE;
     lxw_workbook *workbook = workbook_new_opt(partialName.constData(), &options);
     if (!workbook) {
         *error = QStringLiteral("cannot create the workbook");
