@@ -182,21 +182,14 @@ SpreadsheetApplication::~SpreadsheetApplication()
     release();
 }
 
-const SpreadsheetBook *SpreadsheetApplication::activeBook() const
-{
-    return m_books.empty() ? nullptr : m_books.back().get();
-}
-
 SpreadsheetBook::Cell *SpreadsheetApplication::cell(qint64 row, qint64 column, bool create)
 {
     if (m_books.empty() || m_saved || m_released)
         return nullptr;
     SpreadsheetBook &book = *m_books.back();
     if (row < 1 || row > MaxRows || column < 1 || column > MaxColumns) {
-        if (create) {
+        if (create)
             ++book.cellsOutside;
-            book.lastRowAsked = std::max(book.lastRowAsked, row);
-        }
         return nullptr;
     }
     if (qint64(book.rows.size()) < row) {
@@ -355,8 +348,16 @@ bool SpreadsheetApplication::writeXlsx(const SpreadsheetBook &book, const QStrin
             status =
                 worksheet_set_column(sheet, lxw_col_t(column - 1), lxw_col_t(column - 1), width, nullptr);
     }
+    std::vector<const SpreadsheetBook::Cell *> cells;
     for (size_t r = 0; r < book.rows.size() && status == LXW_NO_ERROR; ++r) {
-        for (const SpreadsheetBook::Cell &c : book.rows[r]) {
+        // Each row once, its cells from left to right.
+        cells.clear();
+        for (const SpreadsheetBook::Cell &c : book.rows[r])
+            cells.push_back(&c);
+        std::sort(cells.begin(), cells.end(),
+                  [](const auto *a, const auto *b) { return a->column < b->column; });
+        for (const SpreadsheetBook::Cell *cell : cells) {
+            const SpreadsheetBook::Cell &c = *cell;
             const lxw_row_t row = lxw_row_t(r);
             const lxw_col_t col = lxw_col_t(c.column - 1);
             Kind kind = kindOf(c.value);

@@ -24,7 +24,6 @@ struct SpreadsheetBook {
     std::vector<std::vector<Cell>> rows;
     // Cells asked for outside the sheet, written nowhere.
     qint64 cellsOutside = 0;
-    qint64 lastRowAsked = 0;
 };
 
 // The font of one cell.
@@ -132,15 +131,12 @@ public:
     static void setDocumentsFolder(const QString &folder);
     static QString documentsFolder();
 
-    // Writes one workbook as an .xlsx file (what release() does for each);
-    // false and the reason when it cannot.
-    static bool writeXlsx(const SpreadsheetBook &book, const QString &path, QString *error);
-    const SpreadsheetBook *activeBook() const;
-
 private:
     friend class SpreadsheetRange;
     friend class SpreadsheetFont;
     friend class SpreadsheetWorkbooks;
+    // Writes one workbook as an .xlsx file; false and the reason when it cannot.
+    static bool writeXlsx(const SpreadsheetBook &book, const QString &path, QString *error);
     SpreadsheetBook::Cell *cell(qint64 row, qint64 column, bool create);
     const SpreadsheetBook::Cell *cell(qint64 row, qint64 column) const;
 

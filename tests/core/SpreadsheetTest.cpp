@@ -63,8 +63,9 @@ TEST_F(SpreadsheetTest, ValuesKeepTheirKindsAndBoldnessInTheSavedFile)
     }
     xl.Cells(row, 1).setFormula(QVariant()); // empty: nothing written
     xl.Cells(row, 2).setFormula(QString());
-    xl.Cells(40000, 8).setFormula(u"far"_s);
-    expected << u"40000: H=far"_s;
+    xl.Cells(40000, 8).setFormula(u"far"_s); // rows beyond 16 bits, cells right to left
+    xl.Cells(40000, 2).setFormula(u"left"_s);
+    expected << u"40000: B=left | H=far"_s;
     const SpreadsheetApplication::Released released = xl.release();
     ASSERT_EQ(released.savedFiles, QStringList{QDir(documents()).filePath(u"Kinds ab.xlsx"_s)});
     EXPECT_TRUE(released.opened);
