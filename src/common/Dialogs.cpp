@@ -45,10 +45,20 @@ private:
     bool m_busy = false;
 };
 
+class NoProgress final : public ProgressTask {
+public:
+    void setValue(int) override {}
+};
+
 ConsoleDialogs g_console;
 QList<DialogService *> g_stack;
 
 } // namespace
+
+std::unique_ptr<ProgressTask> DialogService::startProgress(const QString &, int)
+{
+    return std::make_unique<NoProgress>();
+}
 
 DialogService &Dialogs()
 {

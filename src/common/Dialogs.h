@@ -4,6 +4,7 @@
 #include <QStringList>
 #include <QUrl>
 
+#include <memory>
 #include <optional>
 
 namespace tarnvik {
@@ -37,6 +38,14 @@ struct ProgramTerminated {
     int exitCode;
 };
 
+// A long task's progress on the screen, shown until the object is destroyed.
+class ProgressTask {
+public:
+    virtual ~ProgressTask() = default;
+    // Steps done so far, out of the total given when the task started.
+    virtual void setValue(int done) = 0;
+};
+
 // Every modal question the program asks the user goes through one service:
 // the widget implementation shows real boxes, the tests install one that
 // answers from a script and records what was asked.
@@ -59,6 +68,9 @@ public:
     // The program-wide mouse pointer: busy (hourglass) or normal.
     virtual void setBusyCursor(bool busy) = 0;
     virtual bool busyCursor() const = 0;
+    // Shows the progress of a long task of total steps (a window with a bar
+    // in the widget service); nothing by default.
+    virtual std::unique_ptr<ProgressTask> startProgress(const QString &label, int total);
     // Ends the program at once.
     [[noreturn]] virtual void terminate(int exitCode) = 0;
 };

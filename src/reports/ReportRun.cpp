@@ -6,6 +6,7 @@
 #include "reports/PunchRepPro.h"
 #include "reports/ReportShapes.h"
 #include "reports/Totals.h"
+#include "reports/WorkbookExport.h"
 
 #include <QFileInfo>
 
@@ -42,6 +43,12 @@ private:
 ReportRun::ReportRun(const QString &databasePath, const ReportSelection &selection, Hooks hooks)
     : m_databasePath(databasePath), m_selection(selection), m_hooks(std::move(hooks))
 {
+    // The spreadsheet of the report kind, saved and opened on the desktop;
+    // a workbook that cannot be made is told to the user and the run goes on.
+    if (!m_hooks.exportWorkbook)
+        m_hooks.exportWorkbook = [path = databasePath](const ReportSelection &s) {
+            tarnvik::exportWorkbook(path, s);
+        };
 }
 
 QString ReportRun::missingDatabaseText(const QString &databasePath)

@@ -26,7 +26,8 @@ public:
         // when the period is not valid, the user having been told.
         std::function<bool(const ReportSelection &)> computeTotals;
         // The spreadsheet export of the report kind, run after the text file
-        // when the selection asks for it. Empty while there is none.
+        // when the selection asks for it, while the temporary rows exist.
+        // Left empty, the run writes the workbook of WorkbookExport.h.
         std::function<void(const ReportSelection &)> exportWorkbook;
         // Shows the report modally; returns once the user has closed it.
         std::function<void(const std::shared_ptr<DataReport> &)> showReport;

@@ -19,6 +19,7 @@ void ScriptedDialogs::clear()
     m_urls.clear();
     m_unanswered = 0;
     m_beeps = 0;
+    m_progress = std::make_shared<QList<Progress>>();
 }
 
 QStringList ScriptedDialogs::messages() const
@@ -114,6 +115,27 @@ int ScriptedDialogs::chooseLanguage(const QStringList &names)
         return answer.choice;
     ++m_unanswered;
     return 0;
+}
+
+namespace {
+class RecordedProgress final : public ProgressTask {
+public:
+    RecordedProgress(std::shared_ptr<QList<ScriptedDialogs::Progress>> list, qsizetype index)
+        : m_list(std::move(list)), m_index(index)
+    {
+    }
+    void setValue(int done) override { (*m_list)[m_index].value = done; }
+
+private:
+    std::shared_ptr<QList<ScriptedDialogs::Progress>> m_list;
+    qsizetype m_index;
+};
+} // namespace
+
+std::unique_ptr<ProgressTask> ScriptedDialogs::startProgress(const QString &label, int total)
+{
+    m_progress->append(Progress{label, total, -1});
+    return std::make_unique<RecordedProgress>(m_progress, m_progress->size() - 1);
 }
 
 } // namespace tarnvik::test

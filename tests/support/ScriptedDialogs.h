@@ -8,6 +8,7 @@
 
 #include <deque>
 #include <functional>
+#include <memory>
 #include <variant>
 
 namespace tarnvik::test {
@@ -93,6 +94,14 @@ public:
     }
     bool busyCursor() const override { return m_busy; }
     QList<bool> busyHistory() const { return m_busyHistory; }
+    // The long tasks whose progress was shown: label, total and the last value.
+    struct Progress {
+        QString label;
+        int total = 0;
+        int value = -1;
+    };
+    QList<Progress> progress() const { return *m_progress; }
+    std::unique_ptr<ProgressTask> startProgress(const QString &label, int total) override;
     [[noreturn]] void terminate(int exitCode) override { throw ProgramTerminated{exitCode}; }
 
 private:
@@ -102,6 +111,7 @@ private:
     QList<Shown> m_shown;
     QList<QUrl> m_urls;
     QList<bool> m_busyHistory;
+    std::shared_ptr<QList<Progress>> m_progress = std::make_shared<QList<Progress>>();
     int m_unanswered = 0;
     int m_beeps = 0;
     bool m_busy = false;

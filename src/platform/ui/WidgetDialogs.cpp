@@ -1,5 +1,6 @@
 #include "platform/ui/WidgetDialogs.h"
 
+#include "common/ProgramState.h"
 #include "localisation/frmLOC_RTS.h"
 #include "platform/ui/MaskedLineEdit.h"
 
@@ -10,6 +11,8 @@
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPointer>
+#include <QProgressDialog>
 #include <QPushButton>
 
 #include <cstdlib>
@@ -24,7 +27,39 @@ QWidget *activeParent()
     return w ? w : QApplication::activeWindow();
 }
 
+// A window with a bar and no cancel button, modal while the task runs: each
+// step lets it repaint.
+class ProgressWindow final : public ProgressTask {
+public:
+    ProgressWindow(const QString &label, int total)
+        : m_dialog(new QProgressDialog(label, QString(), 0, qMax(1, total), activeParent()))
+    {
+        m_dialog->setWindowTitle(QString::fromLatin1(ProgramTitle));
+        m_dialog->setWindowModality(Qt::ApplicationModal);
+        m_dialog->setMinimumDuration(0);
+        m_dialog->setMinimumWidth(380);
+        m_dialog->setAutoClose(false);
+        m_dialog->setAutoReset(false);
+        m_dialog->show();
+        QApplication::processEvents();
+    }
+    ~ProgressWindow() override { delete m_dialog; }
+    void setValue(int done) override
+    {
+        if (m_dialog)
+            m_dialog->setValue(qBound(0, done, m_dialog->maximum()));
+    }
+
+private:
+    QPointer<QProgressDialog> m_dialog;
+};
+
 } // namespace
+
+std::unique_ptr<ProgressTask> WidgetDialogs::startProgress(const QString &label, int total)
+{
+    return std::make_unique<ProgressWindow>(label, total);
+}
 
 MsgResult WidgetDialogs::messageBox(const QString &text, int style, const QString &title)
 {

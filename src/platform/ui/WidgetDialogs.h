@@ -18,6 +18,7 @@ public:
     bool openUrl(const QUrl &url) override;
     void setBusyCursor(bool busy) override;
     bool busyCursor() const override { return m_busy; }
+    std::unique_ptr<ProgressTask> startProgress(const QString &label, int total) override;
     [[noreturn]] void terminate(int exitCode) override;
 
 private:

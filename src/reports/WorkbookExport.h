@@ -1,0 +1,50 @@
+#pragma once
+
+#include "reports/ReportSelection.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+namespace tarnvik {
+
+class SpreadsheetApplication;
+
+// What an export did.
+struct WorkbookExportResult {
+    bool filled = false;    // every cell was written (the database could be read)
+    QString error;          // why not, when not
+    qint64 lastRow = 0;     // the row number after the last line
+    QStringList savedFiles; // the workbooks saved (and handed to the desktop)
+};
+
+// The reports written into a spreadsheet: a period line and an archive line,
+// then the temporary total rows that the report's totals have just written
+// (Projets, and Vendeurs for the report by project), with labels in bold,
+// the totals and, with the detail chosen, the punches behind each total.
+//
+// Each call starts a visible spreadsheet application with a new workbook,
+// fills it and releases it: the workbook is saved in the user's documents
+// folder under a name that says which report and period, and opened on the
+// desktop. A failure (the database cannot be read, the file cannot be
+// written) is told to the user in a message box, and the caller carries on.
+// A progress window shows an export that lasts longer than half a second.
+WorkbookExportResult ExportXL(const QString &databasePath, const ReportSelection &selection);
+WorkbookExportResult ExportXLProj(const QString &databasePath, const ReportSelection &selection);
+
+// The same, from the kind of report chosen in the selection.
+WorkbookExportResult exportWorkbook(const QString &databasePath, const ReportSelection &selection);
+
+// Called after each outer row (employee or project) with the rows done and
+// their count.
+using ExportStep = std::function<void(int done, int total)>;
+
+// The filling alone, into the active sheet of an application that already
+// has a workbook (what the exports do between starting and releasing it).
+WorkbookExportResult writeReportByEmployee(SpreadsheetApplication &xl, const QString &databasePath,
+                                           const ReportSelection &selection, const ExportStep &onStep = {});
+WorkbookExportResult writeReportByProject(SpreadsheetApplication &xl, const QString &databasePath,
+                                          const ReportSelection &selection, const ExportStep &onStep = {});
+
+} // namespace tarnvik
