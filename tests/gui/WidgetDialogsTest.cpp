@@ -5,7 +5,9 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
+#include <QDir>
 #include <QLineEdit>
+#include <QStandardPaths>
 #include <QTest>
 #include <QTimer>
 
@@ -99,6 +101,26 @@ TEST_F(WidgetDialogsTest, MaskedInputBoxShowsOneStarPerCharacter)
                       box->accept();
                   });
     EXPECT_EQ(shown, u"Plain"_s) << "an unmasked box shows the text";
+}
+
+// A report saved under a bare name lands in the documents folder with the
+// filter's extension, not in the folder the program was started from.
+TEST_F(WidgetDialogsTest, SaveDialogStartsInTheDocumentsAndAddsTheExtension)
+{
+    QStandardPaths::setTestModeEnabled(true);
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    ASSERT_TRUE(QDir().mkpath(documents));
+    useLanguage(2);
+    QString chosen;
+    whileOnScreen([&] { chosen = widgets.saveFileName(u"Export"_s, QString(), u"Text (*.txt)"_s); },
+                  [&](QDialog *box) {
+                      auto *name = box->findChild<QLineEdit *>(u"fileNameEdit"_s);
+                      ASSERT_NE(name, nullptr);
+                      QTest::keyClicks(name, u"rapport"_s);
+                      QTest::keyClick(name, Qt::Key_Return);
+                  });
+    QStandardPaths::setTestModeEnabled(false);
+    EXPECT_EQ(chosen, QDir(documents).filePath(u"rapport.txt"_s));
 }
 
 } // namespace

@@ -6,7 +6,9 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QInputDialog>
 #include <QLineEdit>
@@ -14,6 +16,8 @@
 #include <QPointer>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QStandardPaths>
 
 #include <cstdlib>
 
@@ -152,7 +156,21 @@ QString WidgetDialogs::openFileName(const QString &caption, const QString &direc
 
 QString WidgetDialogs::saveFileName(const QString &caption, const QString &directory, const QString &filter)
 {
-    return QFileDialog::getSaveFileName(activeParent(), caption, directory, filter);
+    // A name without a folder lands in the user's documents, not wherever
+    // the program was started; a name typed without an extension takes the
+    // filter's ("rapport" becomes "rapport.txt").
+    QString start = directory;
+    if (start.isEmpty() || QFileInfo(start).isRelative())
+        start = QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)).filePath(start);
+    QFileDialog dialog(activeParent(), caption, start, filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    static const QRegularExpression firstPattern(QStringLiteral(R"(\*\.(\w+))"));
+    const QRegularExpressionMatch suffix = firstPattern.match(filter);
+    if (suffix.hasMatch())
+        dialog.setDefaultSuffix(suffix.captured(1));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    return dialog.selectedFiles().constFirst();
 }
 
 int WidgetDialogs::chooseLanguage(const QStringList &names)
