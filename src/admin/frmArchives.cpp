@@ -14,7 +14,6 @@
 #include "platform/ui/WindowLook.h"
 
 #include <QCheckBox>
-#include <QFrame>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
@@ -82,11 +81,7 @@ void frmArchives::buildWindow()
     cmdAnnuler->setObjectName(QStringLiteral("cmdAnnuler"));
     cmdAnnuler->setGeometry(8, 40, 60, 26);
 
-    Line1 = new QFrame(this);
-    Line1->setObjectName(QStringLiteral("Line1"));
-    Line1->setFrameShape(QFrame::VLine);
-    Line1->setStyleSheet(QStringLiteral("color: white;"));
-    Line1->setGeometry(75, 8, 1, 544);
+    Line1 = separatorLine(this, QRect(75, 8, 1, 544));
 
     dgArchives = new DataGrid(this);
     dgArchives->setObjectName(QStringLiteral("dgArchives"));

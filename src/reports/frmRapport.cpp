@@ -65,11 +65,7 @@ void frmRapport::buildWindow()
     cmdAnnuler = new QPushButton(QStringLiteral("Cancel"), this);
     cmdAnnuler->setGeometry(8, 40, 60, 26);
 
-    Line1 = new QFrame(this);
-    Line1->setObjectName(QStringLiteral("Line1"));
-    Line1->setFrameShape(QFrame::VLine);
-    Line1->setStyleSheet(QStringLiteral("color: white;"));
-    Line1->setGeometry(Line1DesignX, 8, 1, 500);
+    Line1 = separatorLine(this, QRect(Line1DesignX, 8, 1, 500));
 
     frmType = new QGroupBox(this);
     frmType->setGeometry(100, 4, 220, 78);

@@ -1,5 +1,6 @@
 #include "platform/ui/WindowLook.h"
 
+#include <QFrame>
 #include <QPalette>
 #include <QWidget>
 
@@ -12,6 +13,16 @@ void applyStationColours(QWidget *window)
     palette.setColor(QPalette::WindowText, Qt::white);
     window->setPalette(palette);
     window->setAutoFillBackground(true);
+}
+
+QFrame *separatorLine(QWidget *window, const QRect &geometry)
+{
+    auto *line = new QFrame(window);
+    line->setObjectName(QStringLiteral("Line1"));
+    line->setFrameShape(QFrame::VLine);
+    line->setStyleSheet(QStringLiteral("color: white;"));
+    line->setGeometry(geometry);
+    return line;
 }
 
 void placeSeparatorLine(QWidget *line, int designX, int twipsPerPixel)
