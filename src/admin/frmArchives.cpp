@@ -74,12 +74,7 @@ void frmArchives::buildWindow()
     applyStationColours(this);
     setWindowTitle(QStringLiteral("Archives"));
 
-    cmdOk = new QPushButton(QStringLiteral("Ok"), this);
-    cmdOk->setObjectName(QStringLiteral("cmdOk"));
-    cmdOk->setGeometry(8, 8, 60, 26);
-    cmdAnnuler = new QPushButton(QStringLiteral("Cancel"), this);
-    cmdAnnuler->setObjectName(QStringLiteral("cmdAnnuler"));
-    cmdAnnuler->setGeometry(8, 40, 60, 26);
+    addOkCancel(this, &cmdOk, &cmdAnnuler);
 
     Line1 = separatorLine(this, QRect(75, 8, 1, 544));
 

@@ -67,8 +67,7 @@ void frmModifier::buildWindow()
     applyStationColours(this);
     setWindowTitle(QStringLiteral("Modification"));
 
-    cmdOk = control(new QPushButton(QStringLiteral("Ok"), this), "cmdOk", QRect(8, 8, 60, 26));
-    cmdAnnuler = control(new QPushButton(QStringLiteral("Cancel"), this), "cmdAnnuler", QRect(8, 40, 60, 26));
+    addOkCancel(this, &cmdOk, &cmdAnnuler);
     Line1 = separatorLine(this, QRect(75, 8, 1, 644));
 
     Frame1 = control(new QGroupBox(QStringLiteral("Options"), this), "Frame1", QRect(90, 4, 400, 150));

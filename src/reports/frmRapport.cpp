@@ -59,11 +59,8 @@ void frmRapport::buildWindow()
     setFixedSize(640, 516);
     applyStationColours(this);
 
-    cmdOk = new QPushButton(QStringLiteral("Ok"), this);
-    cmdOk->setGeometry(8, 8, 60, 26);
+    addOkCancel(this, &cmdOk, &cmdAnnuler);
     cmdOk->setDefault(true);
-    cmdAnnuler = new QPushButton(QStringLiteral("Cancel"), this);
-    cmdAnnuler->setGeometry(8, 40, 60, 26);
 
     Line1 = separatorLine(this, QRect(Line1DesignX, 8, 1, 500));
 
