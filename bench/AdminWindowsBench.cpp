@@ -1,19 +1,13 @@
 // The employees and projects windows on the database of a million punches:
 // from the menu's call to the window on screen with its rows painted.
+#include "MillionPunchFolder.h"
 #include "admin/frmProjets.h"
 #include "admin/frmVendeurs.h"
-#include "common/Database.h"
-#include "common/ProgramFolder.h"
-#include "common/ProgramState.h"
 #include "localisation/LOCRTSModule.h"
 #include "platform/ui/DataGrid.h"
-#include "support/DataGenerator.h"
-#include "support/ProgramFixture.h"
 #include "support/ScriptedDialogs.h"
 
 #include <QApplication>
-#include <QFile>
-#include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
@@ -23,46 +17,18 @@ using namespace tarnvik;
 
 namespace {
 
-// A program folder holding the language file and a copy of the generated
-// database, in English.
-class AdminFolder {
-public:
-    AdminFolder()
-    {
-        QString error;
-        const QString cached = test::cachedGeneratedDatabase(test::millionPunches(), &error);
-        if (cached.isEmpty())
-            qFatal("cannot generate the benchmark database: %s", qPrintable(error));
-        Database::closeAll();
-        ProgramFolder::setOverride(m_dir.path());
-        test::copyProgramFiles(m_dir.path());
-        const QString database = m_dir.filePath(QStringLiteral("tarnvik.mdb"));
-        if (!QFile::copy(cached, database))
-            qFatal("cannot copy the benchmark database");
-        Database::exec(Database::connection(database), QStringLiteral("UPDATE Acces SET Lang = 2"));
-        ProgramState::DbPath = database;
-        ProgramState::ConnString = buildConnString(database);
-        LOC_RTString(1232); // the language file is loaded by the main window at start-up
-    }
-    ~AdminFolder()
-    {
-        Database::closeAll();
-        ProgramFolder::setOverride(QString());
-    }
-    static AdminFolder &instance()
-    {
-        static AdminFolder folder;
-        return folder;
-    }
-
-private:
-    QTemporaryDir m_dir;
-};
+// The program folder, with the language file loaded as the main window loads
+// it at start-up.
+void prepareFolder()
+{
+    static bench::MillionPunchFolder folder;
+    LOC_RTString(1232);
+}
 
 template <typename Window, typename Open>
 void openWindow(benchmark::State &state, Open open, DataGrid *Window::*grid)
 {
-    AdminFolder::instance();
+    prepareFolder();
     test::ScriptedDialogs dialogs;
     int rowsShown = 0;
     for (auto _ : state) {

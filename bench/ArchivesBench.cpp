@@ -2,28 +2,22 @@
 // opening, going to the last row, opening the corrections on a punch deep in
 // the list, purging a year, and the memory held after the whole archive was
 // scrolled through.
+#include "MillionPunchFolder.h"
 #include "admin/frmArchives.h"
 #include "admin/frmModifier.h"
-#include "common/Database.h"
-#include "common/ProgramFolder.h"
 #include "common/ProgramState.h"
 #include "common/Recordset.h"
 #include "common/RecordsetTableModel.h"
-#include "common/SettingsFile.h"
 #include "localisation/LOCRTSModule.h"
 #include "platform/ui/DataGrid.h"
 #include "platform/ui/Pickers.h"
-#include "support/DataGenerator.h"
-#include "support/ProgramFixture.h"
 #include "support/ScriptedDialogs.h"
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QFile>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
-#include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
@@ -33,50 +27,12 @@ using namespace tarnvik;
 
 namespace {
 
-// A program folder with the language file and a copy of the generated
-// database, which the purge may change.
-class ArchiveFolder {
-public:
-    ArchiveFolder()
-    {
-        QString error;
-        m_cached = test::cachedGeneratedDatabase(test::millionPunches(), &error);
-        if (m_cached.isEmpty())
-            qFatal("cannot generate the benchmark database: %s", qPrintable(error));
-        ProgramFolder::setOverride(m_dir.path());
-        test::copyProgramFiles(m_dir.path());
-        m_database = m_dir.filePath(QStringLiteral("tarnvik.mdb"));
-        freshCopy();
-    }
-    ~ArchiveFolder()
-    {
-        Database::closeAll();
-        ProgramFolder::setOverride(QString());
-    }
-    // Puts the generated database back as it was made.
-    void freshCopy()
-    {
-        Database::closeAll();
-        for (const QString &suffix : {QString(), QStringLiteral("-wal"), QStringLiteral("-shm")})
-            QFile::remove(m_database + suffix);
-        if (!QFile::copy(m_cached, m_database))
-            qFatal("cannot copy the benchmark database");
-        Database::exec(Database::connection(m_database), QStringLiteral("UPDATE Acces SET Lang = 2"));
-        SettingsFile::writeDatabasePath(SettingsFile::path(), m_database);
-        ProgramState::DbPath = m_database;
-        ProgramState::ConnString = buildConnString(m_database);
-    }
-    static ArchiveFolder &instance()
-    {
-        static ArchiveFolder folder;
-        return folder;
-    }
-
-private:
-    QTemporaryDir m_dir;
-    QString m_cached;
-    QString m_database;
-};
+// The program folder, whose database the purge may change.
+bench::MillionPunchFolder &archiveFolder()
+{
+    static bench::MillionPunchFolder folder;
+    return folder;
+}
 
 std::unique_ptr<frmArchives> openArchives()
 {
@@ -93,22 +49,10 @@ void ctrlEnd(QWidget *grid)
     QApplication::processEvents();
 }
 
-double residentMegabytes()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
-    }
-    return 0;
-}
-
 // From the menu's click to the window on screen with its first rows painted.
 void BM_ArchivesOpenWithFirstRows(benchmark::State &state)
 {
-    ArchiveFolder::instance();
+    archiveFolder();
     test::ScriptedDialogs dialogs;
     for (auto _ : state) {
         std::unique_ptr<frmArchives> window = openArchives();
@@ -129,7 +73,7 @@ BENCHMARK(BM_ArchivesOpenWithFirstRows)->Unit(benchmark::kMillisecond);
 // current and shown.
 void BM_ArchivesGoToLastRow(benchmark::State &state)
 {
-    ArchiveFolder::instance();
+    archiveFolder();
     test::ScriptedDialogs dialogs;
     for (auto _ : state) {
         state.PauseTiming();
@@ -155,7 +99,7 @@ BENCHMARK(BM_ArchivesGoToLastRow)->Unit(benchmark::kMillisecond)->Iterations(5);
 // (the last punch of an employee): loaded, positioned and shown.
 void BM_CorrectionOpensOnDeepPunch(benchmark::State &state)
 {
-    ArchiveFolder::instance();
+    archiveFolder();
     test::ScriptedDialogs dialogs;
     for (auto _ : state) {
         state.PauseTiming();
@@ -193,7 +137,7 @@ BENCHMARK(BM_CorrectionOpensOnDeepPunch)->Unit(benchmark::kMillisecond)->Iterati
 // 2001 deleted in one transaction and the current list shown again.
 void BM_PurgeOneYear(benchmark::State &state)
 {
-    ArchiveFolder &folder = ArchiveFolder::instance();
+    bench::MillionPunchFolder &folder = archiveFolder();
     test::ScriptedDialogs dialogs;
     for (auto _ : state) {
         state.PauseTiming();
@@ -220,17 +164,17 @@ BENCHMARK(BM_PurgeOneYear)->Unit(benchmark::kMillisecond)->Iterations(3);
 // after its whole current and archived lists were scrolled to the end.
 void BM_MemoryAfterScrollingWholeArchive(benchmark::State &state)
 {
-    ArchiveFolder::instance();
+    archiveFolder();
     test::ScriptedDialogs dialogs;
     for (auto _ : state) {
         std::unique_ptr<frmArchives> window = openArchives();
-        state.counters["MB at opening"] = residentMegabytes();
+        state.counters["MB at opening"] = bench::processMegabytes("VmRSS:");
         ctrlEnd(window->dgArchives);
         window->chkVoir->setChecked(true);
         ctrlEnd(window->dgArchives);
         window->chkVoir->setChecked(false);
         ctrlEnd(window->dgArchives);
-        state.counters["MB after scrolling"] = residentMegabytes();
+        state.counters["MB after scrolling"] = bench::processMegabytes("VmRSS:");
     }
 }
 BENCHMARK(BM_MemoryAfterScrollingWholeArchive)->Unit(benchmark::kMillisecond)->Iterations(1);

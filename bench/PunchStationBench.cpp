@@ -1,23 +1,19 @@
 // The punch station's main window on a database of a million punches: a
 // keystroke in the number box, a punch from Enter to stored, and start-up.
+#include "MillionPunchFolder.h"
 #include "common/Database.h"
-#include "common/ProgramFolder.h"
 #include "common/ProgramState.h"
-#include "common/SettingsFile.h"
 #include "localisation/LOCRTSModule.h"
 #include "platform/ui/DataCombo.h"
 #include "station/frmPunch.h"
 #include "support/DataGenerator.h"
-#include "support/ProgramFixture.h"
 #include "support/ScriptedDialogs.h"
 
 #include <QApplication>
-#include <QFile>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QSqlQuery>
-#include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
@@ -27,42 +23,12 @@ using namespace tarnvik;
 
 namespace {
 
-// A program folder holding the language file, the settings file and a copy
-// of the generated database (the punches written here stay out of the cache).
-class Station {
-public:
-    Station()
-    {
-        QString error;
-        const QString cached = test::cachedGeneratedDatabase(test::millionPunches(), &error);
-        if (cached.isEmpty())
-            qFatal("cannot generate the benchmark database: %s", qPrintable(error));
-        Database::closeAll();
-        ProgramFolder::setOverride(m_dir.path());
-        test::copyProgramFiles(m_dir.path());
-        m_database = m_dir.filePath(QStringLiteral("tarnvik.mdb"));
-        if (!QFile::copy(cached, m_database))
-            qFatal("cannot copy the benchmark database");
-        Database::exec(Database::connection(m_database), QStringLiteral("UPDATE Acces SET Lang = 2"));
-        SettingsFile::writeDatabasePath(SettingsFile::path(), m_database);
-    }
-    ~Station()
-    {
-        Database::closeAll();
-        ProgramFolder::setOverride(QString());
-    }
-    QString database() const { return m_database; }
-
-    static Station &instance()
-    {
-        static Station station;
-        return station;
-    }
-
-private:
-    QTemporaryDir m_dir;
-    QString m_database;
-};
+// The station's program folder; the punches written here stay out of the cache.
+bench::MillionPunchFolder &station()
+{
+    static bench::MillionPunchFolder folder;
+    return folder;
+}
 
 std::unique_ptr<frmPunch> openWindow()
 {
@@ -85,7 +51,7 @@ void key(QWidget *widget, int code, const QString &text = QString())
 // latest punch. (Backspace, untimed, takes the digit away again.)
 void BM_KeystrokeShowsStatusLine(benchmark::State &state)
 {
-    Station::instance();
+    station();
     test::ScriptedDialogs dialogs;
     std::unique_ptr<frmPunch> window = openWindow();
     window->txtNumVendeur->setFocus();
@@ -108,11 +74,11 @@ BENCHMARK(BM_KeystrokeShowsStatusLine)->Unit(benchmark::kMillisecond);
 // (Punch row, status, presence) and committed to the disk.
 void BM_PunchFromEnterToStored(benchmark::State &state)
 {
-    Station &station = Station::instance();
+    const bench::MillionPunchFolder &folder = station();
     test::ScriptedDialogs dialogs;
     std::unique_ptr<frmPunch> window = openWindow();
     const auto punches = [&]() {
-        QSqlQuery q(Database::connection(station.database()));
+        QSqlQuery q(Database::connection(folder.database()));
         q.exec(QStringLiteral("SELECT COUNT(*) FROM Punch"));
         return q.next() ? q.value(0).toLongLong() : -1;
     };
@@ -149,7 +115,7 @@ BENCHMARK(BM_PunchFromEnterToStored)->Unit(benchmark::kMillisecond);
 // database, language file, captions, lists and clock.
 void BM_StartUpToUsableWindow(benchmark::State &state)
 {
-    Station::instance();
+    station();
     test::ScriptedDialogs dialogs;
     for (auto _ : state) {
         state.PauseTiming();
@@ -172,12 +138,12 @@ BENCHMARK(BM_StartUpToUsableWindow)->Unit(benchmark::kMillisecond);
 // comes up at once and says the database is busy, instead of waiting for it.
 void BM_StartUpWithTheDatabaseLocked(benchmark::State &state)
 {
-    Station &station = Station::instance();
+    const bench::MillionPunchFolder &folder = station();
     test::ScriptedDialogs dialogs;
     Database::closeAll();
     QSqlDatabase other =
         QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("other-program"));
-    other.setDatabaseName(station.database());
+    other.setDatabaseName(folder.database());
     if (!other.open() || !QSqlQuery(other).exec(QStringLiteral("BEGIN IMMEDIATE")))
         state.SkipWithError("cannot lock the database");
     for (auto _ : state) {

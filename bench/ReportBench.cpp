@@ -1,21 +1,18 @@
 // The worked-time report by employee over 28 days for all 500 employees with
 // detail, on a database of a million punches: the first page on screen,
 // turning pages, and the whole report written as PDF.
+#include "MillionPunchFolder.h"
 #include "common/Database.h"
-#include "common/ProgramFolder.h"
 #include "common/ProgramState.h"
-#include "common/SettingsFile.h"
 #include "localisation/LOCRTSModule.h"
 #include "reports/ReportRun.h"
 #include "reports/ReportShapes.h"
 #include "reports/ui/ReportPainter.h"
 #include "support/DataGenerator.h"
-#include "support/ProgramFixture.h"
 
 #include <QFile>
 #include <QImage>
 #include <QPainter>
-#include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
@@ -23,40 +20,13 @@ using namespace tarnvik;
 
 namespace {
 
-// Peak resident memory of the process, in megabytes.
-double peakMegabytes()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
-    }
-    return 0;
-}
-
 // A copy of the generated database holding the temporary rows that the totals
 // by employee write: every employee on every sub-project and project.
 class ReportDatabase {
 public:
     ReportDatabase()
     {
-        QString error;
-        const QString cached = test::cachedGeneratedDatabase(test::millionPunches(), &error);
-        if (cached.isEmpty())
-            qFatal("cannot generate the benchmark database: %s", qPrintable(error));
-        Database::closeAll();
-        ProgramFolder::setOverride(m_dir.path());
-        test::copyProgramFiles(m_dir.path());
-        m_path = m_dir.filePath(QStringLiteral("tarnvik.mdb"));
-        if (!QFile::copy(cached, m_path))
-            qFatal("cannot copy the benchmark database");
-        QSqlDatabase db = Database::connection(m_path);
-        Database::exec(db, QStringLiteral("UPDATE Acces SET Lang = 2"));
-        SettingsFile::writeDatabasePath(SettingsFile::path(), m_path);
-        ProgramState::DbPath = m_path;
-        ProgramState::ConnString = buildConnString(m_path);
+        QSqlDatabase db = Database::connection(m_folder.database());
         const test::GeneratedData data = test::millionPunches();
         Transaction tx(db);
         const QString sql = QStringLiteral("INSERT INTO Projets (NoVendeur, Projet, SousProjet, TotalHeures) "
@@ -74,11 +44,6 @@ public:
         selection.periodEnd = selection.periodStart.addDays(27);
         LOC_RTString(1024);
     }
-    ~ReportDatabase()
-    {
-        Database::closeAll();
-        ProgramFolder::setOverride(QString());
-    }
     static ReportDatabase &instance()
     {
         static ReportDatabase database;
@@ -90,19 +55,19 @@ public:
     {
         auto result = std::make_shared<HierarchicalResult>();
         QString error;
-        if (!result->open(m_path, ReportShapes::forSelection(selection, NoProjectName()), &error))
+        if (!result->open(m_folder.database(), ReportShapes::forSelection(selection, NoProjectName()),
+                          &error))
             qFatal("cannot open the report: %s", qPrintable(error));
         auto report = ReportRun::createLayout(selection);
         report->setDataSource(result);
         return report;
     }
 
-    QString directory() const { return m_dir.path(); }
+    QString directory() const { return m_folder.directory(); }
     ReportSelection selection;
 
 private:
-    QTemporaryDir m_dir;
-    QString m_path;
+    bench::MillionPunchFolder m_folder;
 };
 
 const ReportPageGeometry &geometry()
@@ -132,7 +97,7 @@ void BM_ReportFirstPageOnScreen(benchmark::State &state)
         pageCount = pages.pageCount();
     }
     state.counters["pages"] = pageCount;
-    state.counters["peak_MB"] = peakMegabytes();
+    state.counters["peak_MB"] = bench::processMegabytes("VmHWM:");
 }
 BENCHMARK(BM_ReportFirstPageOnScreen)->Unit(benchmark::kMillisecond)->Iterations(3);
 
@@ -159,7 +124,7 @@ void BM_ReportWholePdf(benchmark::State &state)
             state.SkipWithError(qPrintable(error));
     }
     state.counters["MB_pdf"] = QFile(path).size() / 1048576.0;
-    state.counters["peak_MB"] = peakMegabytes();
+    state.counters["peak_MB"] = bench::processMegabytes("VmHWM:");
 }
 BENCHMARK(BM_ReportWholePdf)->Unit(benchmark::kMillisecond)->Iterations(1);
 

@@ -1,16 +1,8 @@
 // The worked-time totals of the reports on a database of a million punches:
 // every employee over a period of 28 days, by employee and by project.
-#include "common/Database.h"
-#include "common/ProgramFolder.h"
-#include "common/ProgramState.h"
+#include "MillionPunchFolder.h"
 #include "reports/Totals.h"
-#include "support/DataGenerator.h"
-#include "support/ProgramFixture.h"
 #include "support/ScriptedDialogs.h"
-
-#include <QFile>
-#include <QSqlQuery>
-#include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
@@ -18,47 +10,12 @@ using namespace tarnvik;
 
 namespace {
 
-// A program folder holding the language file and a copy of the generated
-// database, where the totals write their rows.
-class ReportDatabase {
-public:
-    ReportDatabase()
-    {
-        QString error;
-        const QString cached = test::cachedGeneratedDatabase(test::millionPunches(), &error);
-        if (cached.isEmpty())
-            qFatal("cannot generate the benchmark database: %s", qPrintable(error));
-        Database::closeAll();
-        ProgramFolder::setOverride(m_dir.path());
-        test::copyProgramFiles(m_dir.path());
-        m_database = m_dir.filePath(QStringLiteral("tarnvik.mdb"));
-        if (!QFile::copy(cached, m_database))
-            qFatal("cannot copy the benchmark database");
-        // The station opens its database this way at start, which adds the
-        // indexes a file made by an earlier version lacks.
-        if (!Database::ensure(m_database, false).usable())
-            qFatal("cannot open the benchmark database");
-        Database::exec(Database::connection(m_database), QStringLiteral("UPDATE Acces SET Lang = 2"));
-        ProgramState::DbPath = m_database;
-        ProgramState::ConnString = buildConnString(m_database);
-    }
-    ~ReportDatabase()
-    {
-        Database::closeAll();
-        ProgramFolder::setOverride(QString());
-    }
-    QString path() const { return m_database; }
-
-    static ReportDatabase &instance()
-    {
-        static ReportDatabase database;
-        return database;
-    }
-
-private:
-    QTemporaryDir m_dir;
-    QString m_database;
-};
+// The program folder whose database the totals write their rows in.
+bench::MillionPunchFolder &reportFolder()
+{
+    static bench::MillionPunchFolder folder(bench::MillionPunchFolder::Indexes::Ensured);
+    return folder;
+}
 
 // All employees, archived and current punches, the 28 days from 3 March 2003.
 ReportSelection fourWeeks()
@@ -71,7 +28,7 @@ ReportSelection fourWeeks()
 
 void runTotals(benchmark::State &state, ReportSelection::Kind kind)
 {
-    const QString path = ReportDatabase::instance().path();
+    const QString path = reportFolder().database();
     test::ScriptedDialogs dialogs;
     const ReportSelection selection = fourWeeks();
     qint64 rows = 0;

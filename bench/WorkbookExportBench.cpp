@@ -1,19 +1,15 @@
 // The spreadsheet export of the report by employee, with the punches, for
 // every employee over 28 days of the database of a million punches.
+#include "MillionPunchFolder.h"
 #include "common/Database.h"
-#include "common/ProgramFolder.h"
-#include "common/ProgramState.h"
 #include "localisation/LOCRTSModule.h"
 #include "platform/Spreadsheet.h"
 #include "reports/WorkbookExport.h"
-#include "support/DataGenerator.h"
-#include "support/ProgramFixture.h"
 #include "support/ScriptedDialogs.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
@@ -41,33 +37,12 @@ class ExportDatabase {
 public:
     ExportDatabase()
     {
-        QString error;
-        const QString cached = test::cachedGeneratedDatabase(test::millionPunches(), &error);
-        if (cached.isEmpty())
-            qFatal("cannot generate the benchmark database: %s", qPrintable(error));
-        Database::closeAll();
-        ProgramFolder::setOverride(m_dir.path());
-        test::copyProgramFiles(m_dir.path());
-        m_database = m_dir.filePath(QStringLiteral("tarnvik.mdb"));
-        if (!QFile::copy(cached, m_database))
-            qFatal("cannot copy the benchmark database");
-        if (!Database::ensure(m_database, false).usable())
-            qFatal("cannot open the benchmark database");
-        const QSqlDatabase db = Database::connection(m_database);
-        Database::exec(db, QStringLiteral("UPDATE Acces SET Lang = 2"));
-        ProgramState::DbPath = m_database;
-        ProgramState::ConnString = buildConnString(m_database);
-        writeTotals(db);
-        SpreadsheetApplication::setDocumentsFolder(m_dir.filePath(QStringLiteral("Documents")));
+        writeTotals(Database::connection(m_folder.database()));
+        SpreadsheetApplication::setDocumentsFolder(documents());
     }
-    ~ExportDatabase()
-    {
-        SpreadsheetApplication::setDocumentsFolder(QString());
-        Database::closeAll();
-        ProgramFolder::setOverride(QString());
-    }
-    QString path() const { return m_database; }
-    QString documents() const { return m_dir.filePath(QStringLiteral("Documents")); }
+    ~ExportDatabase() { SpreadsheetApplication::setDocumentsFolder(QString()); }
+    QString path() const { return m_folder.database(); }
+    QString documents() const { return m_folder.filePath(QStringLiteral("Documents")); }
 
     static ExportDatabase &instance()
     {
@@ -112,8 +87,7 @@ private:
         }
     }
 
-    QTemporaryDir m_dir;
-    QString m_database;
+    bench::MillionPunchFolder m_folder{bench::MillionPunchFolder::Indexes::Ensured};
 };
 
 void BM_WorkbookByEmployeeWithDetailFourWeeks(benchmark::State &state)

@@ -14,7 +14,6 @@
 #include "platform/ui/WindowLook.h"
 
 #include <QCheckBox>
-#include <QFrame>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
@@ -75,18 +74,9 @@ void frmArchives::buildWindow()
     applyStationColours(this);
     setWindowTitle(QStringLiteral("Archives"));
 
-    cmdOk = new QPushButton(QStringLiteral("Ok"), this);
-    cmdOk->setObjectName(QStringLiteral("cmdOk"));
-    cmdOk->setGeometry(8, 8, 60, 26);
-    cmdAnnuler = new QPushButton(QStringLiteral("Cancel"), this);
-    cmdAnnuler->setObjectName(QStringLiteral("cmdAnnuler"));
-    cmdAnnuler->setGeometry(8, 40, 60, 26);
+    addOkCancel(this, &cmdOk, &cmdAnnuler);
 
-    Line1 = new QFrame(this);
-    Line1->setObjectName(QStringLiteral("Line1"));
-    Line1->setFrameShape(QFrame::VLine);
-    Line1->setStyleSheet(QStringLiteral("color: white;"));
-    Line1->setGeometry(75, 8, 1, 544);
+    Line1 = separatorLine(this, QRect(75, 8, 1, 544));
 
     dgArchives = new DataGrid(this);
     dgArchives->setObjectName(QStringLiteral("dgArchives"));

@@ -18,7 +18,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFocusEvent>
-#include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -68,11 +67,8 @@ void frmModifier::buildWindow()
     applyStationColours(this);
     setWindowTitle(QStringLiteral("Modification"));
 
-    cmdOk = control(new QPushButton(QStringLiteral("Ok"), this), "cmdOk", QRect(8, 8, 60, 26));
-    cmdAnnuler = control(new QPushButton(QStringLiteral("Cancel"), this), "cmdAnnuler", QRect(8, 40, 60, 26));
-    Line1 = control(new QFrame(this), "Line1", QRect(75, 8, 1, 644));
-    Line1->setFrameShape(QFrame::VLine);
-    Line1->setStyleSheet(QStringLiteral("color: white;"));
+    addOkCancel(this, &cmdOk, &cmdAnnuler);
+    Line1 = separatorLine(this, QRect(75, 8, 1, 644));
 
     Frame1 = control(new QGroupBox(QStringLiteral("Options"), this), "Frame1", QRect(90, 4, 400, 150));
     Label11 = label(Frame1, "Label11", QRect(10, 28, 120, 20));

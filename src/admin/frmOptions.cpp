@@ -74,11 +74,8 @@ void frmOptions::buildWindow()
     setFixedSize(600, 372);
     applyStationColours(this);
 
-    cmdOk = new QPushButton(QStringLiteral("Ok"), this);
-    cmdOk->setGeometry(8, 8, 60, 26);
+    addOkCancel(this, &cmdOk, &cmdAnnuler);
     cmdOk->setDefault(true);
-    cmdAnnuler = new QPushButton(QStringLiteral("Cancel"), this);
-    cmdAnnuler->setGeometry(8, 40, 60, 26);
 
     Line1 = new QFrame(this);
     Line1->setObjectName(QStringLiteral("Line1"));

@@ -66,11 +66,7 @@ void frmProjets::buildWindow()
     lblVendeur->setObjectName(QStringLiteral("lblVendeur"));
     lblVendeur->setGeometry(9, 40, 60, 16);
 
-    Line1 = new QFrame(this);
-    Line1->setObjectName(QStringLiteral("Line1"));
-    Line1->setFrameShape(QFrame::VLine);
-    Line1->setStyleSheet(QStringLiteral("color: white;"));
-    Line1->setGeometry(Line1DesignX, 9, 1, FormHeight - 18);
+    Line1 = separatorLine(this, QRect(Line1DesignX, 9, 1, FormHeight - 18));
 
     Label1 = new QLabel(this);
     Label1->setObjectName(QStringLiteral("Label1"));

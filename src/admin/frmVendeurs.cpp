@@ -59,11 +59,7 @@ frmVendeurs::frmVendeurs(QWidget *owner)
     cmdOk->setAutoDefault(false);
     cmdAnnuler->setAutoDefault(false);
 
-    Line1 = new QFrame(this);
-    Line1->setObjectName(QStringLiteral("Line1"));
-    Line1->setFrameShape(QFrame::VLine);
-    Line1->setStyleSheet(QStringLiteral("color: white;"));
-    Line1->setGeometry(Line1DesignX, twipsToPixels(135), 1, twipsToPixels(3465 - 135));
+    Line1 = separatorLine(this, QRect(Line1DesignX, twipsToPixels(135), 1, twipsToPixels(3465 - 135)));
 
     setTabOrder(dgVendeurs, cmdOk);
     setTabOrder(cmdOk, cmdAnnuler);

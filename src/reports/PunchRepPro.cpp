@@ -14,11 +14,7 @@ PunchRepPro::PunchRepPro() : DataReport(QStringLiteral("PunchRepPro"))
     addSection(QStringLiteral("ReportHeader"), 0);
 
     ReportSection &page = addSection(QStringLiteral("PageHeader"), 570);
-    ReportControl title = label(QStringLiteral("Label7"), 0, 0, 5000);
-    title.bold = true;
-    title.fontSize = 12;
-    title.Height = 330;
-    page.add(title);
+    addTitle(page, 5000);
     page.add(line(QStringLiteral("Line1"), 0, 520, width));
     ReportControl period = label(QStringLiteral("lblPeriod"), 5100, 0, width - 5100);
     period.rightAligned = true;
@@ -28,52 +24,31 @@ PunchRepPro::PunchRepPro() : DataReport(QStringLiteral("PunchRepPro"))
     page.add(archive);
 
     ReportSection &employee = addSection(QStringLiteral("Vendeurs_Header"), 240);
-    ReportControl number =
-        textBox(QStringLiteral("txtNoVendeur"), 1400, 0, 1050, QStringLiteral("NoVendeur"));
-    number.bold = true;
-    employee.add(number);
+    employee.add(bold(textBox(QStringLiteral("txtNoVendeur"), 1400, 0, 1050, QStringLiteral("NoVendeur"))));
     employee.add(label(QStringLiteral("Label2"), 0, 0, 1350));
-    ReportControl name =
-        textBox(QStringLiteral("txtNomVendeur"), 3000, 0, 3600, QStringLiteral("NomVendeur"));
-    name.bold = true;
-    employee.add(name);
+    employee.add(bold(textBox(QStringLiteral("txtNomVendeur"), 3000, 0, 3600, QStringLiteral("NomVendeur"))));
     employee.add(label(QStringLiteral("Label3"), 2250, 0, 700));
     employee.add(textBox(QStringLiteral("Text5"), 6700, 0, 1000, QStringLiteral("Status")));
 
+    const QString projects = QStringLiteral("Projets");
     ReportSection &project = addSection(QStringLiteral("Projets_Header"), 240);
-    ReportControl projectName =
-        textBox(QStringLiteral("Text2"), 1135, 0, 6000, QStringLiteral("Projet"), QStringLiteral("Projets"));
-    projectName.bold = true;
-    project.add(projectName);
+    project.add(bold(textBox(QStringLiteral("Text2"), 1135, 0, 6000, QStringLiteral("Projet"), projects)));
     project.add(label(QStringLiteral("Label1"), 300, 0, 800));
 
+    const QString subProjects = QStringLiteral("SousProjet");
     ReportSection &subProject = addSection(QStringLiteral("SousProjet_Header"), 585);
-    ReportControl subName = textBox(QStringLiteral("Text3"), 1700, 0, 5000, QStringLiteral("SousProjet"),
-                                    QStringLiteral("SousProjet"));
-    subName.bold = true;
-    subProject.add(subName);
+    subProject.add(
+        bold(textBox(QStringLiteral("Text3"), 1700, 0, 5000, QStringLiteral("SousProjet"), subProjects)));
     subProject.add(label(QStringLiteral("Label4"), 300, 0, 1350));
     ReportSection &detail = addSection(QStringLiteral("Punch_Detail"), 240);
     addPunchColumns(subProject, 340, detail, 0);
 
     ReportSection &subFooter = addSection(QStringLiteral("SousProjet_Footer"), 630);
-    ReportControl subTotal = textBox(QStringLiteral("Text6"), 6100, 60, width - 6100,
-                                     QStringLiteral("TotalHeures"), QStringLiteral("SousProjet"));
-    subTotal.bold = true;
-    subFooter.add(subTotal);
-    ReportControl subCaption = label(QStringLiteral("Label10"), 2600, 60, 3400);
-    subCaption.rightAligned = true;
-    subFooter.add(subCaption);
+    addTotal(subFooter, QStringLiteral("Text6"), QStringLiteral("Label10"), 60, width, subProjects);
     subFooter.add(line(QStringLiteral("Line3"), 1135, 420, width - 1135));
 
     ReportSection &projectFooter = addSection(QStringLiteral("Projets_Footer"), 600);
-    ReportControl projectTotal = textBox(QStringLiteral("Text4"), 6100, 60, width - 6100,
-                                         QStringLiteral("TotalHeures"), QStringLiteral("Projets"));
-    projectTotal.bold = true;
-    projectFooter.add(projectTotal);
-    ReportControl projectCaption = label(QStringLiteral("Label12"), 2600, 60, 3400);
-    projectCaption.rightAligned = true;
-    projectFooter.add(projectCaption);
+    addTotal(projectFooter, QStringLiteral("Text4"), QStringLiteral("Label12"), 60, width, projects);
     projectFooter.add(line(QStringLiteral("Line2"), 0, 420, width));
 
     addSection(QStringLiteral("Vendeurs_Footer"), 150);
@@ -84,22 +59,16 @@ PunchRepPro::PunchRepPro() : DataReport(QStringLiteral("PunchRepPro"))
 void PunchRepPro::LOC_SetProperties()
 {
     Caption = LOC_RTString(1524);
-    const struct {
-        const char *section;
-        const char *control;
-        int string;
-    } captions[] = {
-        {"PageHeader", "Label7", 1264},         {"Vendeurs_Header", "Label2", 1410},
-        {"Vendeurs_Header", "Label3", 1416},    {"Projets_Header", "Label1", 1494},
-        {"SousProjet_Header", "Label4", 1564},  {"SousProjet_Header", "Label8", 1298},
-        {"SousProjet_Footer", "Label10", 1606}, {"Projets_Footer", "Label12", 1604},
-    };
-    for (const auto &c : captions) {
-        if (ReportSection *section = Sections(QLatin1String(c.section))) {
-            if (ReportControl *control = section->Controls(QLatin1String(c.control)))
-                control->Caption = LOC_RTString(c.string);
-        }
-    }
+    setCaptions(*this, {
+                           {"PageHeader", "Label7", 1264},
+                           {"Vendeurs_Header", "Label2", 1410},
+                           {"Vendeurs_Header", "Label3", 1416},
+                           {"Projets_Header", "Label1", 1494},
+                           {"SousProjet_Header", "Label4", 1564},
+                           {"SousProjet_Header", "Label8", 1298},
+                           {"SousProjet_Footer", "Label10", 1606},
+                           {"Projets_Footer", "Label12", 1604},
+                       });
 }
 
 QString PunchRepPro::periodCaption(const QDate &first, const QDate &last)

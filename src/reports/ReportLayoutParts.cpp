@@ -1,15 +1,27 @@
 #include "reports/ReportLayoutParts.h"
 
+#include "localisation/LOCRTSModule.h"
+
 namespace tarnvik::ReportLayoutParts {
 
-ReportControl label(const QString &name, int left, int top, int width, const QString &caption)
+namespace {
+
+ReportControl control(const QString &name, ReportControl::Kind kind, int left, int top, int width)
 {
     ReportControl c;
     c.name = name;
-    c.kind = ReportControl::Kind::Label;
+    c.kind = kind;
     c.Left = left;
     c.Top = top;
     c.Width = width;
+    return c;
+}
+
+} // namespace
+
+ReportControl label(const QString &name, int left, int top, int width, const QString &caption)
+{
+    ReportControl c = control(name, ReportControl::Kind::Label, left, top, width);
     c.Caption = caption;
     return c;
 }
@@ -17,12 +29,7 @@ ReportControl label(const QString &name, int left, int top, int width, const QSt
 ReportControl textBox(const QString &name, int left, int top, int width, const QString &field,
                       const QString &member)
 {
-    ReportControl c;
-    c.name = name;
-    c.kind = ReportControl::Kind::TextBox;
-    c.Left = left;
-    c.Top = top;
-    c.Width = width;
+    ReportControl c = control(name, ReportControl::Kind::TextBox, left, top, width);
     c.DataField = field;
     c.DataMember = member;
     return c;
@@ -30,14 +37,42 @@ ReportControl textBox(const QString &name, int left, int top, int width, const Q
 
 ReportControl line(const QString &name, int left, int top, int width)
 {
-    ReportControl c;
-    c.name = name;
-    c.kind = ReportControl::Kind::Line;
-    c.Left = left;
-    c.Top = top;
-    c.Width = width;
+    ReportControl c = control(name, ReportControl::Kind::Line, left, top, width);
     c.Height = 0;
     return c;
+}
+
+ReportControl bold(ReportControl control)
+{
+    control.bold = true;
+    return control;
+}
+
+void addTitle(ReportSection &page, int width)
+{
+    ReportControl title = bold(label(QStringLiteral("Label7"), 0, 0, width));
+    title.fontSize = 12;
+    title.Height = 330;
+    page.add(title);
+}
+
+void addTotal(ReportSection &footer, const QString &box, const QString &caption, int top, int reportWidth,
+              const QString &member)
+{
+    footer.add(bold(textBox(box, 6100, top, reportWidth - 6100, QStringLiteral("TotalHeures"), member)));
+    ReportControl text = label(caption, 2600, top, 3400);
+    text.rightAligned = true;
+    footer.add(text);
+}
+
+void setCaptions(DataReport &report, std::initializer_list<CaptionText> captions)
+{
+    for (const CaptionText &c : captions) {
+        if (ReportSection *section = report.Sections(QLatin1String(c.section))) {
+            if (ReportControl *control = section->Controls(QLatin1String(c.control)))
+                control->Caption = LOC_RTString(c.string);
+        }
+    }
 }
 
 void addPunchColumns(ReportSection &header, int captionTop, ReportSection &detail, int shift)
@@ -68,10 +103,8 @@ void addPunchColumns(ReportSection &header, int captionTop, ReportSection &detai
         for (const Column &col : columns) {
             if (qstrcmp(col.caption, name) != 0)
                 continue;
-            ReportControl c = label(QLatin1String(col.caption), col.captionLeft + shift, captionTop,
-                                    col.width, QString::fromUtf8(col.captionText));
-            c.bold = true;
-            header.add(c);
+            header.add(bold(label(QLatin1String(col.caption), col.captionLeft + shift, captionTop, col.width,
+                                  QString::fromUtf8(col.captionText))));
         }
     }
     for (const Column &col : columns) {

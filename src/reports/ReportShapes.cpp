@@ -9,15 +9,19 @@ QString text(const char *s)
     return QString::fromLatin1(s);
 }
 
-// The punches of the period, with the archive choice.
-SqlQuery punchQuery(const ReportSelection &selection)
+// The punches of the period, with the archive choice. They relate by
+// project too, so that a sub-project name that two projects share shows
+// under each only the punches its total counts.
+ResultLevelQuery punchLevel(const ReportSelection &selection)
 {
     const SqlQuery archive = ArchiveFilter(selection);
     SqlQuery q(text("SELECT * FROM Punch WHERE (PunchDateShort >= ?) AND (PunchDateShort <= ?) ") +
                    archive.text + text("ORDER BY PunchDateShort DESC, PunchTime"),
                {selection.periodStart, selection.periodEnd});
     q.params << archive.params;
-    return q;
+    const QStringList keys = {QStringLiteral("Projet"), QStringLiteral("SousProjet"),
+                              QStringLiteral("NoVendeur")};
+    return {QStringLiteral("Punch"), q, keys, keys, false};
 }
 
 // The employee rows with a name, of the selected numbers.
@@ -53,15 +57,7 @@ QList<ResultLevelQuery> byEmployee(const ReportSelection &selection, const QStri
                                  {QStringLiteral("Projet"), QStringLiteral("NoVendeur")},
                                  {QStringLiteral("Projet"), QStringLiteral("NoVendeur")},
                                  true};
-    // The punches relate by project too, so that a sub-project name that
-    // two projects share shows under each only the punches its total counts.
-    ResultLevelQuery punches{
-        QStringLiteral("Punch"),
-        punchQuery(selection),
-        {QStringLiteral("Projet"), QStringLiteral("SousProjet"), QStringLiteral("NoVendeur")},
-        {QStringLiteral("Projet"), QStringLiteral("SousProjet"), QStringLiteral("NoVendeur")},
-        false};
-    return {employees, projects, subProjects, punches};
+    return {employees, projects, subProjects, punchLevel(selection)};
 }
 
 QList<ResultLevelQuery> byProject(const ReportSelection &selection, const QString &noProjectName)
@@ -88,13 +84,7 @@ QList<ResultLevelQuery> byProject(const ReportSelection &selection, const QStrin
         {QStringLiteral("SousProjet"), QStringLiteral("Projet")},
         {QStringLiteral("SousProjet"), QStringLiteral("Projet")},
         false};
-    ResultLevelQuery punches{
-        QStringLiteral("Punch"),
-        punchQuery(selection),
-        {QStringLiteral("Projet"), QStringLiteral("SousProjet"), QStringLiteral("NoVendeur")},
-        {QStringLiteral("Projet"), QStringLiteral("SousProjet"), QStringLiteral("NoVendeur")},
-        false};
-    return {projects, subProjects, employees, punches};
+    return {projects, subProjects, employees, punchLevel(selection)};
 }
 
 QList<ResultLevelQuery> forSelection(const ReportSelection &selection, const QString &noProjectName)

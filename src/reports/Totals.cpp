@@ -9,6 +9,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 
+#include <optional>
 #include <vector>
 
 namespace tarnvik {
@@ -276,9 +277,18 @@ TotalsResult store(const QSqlDatabase &db, const std::vector<RowWriter *> &write
     return result;
 }
 
-bool periodValid(const ReportSelection &selection)
+// Checks the period and opens the database; what to hand back instead when
+// the period is not valid or the database does not open.
+std::optional<TotalsResult> startTotals(const QString &databasePath, const ReportSelection &selection,
+                                        QSqlDatabase *db)
 {
-    return selection.periodStart.isValid() && selection.periodEnd.isValid();
+    if (!selection.periodStart.isValid() || !selection.periodEnd.isValid())
+        return outcome(TotalsResult::Outcome::PeriodInvalid);
+    QString error;
+    *db = Database::connection(databasePath, &error);
+    if (!db->isOpen())
+        return failure(error);
+    return std::nullopt;
 }
 
 // Calls the progress callback, at most about every hundredth of the work.
@@ -322,12 +332,10 @@ bool removeTemporaryReportRows(const QString &databasePath, QString *error)
 TotalsResult TotalsByEmployee(const QString &databasePath, const ReportSelection &selection,
                               const TotalsProgress &progress)
 {
-    if (!periodValid(selection))
-        return outcome(TotalsResult::Outcome::PeriodInvalid);
+    QSqlDatabase db;
+    if (const std::optional<TotalsResult> refused = startTotals(databasePath, selection, &db))
+        return *refused;
     QString error;
-    const QSqlDatabase db = Database::connection(databasePath, &error);
-    if (!db.isOpen())
-        return failure(error);
 
     // Employee rows with a name (temporary rows, which hold a project and a
     // sub-project, left out), in number order.
@@ -419,12 +427,10 @@ TotalsResult TotalsByEmployee(const QString &databasePath, const ReportSelection
 TotalsResult TotalsByProject(const QString &databasePath, const ReportSelection &selection,
                              const TotalsProgress &progress)
 {
-    if (!periodValid(selection))
-        return outcome(TotalsResult::Outcome::PeriodInvalid);
+    QSqlDatabase db;
+    if (const std::optional<TotalsResult> refused = startTotals(databasePath, selection, &db))
+        return *refused;
     QString error;
-    const QSqlDatabase db = Database::connection(databasePath, &error);
-    if (!db.isOpen())
-        return failure(error);
 
     // Project rows in project order, each with its sub-project rows in
     // sub-project order; temporary rows (with a total) left out.

@@ -209,6 +209,126 @@ bool openDatabase(const QString &databasePath, QSqlDatabase *db, WorkbookExportR
     return true;
 }
 
+// The three things a report groups by, each keyed by one field.
+enum class Kind { Employee, Project, SubProject };
+
+const char *keyField(Kind kind)
+{
+    return kind == Kind::Employee ? "NoVendeur" : kind == Kind::Project ? "Projet" : "SousProjet";
+}
+
+GroupedRows::Key keyOf(Kind kind)
+{
+    return {QLatin1String(keyField(kind)),
+            kind == Kind::Employee ? KeyCollation::Binary : KeyCollation::NoCase};
+}
+
+// One level of a report: what it groups by and the column its line and its
+// total line start in. The employee at the top of the report by employee
+// starts on the current line and has no total line (own line false).
+struct Level {
+    Kind kind;
+    int column;
+    bool ownLine = true;
+};
+
+void writeLevelLine(SheetWriter &out, const Level &level, const Fields &row)
+{
+    if (level.ownLine)
+        ++out.row;
+    const int c = level.column;
+    switch (level.kind) {
+    case Kind::Employee:
+        out.label(c, LOC_RTString(EmployeeNumberLabel));
+        out.value(c + 1, row[keyField(level.kind)]);
+        out.label(c + 2, LOC_RTString(NameLabel));
+        out.value(c + 3, row["NomVendeur"]);
+        out.label(c + 4, LOC_RTString(StatusLabel));
+        out.value(c + 5, row["Status"]);
+        break;
+    case Kind::Project:
+    case Kind::SubProject:
+        out.label(c, LOC_RTString(level.kind == Kind::Project ? ProjectLabel : SubProjectLabel));
+        out.value(c + 1, row[keyField(level.kind)]);
+        break;
+    }
+}
+
+void writeLevelTotal(SheetWriter &out, const Level &level, const Fields &row)
+{
+    if (!level.ownLine)
+        return;
+    const int text = level.kind == Kind::Employee  ? EmployeeTotalLabel
+                     : level.kind == Kind::Project ? ProjectTotalLabel
+                                                   : SubProjectTotalLabel;
+    ++out.row;
+    out.label(level.column, LOC_RTString(text));
+    out.noWrap(level.column + 1, row["TotalHeures"]);
+}
+
+// The rows of the top level, those of the second level keyed by the top
+// level, those of the third keyed by the first two.
+struct LevelRows {
+    Result top;
+    GroupedRows *second;
+    GroupedRows *third;
+};
+
+// Writes the report from row 1: the opening lines, then for each top row its
+// line, its second-level rows each with its third-level rows (with their
+// punches when the detail is asked for), each followed by its total, and
+// two empty lines. Not filled when a level could not be read.
+WorkbookExportResult writeLevels(SpreadsheetApplication &xl, const QSqlDatabase &db,
+                                 const ReportSelection &selection, const Level (&levels)[3], LevelRows &rows,
+                                 const ExportStep &onStep)
+{
+    WorkbookExportResult result;
+    SheetWriter out(xl);
+    GroupedRows punches =
+        punchLevel(db, selection, {keyOf(levels[0].kind), keyOf(levels[1].kind), keyOf(levels[2].kind)});
+    writeOpening(out, selection);
+    int done = 0;
+    for (const GroupedRows::Row &topRow : rows.top.rows) {
+        const Fields first(topRow, rows.top.names);
+        writeLevelLine(out, levels[0], first);
+        const QVariant firstKey = first[keyField(levels[0].kind)];
+        const std::vector<GroupedRows::Row> *secondRows = rows.second->group({firstKey});
+        if (!secondRows) {
+            result.error = rows.second->error();
+            return result;
+        }
+        const QStringList &secondNames = rows.second->fieldNames();
+        for (const GroupedRows::Row &secondRow : *secondRows) {
+            const Fields second(secondRow, secondNames);
+            writeLevelLine(out, levels[1], second);
+            const QVariant secondKey = second[keyField(levels[1].kind)];
+            const std::vector<GroupedRows::Row> *thirdRows = rows.third->group({firstKey, secondKey});
+            if (!thirdRows) {
+                result.error = rows.third->error();
+                return result;
+            }
+            const QStringList &thirdNames = rows.third->fieldNames();
+            for (const GroupedRows::Row &thirdRow : *thirdRows) {
+                const Fields third(thirdRow, thirdNames);
+                writeLevelLine(out, levels[2], third);
+                if (selection.detail &&
+                    !writePunchBlock(out, punches, {firstKey, secondKey, third[keyField(levels[2].kind)]},
+                                     &result.error))
+                    return result;
+                writeLevelTotal(out, levels[2], third);
+            }
+            writeLevelTotal(out, levels[1], second);
+        }
+        writeLevelTotal(out, levels[0], first);
+        out.row += 2;
+        if (onStep)
+            onStep(++done, int(rows.top.rows.size()));
+    }
+    result.filled = true;
+    result.lastRow = out.row;
+    return result;
+}
+
 } // namespace
 
 WorkbookExportResult writeReportByEmployee(SpreadsheetApplication &xl, const QString &databasePath,
@@ -220,89 +340,30 @@ WorkbookExportResult writeReportByEmployee(SpreadsheetApplication &xl, const QSt
         return result;
     const QString noProject = NoProjectName();
     const SqlQuery employeeFilter = EmployeeFilter(selection);
+    const Level levels[3] = {{Kind::Employee, A, false}, {Kind::Project, B}, {Kind::SubProject, C}};
 
-    Result employees;
+    LevelRows rows;
     if (!readAll(db,
                  SqlQuery(QStringLiteral(
                               "SELECT DISTINCT Vendeurs.* FROM Vendeurs WHERE NomVendeur Is Not Null ") +
                               employeeFilter.text + QStringLiteral("ORDER BY Vendeurs.NoVendeur"),
                           employeeFilter.params),
-                 &employees, &result.error))
+                 &rows.top, &result.error))
         return result;
     // An employee's project totals, and the sub-project totals of one of
     // his projects but the zero ones; both levels come in name order.
     GroupedRows projects(db, QStringLiteral("SELECT DISTINCT Projets.* FROM Projets"),
                          QStringLiteral("(Projets.SousProjet IS NULL) AND (Projets.Projet <> ?)"),
-                         {noProject}, {{QStringLiteral("NoVendeur"), KeyCollation::Binary}},
-                         QStringLiteral("Projet"));
+                         {noProject}, {keyOf(Kind::Employee)}, QStringLiteral("Projet"));
     GroupedRows subProjects(
         db, QStringLiteral("SELECT DISTINCT Projets.* FROM Projets"),
         QStringLiteral(
             "(SousProjet <> '') AND (SousProjet <> ?) AND (TotalHeures <> ?) AND (TotalHeures <> ?)"),
         {noProject, QString::fromUtf8(FixedZeroTotal), zeroTotal()},
-        {{QStringLiteral("NoVendeur"), KeyCollation::Binary},
-         {QStringLiteral("Projet"), KeyCollation::NoCase}},
-        QStringLiteral("SousProjet"));
-    GroupedRows punches = punchLevel(db, selection,
-                                     {{QStringLiteral("NoVendeur"), KeyCollation::Binary},
-                                      {QStringLiteral("Projet"), KeyCollation::NoCase},
-                                      {QStringLiteral("SousProjet"), KeyCollation::NoCase}});
-
-    SheetWriter out(xl);
-    writeOpening(out, selection);
-    int done = 0;
-    for (const GroupedRows::Row &employeeRow : employees.rows) {
-        const Fields employee(employeeRow, employees.names);
-        out.label(A, LOC_RTString(EmployeeNumberLabel));
-        out.value(B, employee["NoVendeur"]);
-        out.label(C, LOC_RTString(NameLabel));
-        out.value(D, employee["NomVendeur"]);
-        out.label(E, LOC_RTString(StatusLabel));
-        out.value(F, employee["Status"]);
-        const std::vector<GroupedRows::Row> *projectRows = projects.group({employee["NoVendeur"]});
-        if (!projectRows) {
-            result.error = projects.error();
-            return result;
-        }
-        const QStringList &projectNames = projects.fieldNames();
-        for (const GroupedRows::Row &projectRow : *projectRows) {
-            const Fields project(projectRow, projectNames);
-            ++out.row;
-            out.label(B, LOC_RTString(ProjectLabel));
-            out.value(C, project["Projet"]);
-            const std::vector<GroupedRows::Row> *subRows =
-                subProjects.group({employee["NoVendeur"], project["Projet"]});
-            if (!subRows) {
-                result.error = subProjects.error();
-                return result;
-            }
-            const QStringList &subNames = subProjects.fieldNames();
-            for (const GroupedRows::Row &subRow : *subRows) {
-                const Fields sub(subRow, subNames);
-                ++out.row;
-                out.label(C, LOC_RTString(SubProjectLabel));
-                out.value(D, sub["SousProjet"]);
-                if (selection.detail &&
-                    !writePunchBlock(out, punches,
-                                     {employee["NoVendeur"], project["Projet"], sub["SousProjet"]},
-                                     &result.error)) {
-                    return result;
-                }
-                ++out.row;
-                out.label(C, LOC_RTString(SubProjectTotalLabel));
-                out.noWrap(D, sub["TotalHeures"]);
-            }
-            ++out.row;
-            out.label(B, LOC_RTString(ProjectTotalLabel));
-            out.noWrap(C, project["TotalHeures"]);
-        }
-        out.row += 2;
-        if (onStep)
-            onStep(++done, int(employees.rows.size()));
-    }
-    result.filled = true;
-    result.lastRow = out.row;
-    return result;
+        {keyOf(Kind::Employee), keyOf(Kind::Project)}, QStringLiteral("SousProjet"));
+    rows.second = &projects;
+    rows.third = &subProjects;
+    return writeLevels(xl, db, selection, levels, rows, onStep);
 }
 
 WorkbookExportResult writeReportByProject(SpreadsheetApplication &xl, const QString &databasePath,
@@ -314,90 +375,28 @@ WorkbookExportResult writeReportByProject(SpreadsheetApplication &xl, const QStr
         return result;
     const QString noProject = NoProjectName();
     const SqlQuery employeeFilter = EmployeeFilter(selection);
+    const Level levels[3] = {{Kind::Project, A}, {Kind::SubProject, B}, {Kind::Employee, C}};
 
-    Result projects;
+    LevelRows rows;
     if (!readAll(
             db,
             SqlQuery(QStringLiteral("SELECT * From Projets WHERE Projet Is Not Null AND SousProjet Is Null "
                                     "AND TotalHeures Is Not Null AND Projet <> ? ORDER BY Projet"),
                      {noProject}),
-            &projects, &result.error))
+            &rows.top, &result.error))
         return result;
     GroupedRows subProjects(
         db, QStringLiteral("SELECT * From Projets"),
         QStringLiteral("SousProjet Is Not Null AND NoVendeur Is Null AND TotalHeures Is Not "
                        "Null AND SousProjet <> ?"),
-        {noProject}, {{QStringLiteral("Projet"), KeyCollation::NoCase}}, QStringLiteral("SousProjet"));
+        {noProject}, {keyOf(Kind::Project)}, QStringLiteral("SousProjet"));
     GroupedRows employees(db, QStringLiteral("SELECT * FROM Vendeurs"),
                           QStringLiteral("NomVendeur Is Not Null ") + employeeFilter.text,
-                          employeeFilter.params,
-                          {{QStringLiteral("Projet"), KeyCollation::NoCase},
-                           {QStringLiteral("SousProjet"), KeyCollation::NoCase}},
+                          employeeFilter.params, {keyOf(Kind::Project), keyOf(Kind::SubProject)},
                           QStringLiteral("NoVendeur"));
-    GroupedRows punches = punchLevel(db, selection,
-                                     {{QStringLiteral("Projet"), KeyCollation::NoCase},
-                                      {QStringLiteral("SousProjet"), KeyCollation::NoCase},
-                                      {QStringLiteral("NoVendeur"), KeyCollation::Binary}});
-
-    SheetWriter out(xl);
-    writeOpening(out, selection);
-    int done = 0;
-    for (const GroupedRows::Row &projectRow : projects.rows) {
-        const Fields project(projectRow, projects.names);
-        ++out.row;
-        out.label(A, LOC_RTString(ProjectLabel));
-        out.value(B, project["Projet"]);
-        const std::vector<GroupedRows::Row> *subRows = subProjects.group({project["Projet"]});
-        if (!subRows) {
-            result.error = subProjects.error();
-            return result;
-        }
-        const QStringList &subNames = subProjects.fieldNames();
-        for (const GroupedRows::Row &subRow : *subRows) {
-            const Fields sub(subRow, subNames);
-            ++out.row;
-            out.label(B, LOC_RTString(SubProjectLabel));
-            out.value(C, sub["SousProjet"]);
-            const std::vector<GroupedRows::Row> *employeeRows =
-                employees.group({project["Projet"], sub["SousProjet"]});
-            if (!employeeRows) {
-                result.error = employees.error();
-                return result;
-            }
-            const QStringList &employeeNames = employees.fieldNames();
-            for (const GroupedRows::Row &employeeRow : *employeeRows) {
-                const Fields employee(employeeRow, employeeNames);
-                ++out.row;
-                out.label(C, LOC_RTString(EmployeeNumberLabel));
-                out.value(D, employee["NoVendeur"]);
-                out.label(E, LOC_RTString(NameLabel));
-                out.value(F, employee["NomVendeur"]);
-                out.label(G, LOC_RTString(StatusLabel));
-                out.value(H, employee["Status"]);
-                if (selection.detail &&
-                    !writePunchBlock(out, punches,
-                                     {project["Projet"], sub["SousProjet"], employee["NoVendeur"]},
-                                     &result.error)) {
-                    return result;
-                }
-                ++out.row;
-                out.label(C, LOC_RTString(EmployeeTotalLabel));
-                out.noWrap(D, employee["TotalHeures"]);
-            }
-            ++out.row;
-            out.label(B, LOC_RTString(SubProjectTotalLabel));
-            out.noWrap(C, sub["TotalHeures"]);
-        }
-        ++out.row;
-        out.label(A, LOC_RTString(ProjectTotalLabel));
-        out.noWrap(B, project["TotalHeures"]);
-        out.row += 2;
-        if (onStep)
-            onStep(++done, int(projects.rows.size()));
-    }
-    result.filled = true;
-    result.lastRow = out.row;
-    return result;
+    rows.second = &subProjects;
+    rows.third = &employees;
+    return writeLevels(xl, db, selection, levels, rows, onStep);
 }
 
 namespace {

@@ -59,17 +59,10 @@ void frmRapport::buildWindow()
     setFixedSize(640, 516);
     applyStationColours(this);
 
-    cmdOk = new QPushButton(QStringLiteral("Ok"), this);
-    cmdOk->setGeometry(8, 8, 60, 26);
+    addOkCancel(this, &cmdOk, &cmdAnnuler);
     cmdOk->setDefault(true);
-    cmdAnnuler = new QPushButton(QStringLiteral("Cancel"), this);
-    cmdAnnuler->setGeometry(8, 40, 60, 26);
 
-    Line1 = new QFrame(this);
-    Line1->setObjectName(QStringLiteral("Line1"));
-    Line1->setFrameShape(QFrame::VLine);
-    Line1->setStyleSheet(QStringLiteral("color: white;"));
-    Line1->setGeometry(Line1DesignX, 8, 1, 500);
+    Line1 = separatorLine(this, QRect(Line1DesignX, 8, 1, 500));
 
     frmType = new QGroupBox(this);
     frmType->setGeometry(100, 4, 220, 78);

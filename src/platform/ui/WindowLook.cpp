@@ -1,6 +1,8 @@
 #include "platform/ui/WindowLook.h"
 
+#include <QFrame>
 #include <QPalette>
+#include <QPushButton>
 #include <QWidget>
 
 namespace tarnvik {
@@ -12,6 +14,26 @@ void applyStationColours(QWidget *window)
     palette.setColor(QPalette::WindowText, Qt::white);
     window->setPalette(palette);
     window->setAutoFillBackground(true);
+}
+
+void addOkCancel(QWidget *window, QPushButton **ok, QPushButton **cancel)
+{
+    *ok = new QPushButton(QStringLiteral("Ok"), window);
+    (*ok)->setObjectName(QStringLiteral("cmdOk"));
+    (*ok)->setGeometry(8, 8, 60, 26);
+    *cancel = new QPushButton(QStringLiteral("Cancel"), window);
+    (*cancel)->setObjectName(QStringLiteral("cmdAnnuler"));
+    (*cancel)->setGeometry(8, 40, 60, 26);
+}
+
+QFrame *separatorLine(QWidget *window, const QRect &geometry)
+{
+    auto *line = new QFrame(window);
+    line->setObjectName(QStringLiteral("Line1"));
+    line->setFrameShape(QFrame::VLine);
+    line->setStyleSheet(QStringLiteral("color: white;"));
+    line->setGeometry(geometry);
+    return line;
 }
 
 void placeSeparatorLine(QWidget *line, int designX, int twipsPerPixel)

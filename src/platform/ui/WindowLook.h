@@ -1,5 +1,8 @@
 #pragma once
 
+class QFrame;
+class QPushButton;
+class QRect;
 class QWidget;
 
 namespace tarnvik {
@@ -11,6 +14,14 @@ void applyStationColours(QWidget *window);
 // Twips (1/1440 inch) per screen pixel, as a whole number: 15 on a screen of
 // 96 dots per inch, fewer on a finer one.
 int twipsPerPixelX(const QWidget *widget);
+
+// The Ok and Cancel buttons, named "cmdOk" and "cmdAnnuler", one above the
+// other at the top left of a window.
+void addOkCancel(QWidget *window, QPushButton **ok, QPushButton **cancel);
+
+// The white vertical line, named "Line1", that parts the Ok and Cancel
+// buttons from the rest of a window.
+QFrame *separatorLine(QWidget *window, const QRect &geometry);
 
 // The separator line of the dialogs that measure in pixels stands at X = 92
 // on a screen finer than 96 dots per inch (fewer than 15 twips per pixel),
