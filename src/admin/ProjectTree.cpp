@@ -34,21 +34,12 @@ SqlQuery rowsOfProject(const QVariant &project)
 
 bool deleteProject(const QString &databasePath, const QVariant &project, QString *error)
 {
-    const QSqlDatabase db = Database::connection(databasePath, error);
-    if (!db.isOpen())
-        return false;
-    Transaction tx(db);
-    if (!tx.ok()) {
-        *error = tx.error();
-        return false;
-    }
-    if (!Database::exec(db, QStringLiteral("DELETE FROM Projets WHERE Projet = ?"), {project}, error))
-        return false; // rolled back as tx goes
-    if (!tx.commit()) {
-        *error = tx.error();
-        return false;
-    }
-    return true;
+    return Transaction::together(
+        databasePath,
+        [&](const QSqlDatabase &db, QString *why) {
+            return Database::exec(db, QStringLiteral("DELETE FROM Projets WHERE Projet = ?"), {project}, why);
+        },
+        error);
 }
 
 } // namespace tarnvik::ProjectTree

@@ -42,26 +42,21 @@ SqlQuery subProjectNamesQuery()
 bool purge(const QString &databasePath, const QDate &upTo, qint64 *deleted, QString *error)
 {
     *deleted = 0;
-    const QSqlDatabase db = Database::connection(databasePath, error);
-    if (!db.isOpen())
-        return false;
-    Transaction tx(db);
-    if (!tx.ok()) {
-        *error = tx.error();
-        return false;
-    }
-    QSqlQuery q(db);
-    if (!Database::run(q, QStringLiteral("DELETE FROM Punch WHERE PunchDateShort <= ?"), {toStoredDate(upTo)},
-                       error))
-        return false;
-    const qint64 count = q.numRowsAffected();
-    q.finish();
-    if (!tx.commit()) {
-        *error = tx.error();
-        return false;
-    }
-    *deleted = count;
-    return true;
+    qint64 count = 0;
+    const bool purged = Transaction::together(
+        databasePath,
+        [&](const QSqlDatabase &db, QString *why) {
+            QSqlQuery q(db);
+            if (!Database::run(q, QStringLiteral("DELETE FROM Punch WHERE PunchDateShort <= ?"),
+                               {toStoredDate(upTo)}, why))
+                return false;
+            count = q.numRowsAffected();
+            return true;
+        },
+        error);
+    if (purged)
+        *deleted = count;
+    return purged;
 }
 
 QVariantMap currentRow(Recordset &rs)

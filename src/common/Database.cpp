@@ -581,4 +581,32 @@ void Transaction::rollback()
     end();
 }
 
+bool Transaction::together(const QSqlDatabase &db, const std::function<bool(QString *why)> &writes,
+                           QString *error, Lock lock)
+{
+    QString why;
+    Transaction tx(db, lock);
+    bool stored = tx.ok() && writes(&why) && tx.commit();
+    if (!stored && why.isEmpty())
+        why = tx.error();
+    if (error)
+        *error = stored ? QString() : why;
+    return stored;
+}
+
+bool Transaction::together(const QString &databasePath,
+                           const std::function<bool(const QSqlDatabase &db, QString *why)> &writes,
+                           QString *error, Lock lock)
+{
+    QString why;
+    const QSqlDatabase db = Database::connection(databasePath, &why);
+    if (!db.isOpen()) {
+        if (error)
+            *error = why;
+        return false;
+    }
+    return together(
+        db, [&](QString *reason) { return writes(db, reason); }, error, lock);
+}
+
 } // namespace tarnvik

@@ -131,6 +131,16 @@ public:
     // connection (in this thread).
     static bool isOpenOn(const QSqlDatabase &db);
 
+    // Runs writes in one transaction on db: what they write is stored
+    // together or not at all. False, and the reason, when the transaction
+    // cannot begin, a write fails (it gives its reason) or the commit fails.
+    static bool together(const QSqlDatabase &db, const std::function<bool(QString *why)> &writes,
+                         QString *error, Lock lock = Lock::Deferred);
+    // The same on the shared connection of a database file.
+    static bool together(const QString &databasePath,
+                         const std::function<bool(const QSqlDatabase &db, QString *why)> &writes,
+                         QString *error, Lock lock = Lock::Deferred);
+
 private:
     void end();
 

@@ -315,18 +315,7 @@ private:
 
 bool removeTemporaryReportRows(const QString &databasePath, QString *error)
 {
-    QString why;
-    const QSqlDatabase db = Database::connection(databasePath, &why);
-    bool removed = db.isOpen();
-    if (removed) {
-        Transaction tx(db);
-        removed = tx.ok() && removeTemporaryRows(db, &why) && tx.commit();
-        if (!removed && why.isEmpty())
-            why = tx.error();
-    }
-    if (error)
-        *error = removed ? QString() : why;
-    return removed;
+    return Transaction::together(databasePath, &removeTemporaryRows, error);
 }
 
 TotalsResult TotalsByEmployee(const QString &databasePath, const ReportSelection &selection,

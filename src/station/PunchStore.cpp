@@ -129,15 +129,12 @@ bool PunchStore::writeTogether(const std::function<bool(const QSqlDatabase &, QS
 {
     QString why;
     QSqlDatabase database = db(&why);
-    bool stored = database.isOpen();
-    if (stored) {
-        // The write lock is taken at the start, so what the writes read first
-        // (counts, presence rows) is what they are stored against.
-        Transaction tx(database, Transaction::Lock::Immediate);
-        stored = tx.ok() && writes(database, &why) && tx.commit();
-        if (!stored && why.isEmpty())
-            why = tx.error();
-    }
+    // The write lock is taken at the start, so what the writes read first
+    // (counts, presence rows) is what they are stored against.
+    const bool stored =
+        database.isOpen() && Transaction::together(
+                                 database, [&](QString *reason) { return writes(database, reason); }, &why,
+                                 Transaction::Lock::Immediate);
     m_error = stored ? QString() : why;
     if (error)
         *error = m_error;
