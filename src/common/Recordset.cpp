@@ -24,6 +24,10 @@ namespace {
 // are kept in memory around the current row of a large result.
 constexpr qint64 kFirstChunk = 50;
 constexpr qint64 kHeldRows = 8192;
+// Rows whose values are read together by their identities, most of them
+// after the row asked for (a walk forward or a grid painting downwards).
+constexpr qint64 kValueBatch = 256;
+constexpr qint64 kBatchBefore = kValueBatch / 4;
 // Rows looked at, past those already read, to find where the rest of a
 // result begins when the file changed between its first rows and the rest.
 constexpr qint64 kAlignmentWindow = 512;
@@ -34,6 +38,7 @@ struct QueryShape {
     QString selectList;
     QString table;
     QString rest;
+    bool ordered = false;
 };
 
 // A query on one table, without grouping or joins, can write its rows back.
@@ -48,15 +53,19 @@ QueryShape analyse(const QString &text)
     static const QRegularExpression combinedRest(
         QStringLiteral(R"(^\s*,|\b(JOIN|GROUP\s+BY|UNION|INTERSECT|EXCEPT)\b)"),
         QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression orderBy(QStringLiteral(R"(\bORDER\s+BY\b)"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression trailingSemicolon(QStringLiteral(R"(\s*;\s*$)"));
     QueryShape shape;
     const auto m = select.match(text);
     if (!m.hasMatch())
         return shape;
     shape.selectList = m.captured(1);
     shape.table = m.captured(2);
-    shape.rest = m.captured(3);
+    shape.rest = m.captured(3).remove(trailingSemicolon);
     shape.singleTable =
         !computedList.match(shape.selectList).hasMatch() && !combinedRest.match(shape.rest).hasMatch();
+    shape.ordered = orderBy.match(shape.rest).hasMatch();
     return shape;
 }
 
@@ -127,6 +136,9 @@ void Recordset::Close()
     m_columnIndex.clear();
     m_complete = true;
     m_trimmedUpTo = 0;
+    m_loaded.clear();
+    m_loadedRows = 0;
+    m_byIdentity = false;
     m_pos = -1;
     m_currentDeleted = false;
     m_stopped = false;
@@ -157,19 +169,25 @@ bool Recordset::open(const QString &databasePath, const SqlQuery &query)
     m_executedSql = m_updatable ? QStringLiteral("SELECT %1, rowid AS %2 FROM %3%4")
                                       .arg(shape.selectList, kRowIdAlias, shape.table, shape.rest)
                                 : query.text;
+    // The rows of an ordered query on one table are read as their identities
+    // alone, in order, and their values by identity when they are looked at:
+    // going to the end of a million rows reads one number per row. The
+    // identities decide the order of every row, the first ones included, so
+    // that rows equal in the order come the same way however far the rest
+    // is read. (A query without ORDER BY keeps the order in which the table
+    // gives its rows, which a read of identities alone may not.)
+    m_byIdentity = m_updatable && shape.ordered;
+    m_rowsSql = m_byIdentity ? QStringLiteral("SELECT %1 FROM (%2)").arg(kRowIdAlias, m_executedSql)
+                             : m_executedSql;
 
     // Inside a transaction of this program every row is read at once: only
     // its own connection sees what it has not committed yet.
     const bool all = Transaction::isOpenOn(m_db);
     QSqlQuery q(m_db);
-    if (!Database::run(q, m_executedSql, m_params, &error))
+    if (!Database::run(q, m_rowsSql, m_params, &error))
         return fail(error);
-    const QSqlRecord record = q.record();
-    const int columnCount = m_updatable ? record.count() - 1 : record.count();
-    for (int i = 0; i < columnCount; ++i) {
-        m_columns << record.fieldName(i);
-        m_columnIndex.insert(record.fieldName(i).toLower(), i);
-    }
+    if (!m_byIdentity)
+        takeColumns(q.record());
     m_complete = false;
     m_open = true;
     const qint64 upTo = all ? -1 : kFirstChunk;
@@ -179,11 +197,24 @@ bool Recordset::open(const QString &databasePath, const SqlQuery &query)
             break;
         m_rows.push_back(std::move(row));
     }
+    // The read ends here: the rest is read when it is needed.
+    q.finish();
+    if (m_error.isEmpty() && m_byIdentity)
+        loadRange(0, qint64(m_rows.size()));
     if (!m_error.isEmpty()) {
         Close();
         return false;
     }
     return true;
+}
+
+void Recordset::takeColumns(const QSqlRecord &record)
+{
+    const int columnCount = m_updatable ? record.count() - 1 : record.count();
+    for (int i = 0; i < columnCount; ++i) {
+        m_columns << record.fieldName(i);
+        m_columnIndex.insert(record.fieldName(i).toLower(), i);
+    }
 }
 
 bool Recordset::takeRow(QSqlQuery &q, Row *row)
@@ -200,8 +231,12 @@ bool Recordset::takeRow(QSqlQuery &q, Row *row)
 
 Recordset::Row Recordset::rowAt(const QSqlQuery &q) const
 {
-    const int columnCount = int(m_columns.size());
     Row row;
+    if (m_byIdentity) {
+        row.rowid = q.value(0).toLongLong();
+        return row;
+    }
+    const int columnCount = int(m_columns.size());
     row.rowid = m_updatable ? q.value(columnCount).toLongLong() : -1;
     row.values.reserve(columnCount);
     for (int i = 0; i < columnCount; ++i)
@@ -235,7 +270,7 @@ bool Recordset::startStream()
     bool ok = stream->reader.begin(m_path, &error);
     if (ok) {
         stream->query = std::make_unique<QSqlQuery>(stream->reader.database());
-        ok = Database::run(*stream->query, m_executedSql, m_params, &error);
+        ok = Database::run(*stream->query, m_rowsSql, m_params, &error);
     }
     if (!ok) {
         m_complete = true;
@@ -310,7 +345,8 @@ bool Recordset::fetchUntil(qint64 position)
 
 void Recordset::trimMemory()
 {
-    if (!m_updatable || qint64(m_rows.size()) <= kHeldRows)
+    // Rows read by their identities come without values.
+    if (!m_updatable || m_byIdentity || qint64(m_rows.size()) <= kHeldRows)
         return;
     // Each pass drops the values of the rows read since the last pass, so a
     // long read costs one look at each row, not one per pass.
@@ -322,21 +358,81 @@ void Recordset::trimMemory()
     m_trimmedUpTo = qMax(m_trimmedUpTo, tailStart);
 }
 
-bool Recordset::loadValues(Row &row)
+// Values are read for a batch of rows around the one asked for, those of the
+// batch that hold none, in one query by their identities. A row deleted from
+// the table since the result read it keeps its place, with no values. The
+// batches read last are kept; the values of older ones are dropped (they
+// come back the same way), so that a walk or a scroll over a large result
+// holds a bounded number of rows' values.
+bool Recordset::loadValues(qint64 position, bool readAhead)
 {
-    if (!row.values.isEmpty() || m_columns.isEmpty())
+    if (!m_updatable || !m_rows[size_t(position)].values.isEmpty())
+        return true;
+    const qint64 from = qMax<qint64>(0, position - kBatchBefore);
+    // The cursor walking through a result being read reads the identities
+    // of the batch's rows first (one number each), so that each batch of
+    // values is a whole one.
+    if (readAhead && m_stream)
+        fetchUntil(from + kValueBatch - 1);
+    return loadRange(from, qMin(from + kValueBatch, qint64(m_rows.size())));
+}
+
+bool Recordset::loadRange(qint64 from, qint64 to)
+{
+    QVariantList ids;
+    QStringList marks;
+    for (qint64 i = from; i < to; ++i) {
+        if (m_rows[size_t(i)].values.isEmpty()) {
+            ids << m_rows[size_t(i)].rowid;
+            marks << QStringLiteral("?");
+        }
+    }
+    // A result's first read also learns its columns, rows or none.
+    if (ids.isEmpty() && !m_columns.isEmpty())
         return true;
     QSqlQuery q(m_db);
     QString error;
-    if (!Database::run(q, QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?").arg(m_selectList, m_table),
-                       {row.rowid}, &error))
+    if (!Database::run(q,
+                       QStringLiteral("SELECT %1, rowid AS %2 FROM %3 WHERE rowid IN (%4)")
+                           .arg(m_selectList, kRowIdAlias, m_table, marks.join(QLatin1Char(','))),
+                       ids, &error))
         return fail(error);
-    row.values.fill(QVariant(), m_columns.size());
-    if (q.next()) {
-        for (int i = 0; i < m_columns.size(); ++i)
-            row.values[i] = q.value(i);
+    if (m_columns.isEmpty())
+        takeColumns(q.record());
+    const int columnCount = int(m_columns.size());
+    QHash<qint64, QVector<QVariant>> found;
+    found.reserve(ids.size());
+    while (q.next()) {
+        QVector<QVariant> values(columnCount);
+        for (int i = 0; i < columnCount; ++i)
+            values[i] = q.value(i);
+        found.insert(q.value(columnCount).toLongLong(), std::move(values));
     }
+    if (q.lastError().type() != QSqlError::NoError)
+        return fail(q.lastError().text());
+    for (qint64 i = from; i < to; ++i) {
+        Row &row = m_rows[size_t(i)];
+        if (row.values.isEmpty())
+            row.values = found.contains(row.rowid) ? found.take(row.rowid) : QVector<QVariant>(columnCount);
+    }
+    keepLoaded(from, to);
     return true;
+}
+
+void Recordset::keepLoaded(qint64 from, qint64 to)
+{
+    m_loaded.push_back({from, to});
+    m_loadedRows += to - from;
+    // The rows just read and the current row keep theirs.
+    while (m_loadedRows > kHeldRows && m_loaded.size() > 1) {
+        const auto [oldFrom, oldTo] = m_loaded.front();
+        m_loaded.pop_front();
+        m_loadedRows -= oldTo - oldFrom;
+        for (qint64 i = oldFrom; i < qMin(oldTo, qint64(m_rows.size())); ++i) {
+            if ((i < from || i >= to) && i != m_pos)
+                m_rows[size_t(i)].values = QVector<QVariant>();
+        }
+    }
 }
 
 bool Recordset::fetchAll()
@@ -481,12 +577,9 @@ const QVector<QVariant> *Recordset::currentValues() const
     auto *self = const_cast<Recordset *>(this);
     if (m_edit != EditMode::None)
         return &m_buffer;
-    if (!self->currentIsRow())
+    if (!self->currentIsRow() || !self->loadValues(m_pos, true))
         return nullptr;
-    Row &row = self->m_rows[size_t(m_pos)];
-    if (!self->loadValues(row))
-        return nullptr;
-    return &row.values;
+    return &self->m_rows[size_t(m_pos)].values;
 }
 
 QVariant Recordset::value(int column) const
@@ -503,10 +596,9 @@ QVariant Recordset::valueAt(qint64 position, int column)
         return QVariant();
     if (position == m_pos && m_edit == EditMode::Editing)
         return m_buffer.value(column);
-    Row &row = m_rows[size_t(position)];
-    if (!loadValues(row))
+    if (!loadValues(position, false))
         return QVariant();
-    return row.values.value(column);
+    return m_rows[size_t(position)].values.value(column);
 }
 
 QVariant Recordset::value(const QString &name) const
@@ -524,10 +616,9 @@ bool Recordset::setValue(const QString &name, const QVariant &value)
     if (m_edit == EditMode::None) {
         if (!currentIsRow())
             return fail(QStringLiteral("There is no current row to change."));
-        Row &row = m_rows[size_t(m_pos)];
-        if (!loadValues(row))
+        if (!loadValues(m_pos, true))
             return false;
-        m_buffer = row.values;
+        m_buffer = m_rows[size_t(m_pos)].values;
         m_dirty.fill(false, m_columns.size());
         m_edit = EditMode::Editing;
     }
@@ -584,11 +675,11 @@ bool Recordset::Update()
         q.finish();
         m_edit = EditMode::None;
         m_stopped = false;
-        if (!loadValues(row))
-            return false;
+        // The stored row is the result's last, with its values as stored
+        // (defaults and all).
         m_rows.push_back(std::move(row));
         m_pos = qint64(m_rows.size()) - 1;
-        return true;
+        return loadValues(m_pos, false);
     }
     if (names.isEmpty()) {
         m_edit = EditMode::None;
@@ -608,9 +699,8 @@ bool Recordset::Update()
         return fail(QStringLiteral("The row no longer exists in the database."));
     m_edit = EditMode::None;
     m_stopped = false;
-    Row &row = m_rows[size_t(m_pos)];
-    row.values.clear();
-    return loadValues(row);
+    m_rows[size_t(m_pos)].values.clear();
+    return loadValues(m_pos, false);
 }
 
 void Recordset::CancelUpdate()
@@ -644,6 +734,11 @@ bool Recordset::Delete()
                        {m_rows[size_t(m_pos)].rowid}, &error))
         return fail(QStringLiteral("The row could not be deleted: %1").arg(error));
     m_rows.erase(m_rows.begin() + m_pos);
+    // The batches of values read keep naming the same rows.
+    for (auto &[from, to] : m_loaded) {
+        from -= from > m_pos ? 1 : 0;
+        to -= to > m_pos ? 1 : 0;
+    }
     m_currentDeleted = true;
     return true;
 }
@@ -661,7 +756,7 @@ qint64 Recordset::RecordCount()
     if (!m_stream->total) {
         QSqlQuery q(m_stream->reader.database());
         QString error;
-        if (!Database::run(q, QStringLiteral("SELECT COUNT(*) FROM (%1)").arg(m_executedSql), m_params,
+        if (!Database::run(q, QStringLiteral("SELECT COUNT(*) FROM (%1)").arg(m_rowsSql), m_params,
                            &error) ||
             !q.next()) {
             fail(error);

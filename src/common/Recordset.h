@@ -7,10 +7,13 @@
 #include <QVariant>
 #include <QVector>
 
+#include <deque>
 #include <memory>
+#include <utility>
 #include <vector>
 
 class QSqlQuery;
+class QSqlRecord;
 
 namespace tarnvik {
 
@@ -131,7 +134,10 @@ private:
     QByteArray rowKey(const Row &row) const;
     bool takeSeen(const Row &row);
     bool storeBeforeMove(bool walking);
-    bool loadValues(Row &row);
+    void takeColumns(const QSqlRecord &record);
+    bool loadValues(qint64 position, bool readAhead);
+    bool loadRange(qint64 from, qint64 to);
+    void keepLoaded(qint64 from, qint64 to);
     void trimMemory();
     bool flushPending();
     bool fetchAll();
@@ -146,15 +152,19 @@ private:
     QString m_selectList;
     QString m_table;
     bool m_updatable = false;
+    bool m_byIdentity = false; // rows read as identities, values by identity
     QStringList m_columns;
     QHash<QString, int> m_columnIndex; // lower-case name -> column
     QString m_executedSql;
+    QString m_rowsSql; // the query the rows are read with
     QVariantList m_params;
 
     std::vector<Row> m_rows;
     bool m_complete = true;
     std::unique_ptr<Stream> m_stream;
     qint64 m_trimmedUpTo = 0; // rows before this were already looked at for trimming
+    std::deque<std::pair<qint64, qint64>> m_loaded; // batches of values read, oldest first
+    qint64 m_loadedRows = 0;
 
     qint64 m_pos = -1; // -1: before the first row
     bool m_currentDeleted = false;
