@@ -3,12 +3,11 @@
 #include "common/DataSource.h"
 #include "common/Database.h"
 #include "common/DateFormat.h"
-
+#include "common/QueryShape.h"
 #include "common/ReadConnection.h"
 
 #include <QDataStream>
 #include <QIODevice>
-#include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -31,44 +30,6 @@ constexpr qint64 kBatchBefore = kValueBatch / 4;
 // Rows looked at, past those already read, to find where the rest of a
 // result begins when the file changed between its first rows and the rest.
 constexpr qint64 kAlignmentWindow = 512;
-const QString kRowIdAlias = QStringLiteral("__rowid__");
-
-struct QueryShape {
-    bool singleTable = false;
-    QString selectList;
-    QString table;
-    QString rest;
-    bool ordered = false;
-};
-
-// A query on one table, without grouping or joins, can write its rows back.
-QueryShape analyse(const QString &text)
-{
-    static const QRegularExpression select(
-        QStringLiteral(R"(^\s*SELECT\s+(.+?)\s+FROM\s+([A-Za-z_][A-Za-z0-9_]*)(\s.*|;\s*)?$)"),
-        QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
-    static const QRegularExpression computedList(
-        QStringLiteral(R"(\b(DISTINCT|COUNT|SUM|MIN|MAX|AVG|TOTAL|GROUP_CONCAT)\b|\()"),
-        QRegularExpression::CaseInsensitiveOption);
-    static const QRegularExpression combinedRest(
-        QStringLiteral(R"(^\s*,|\b(JOIN|GROUP\s+BY|UNION|INTERSECT|EXCEPT)\b)"),
-        QRegularExpression::CaseInsensitiveOption);
-    static const QRegularExpression orderBy(QStringLiteral(R"(\bORDER\s+BY\b)"),
-                                            QRegularExpression::CaseInsensitiveOption);
-    static const QRegularExpression trailingSemicolon(QStringLiteral(R"(\s*;\s*$)"));
-    QueryShape shape;
-    const auto m = select.match(text);
-    if (!m.hasMatch())
-        return shape;
-    shape.selectList = m.captured(1);
-    shape.table = m.captured(2);
-    shape.rest = m.captured(3).remove(trailingSemicolon);
-    shape.singleTable =
-        !computedList.match(shape.selectList).hasMatch() && !combinedRest.match(shape.rest).hasMatch();
-    shape.ordered = orderBy.match(shape.rest).hasMatch();
-    return shape;
-}
-
 } // namespace
 
 // The rows of a large result after its first ones, read on a connection of
@@ -159,16 +120,12 @@ bool Recordset::open(const QString &databasePath, const SqlQuery &query)
     if (!m_db.isOpen())
         return fail(QStringLiteral("The database %1 cannot be opened: %2").arg(databasePath, error));
 
-    const QueryShape shape = analyse(query.text);
+    m_shape = QueryShape::of(query.text);
+    const QueryShape &shape = m_shape;
     m_updatable = shape.singleTable;
     m_table = shape.table;
-    m_selectList = shape.selectList;
     m_params = query.params;
-    // The row identity goes after the selected columns, so that a column
-    // number in ORDER BY still counts the columns the query selects.
-    m_executedSql = m_updatable ? QStringLiteral("SELECT %1, rowid AS %2 FROM %3%4")
-                                      .arg(shape.selectList, kRowIdAlias, shape.table, shape.rest)
-                                : query.text;
+    m_executedSql = m_updatable ? shape.withIdentity() : query.text;
     // The rows of an ordered query on one table are read as their identities
     // alone, in order, and their values by identity when they are looked at:
     // going to the end of a million rows reads one number per row. The
@@ -177,8 +134,7 @@ bool Recordset::open(const QString &databasePath, const SqlQuery &query)
     // is read. (A query without ORDER BY keeps the order in which the table
     // gives its rows, which a read of identities alone may not.)
     m_byIdentity = m_updatable && shape.ordered;
-    m_rowsSql = m_byIdentity ? QStringLiteral("SELECT %1 FROM (%2)").arg(kRowIdAlias, m_executedSql)
-                             : m_executedSql;
+    m_rowsSql = m_byIdentity ? shape.identities() : m_executedSql;
 
     // Inside a transaction of this program every row is read at once: only
     // its own connection sees what it has not committed yet.
@@ -380,22 +336,16 @@ bool Recordset::loadValues(qint64 position, bool readAhead)
 bool Recordset::loadRange(qint64 from, qint64 to)
 {
     QVariantList ids;
-    QStringList marks;
     for (qint64 i = from; i < to; ++i) {
-        if (m_rows[size_t(i)].values.isEmpty()) {
+        if (m_rows[size_t(i)].values.isEmpty())
             ids << m_rows[size_t(i)].rowid;
-            marks << QStringLiteral("?");
-        }
     }
     // A result's first read also learns its columns, rows or none.
     if (ids.isEmpty() && !m_columns.isEmpty())
         return true;
     QSqlQuery q(m_db);
     QString error;
-    if (!Database::run(q,
-                       QStringLiteral("SELECT %1, rowid AS %2 FROM %3 WHERE rowid IN (%4)")
-                           .arg(m_selectList, kRowIdAlias, m_table, marks.join(QLatin1Char(','))),
-                       ids, &error))
+    if (!Database::run(q, m_shape.valuesOf(int(ids.size())), ids, &error))
         return fail(error);
     if (m_columns.isEmpty())
         takeColumns(q.record());
@@ -736,8 +686,10 @@ bool Recordset::Delete()
     m_rows.erase(m_rows.begin() + m_pos);
     // The batches of values read keep naming the same rows.
     for (auto &[from, to] : m_loaded) {
+        const qint64 size = to - from;
         from -= from > m_pos ? 1 : 0;
         to -= to > m_pos ? 1 : 0;
+        m_loadedRows -= size - (to - from);
     }
     m_currentDeleted = true;
     return true;
@@ -756,8 +708,7 @@ qint64 Recordset::RecordCount()
     if (!m_stream->total) {
         QSqlQuery q(m_stream->reader.database());
         QString error;
-        if (!Database::run(q, QStringLiteral("SELECT COUNT(*) FROM (%1)").arg(m_rowsSql), m_params,
-                           &error) ||
+        if (!Database::run(q, QStringLiteral("SELECT COUNT(*) FROM (%1)").arg(m_rowsSql), m_params, &error) ||
             !q.next()) {
             fail(error);
             return qint64(m_rows.size());
@@ -766,6 +717,14 @@ qint64 Recordset::RecordCount()
     }
     // The rows held, those waiting, and those the read has not reached yet.
     return qint64(m_rows.size()) + qint64(m_stream->pending.size()) + *m_stream->total - m_stream->consumed;
+}
+
+qint64 Recordset::rowsHoldingValues() const
+{
+    qint64 count = 0;
+    for (const Row &row : m_rows)
+        count += row.values.isEmpty() ? 0 : 1;
+    return count;
 }
 
 qint64 Recordset::Bookmark() const

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/QueryShape.h"
+
 #include <QHash>
 #include <QSqlDatabase>
 #include <QString>
@@ -112,6 +114,9 @@ public:
     bool fetchedAll() const { return m_complete; }
     // Reads up to count further rows; returns how many arrived.
     qint64 fetchMore(qint64 count);
+    // Rows whose values are held in memory: a large result holds those
+    // around the rows last looked at, not all of them.
+    qint64 rowsHoldingValues() const;
 
     QString lastError() const { return m_error; }
 
@@ -149,8 +154,8 @@ private:
     QString m_error;
     QString m_path;
     QSqlDatabase m_db;
-    QString m_selectList;
     QString m_table;
+    QueryShape m_shape;
     bool m_updatable = false;
     bool m_byIdentity = false; // rows read as identities, values by identity
     QStringList m_columns;
@@ -162,7 +167,7 @@ private:
     std::vector<Row> m_rows;
     bool m_complete = true;
     std::unique_ptr<Stream> m_stream;
-    qint64 m_trimmedUpTo = 0; // rows before this were already looked at for trimming
+    qint64 m_trimmedUpTo = 0;                       // rows before this were already looked at for trimming
     std::deque<std::pair<qint64, qint64>> m_loaded; // batches of values read, oldest first
     qint64 m_loadedRows = 0;
 

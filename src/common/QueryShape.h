@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QString>
+
+namespace tarnvik {
+
+// What the text of a query says about its rows, and the queries that read
+// them by row identity. A query on one table, without grouping or joins, can
+// write its rows back to the table by their identities.
+struct QueryShape {
+    bool singleTable = false;
+    bool ordered = false; // has an ORDER BY
+    QString selectList;
+    QString table;
+    QString rest; // after the table's name: WHERE, ORDER BY, LIMIT
+
+    static QueryShape of(const QString &text);
+
+    // The query with each row's identity after the selected columns, so
+    // that a column number in ORDER BY still counts the columns selected.
+    QString withIdentity() const;
+    // The identities alone, in the query's order.
+    QString identities() const;
+    // The selected columns and the identity of the rows whose identities are
+    // bound to count placeholders.
+    QString valuesOf(int count) const;
+};
+
+} // namespace tarnvik
