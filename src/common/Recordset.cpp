@@ -156,7 +156,7 @@ bool Recordset::open(const QString &databasePath, const SqlQuery &query)
     // The read ends here: the rest is read when it is needed.
     q.finish();
     if (m_error.isEmpty() && m_byIdentity)
-        loadRange(0, qint64(m_rows.size()));
+        loadRange(0, qMin(qint64(m_rows.size()), kFirstChunk + 1));
     if (!m_error.isEmpty()) {
         Close();
         return false;

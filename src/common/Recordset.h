@@ -50,6 +50,12 @@ private:
 // table by its row identity. A change written into the current row is stored
 // when the cursor moves to another row, or by Update().
 //
+// The rows of an ordered query on a single table are read as their
+// identities; a row's values are read, with those of its neighbours, when it
+// is first looked at (again when they were dropped), as the file holds them
+// then. A row deleted from the table before its values were read keeps its
+// place with no values.
+//
 // Every operation that can fail returns false and leaves its reason in
 // lastError(); nothing fails silently. A move whose pending change cannot be
 // stored stays on that row with the change kept. After a failed MoveNext or

@@ -4,6 +4,7 @@
 // written to the table meanwhile, and only a bounded number of rows may keep
 // theirs in memory.
 #include "common/DataSource.h"
+#include "common/Database.h"
 #include "common/ProgramState.h"
 #include "common/RecordsetTableModel.h"
 #include "support/ProgramFixture.h"
@@ -221,6 +222,24 @@ TEST_F(RecordsetByIdentityTest, ValuesHeldInMemoryStayBounded)
     EXPECT_LT(rs.rowsHoldingValues(), 10000);
     EXPECT_GT(rs.rowsHoldingValues(), 1000);
     EXPECT_FALSE(rs.valueAt(0, 0).isNull());
+}
+
+// Inside a transaction of the program every identity is read at once, the
+// values still by batches: a result larger than a query can bind values for.
+TEST_F(RecordsetByIdentityTest, LargeResultOpenedInsideATransaction)
+{
+    QSqlDatabase db = Database::connection(databasePath());
+    Transaction tx(db);
+    ASSERT_TRUE(tx.ok());
+    addEmployees(40000);
+    Recordset &rs = open(SqlQuery("SELECT NoVendeur, NomVendeur FROM Vendeurs ORDER BY NoVendeur DESC"));
+    EXPECT_TRUE(rs.fetchedAll());
+    EXPECT_EQ(rs.RecordCount(), 40000);
+    EXPECT_EQ(rs.value("NomVendeur").toString(), "Name 139999");
+    EXPECT_EQ(rowAt(rs, 39999), "100000|Name 100000");
+    EXPECT_LT(rs.rowsHoldingValues(), 1000);
+    rs.Close();
+    tx.rollback();
 }
 
 // A grid's rows stay those it was told of when the result read rows of its
