@@ -194,9 +194,10 @@ Recordset::Row Recordset::rowAt(const QSqlQuery &q) const
     }
     const int columnCount = int(m_columns.size());
     row.rowid = m_updatable ? q.value(columnCount).toLongLong() : -1;
-    row.values.reserve(columnCount);
+    QVector<QVariant> values(columnCount);
     for (int i = 0; i < columnCount; ++i)
-        row.values.append(q.value(i));
+        values[i] = q.value(i);
+    row.values.set(std::move(values));
     return row;
 }
 
@@ -206,7 +207,7 @@ QByteArray Recordset::rowKey(const Row &row) const
         return QByteArray::number(row.rowid);
     QByteArray key;
     QDataStream out(&key, QIODevice::WriteOnly);
-    for (const QVariant &v : row.values)
+    for (const QVariant &v : row.values.get())
         out << v;
     return key;
 }
@@ -309,7 +310,7 @@ void Recordset::trimMemory()
     const qint64 tailStart = qint64(m_rows.size()) - kHeldRows / 2;
     for (qint64 i = qMax<qint64>(0, m_trimmedUpTo); i < tailStart; ++i) {
         if (qAbs(i - m_pos) > kHeldRows / 2)
-            m_rows[size_t(i)].values = QVector<QVariant>();
+            m_rows[size_t(i)].values.clear();
     }
     m_trimmedUpTo = qMax(m_trimmedUpTo, tailStart);
 }
@@ -363,7 +364,8 @@ bool Recordset::loadRange(qint64 from, qint64 to)
     for (qint64 i = from; i < to; ++i) {
         Row &row = m_rows[size_t(i)];
         if (row.values.isEmpty())
-            row.values = found.contains(row.rowid) ? found.take(row.rowid) : QVector<QVariant>(columnCount);
+            row.values.set(found.contains(row.rowid) ? found.take(row.rowid)
+                                                     : QVector<QVariant>(columnCount));
     }
     keepLoaded(from, to);
     return true;
@@ -380,7 +382,7 @@ void Recordset::keepLoaded(qint64 from, qint64 to)
         m_loadedRows -= oldTo - oldFrom;
         for (qint64 i = oldFrom; i < qMin(oldTo, qint64(m_rows.size())); ++i) {
             if ((i < from || i >= to) && i != m_pos)
-                m_rows[size_t(i)].values = QVector<QVariant>();
+                m_rows[size_t(i)].values.clear();
         }
     }
 }
@@ -529,7 +531,7 @@ const QVector<QVariant> *Recordset::currentValues() const
         return &m_buffer;
     if (!self->currentIsRow() || !self->loadValues(m_pos, true))
         return nullptr;
-    return &self->m_rows[size_t(m_pos)].values;
+    return &self->m_rows[size_t(m_pos)].values.get();
 }
 
 QVariant Recordset::value(int column) const
@@ -548,7 +550,7 @@ QVariant Recordset::valueAt(qint64 position, int column)
         return m_buffer.value(column);
     if (!loadValues(position, false))
         return QVariant();
-    return m_rows[size_t(position)].values.value(column);
+    return m_rows[size_t(position)].values.get().value(column);
 }
 
 QVariant Recordset::value(const QString &name) const
@@ -568,7 +570,7 @@ bool Recordset::setValue(const QString &name, const QVariant &value)
             return fail(QStringLiteral("There is no current row to change."));
         if (!loadValues(m_pos, true))
             return false;
-        m_buffer = m_rows[size_t(m_pos)].values;
+        m_buffer = m_rows[size_t(m_pos)].values.get();
         m_dirty.fill(false, m_columns.size());
         m_edit = EditMode::Editing;
     }
