@@ -1,7 +1,6 @@
 #include "common/QueryShape.h"
 
 #include <QRegularExpression>
-#include <QStringList>
 
 namespace tarnvik {
 
@@ -47,14 +46,10 @@ QString QueryShape::identities() const
     return QStringLiteral("SELECT %1 FROM (%2)").arg(kIdentityColumn, withIdentity());
 }
 
-QString QueryShape::valuesOf(int count) const
+QString QueryShape::valuesOfList() const
 {
-    QStringList marks;
-    marks.reserve(count);
-    for (int i = 0; i < count; ++i)
-        marks << QStringLiteral("?");
-    return QStringLiteral("SELECT %1, rowid AS %2 FROM %3 WHERE rowid IN (%4)")
-        .arg(selectList, kIdentityColumn, table, marks.join(QLatin1Char(',')));
+    return QStringLiteral("SELECT %1, rowid AS %2 FROM %3 WHERE rowid IN (SELECT value FROM json_each(?))")
+        .arg(selectList, kIdentityColumn, table);
 }
 
 } // namespace tarnvik

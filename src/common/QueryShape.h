@@ -22,8 +22,9 @@ struct QueryShape {
     // The identities alone, in the query's order.
     QString identities() const;
     // The selected columns and the identity of the rows whose identities are
-    // bound to count placeholders.
-    QString valuesOf(int count) const;
+    // bound, as one list "[1,2,3]", to its one placeholder (one value to
+    // bind, however many rows).
+    QString valuesOfList() const;
 };
 
 } // namespace tarnvik

@@ -336,23 +336,26 @@ bool Recordset::loadValues(qint64 position, bool readAhead)
 
 bool Recordset::loadRange(qint64 from, qint64 to)
 {
-    QVariantList ids;
+    QByteArray ids = "[";
+    qint64 count = 0;
     for (qint64 i = from; i < to; ++i) {
-        if (m_rows[size_t(i)].values.isEmpty())
-            ids << m_rows[size_t(i)].rowid;
+        if (m_rows[size_t(i)].values.isEmpty()) {
+            ids += (count++ ? "," : "") + QByteArray::number(m_rows[size_t(i)].rowid);
+        }
     }
+    ids += ']';
     // A result's first read also learns its columns, rows or none.
-    if (ids.isEmpty() && !m_columns.isEmpty())
+    if (count == 0 && !m_columns.isEmpty())
         return true;
     QSqlQuery q(m_db);
     QString error;
-    if (!Database::run(q, m_shape.valuesOf(int(ids.size())), ids, &error))
+    if (!Database::run(q, m_shape.valuesOfList(), {QString::fromLatin1(ids)}, &error))
         return fail(error);
     if (m_columns.isEmpty())
         takeColumns(q.record());
     const int columnCount = int(m_columns.size());
     QHash<qint64, QVector<QVariant>> found;
-    found.reserve(ids.size());
+    found.reserve(count);
     while (q.next()) {
         QVector<QVariant> values(columnCount);
         for (int i = 0; i < columnCount; ++i)
