@@ -9,7 +9,9 @@ namespace tarnvik {
 // write its rows back to the table by their identities.
 struct QueryShape {
     bool singleTable = false;
-    bool ordered = false; // has an ORDER BY
+    // A query on one table with an ORDER BY: its order is made total, the
+    // row identity deciding between rows equal in the order given.
+    bool ordered = false;
     QString selectList;
     QString table;
     QString rest; // after the table's name: WHERE, ORDER BY, LIMIT

@@ -126,37 +126,41 @@ bool Recordset::open(const QString &databasePath, const SqlQuery &query)
     m_table = shape.table;
     m_params = query.params;
     m_executedSql = m_updatable ? shape.withIdentity() : query.text;
-    // The rows of an ordered query on one table are read as their identities
-    // alone, in order, and their values by identity when they are looked at:
-    // going to the end of a million rows reads one number per row. The
-    // identities decide the order of every row, the first ones included, so
-    // that rows equal in the order come the same way however far the rest
-    // is read. (A query without ORDER BY keeps the order in which the table
-    // gives its rows, which a read of identities alone may not.)
+    // The rest of an ordered query on one table, after its first rows, is
+    // read as row identities alone, and each row's values by its identity
+    // when it is looked at: going to the end of a million rows reads one
+    // number per row. Its order being total (the identity last), the
+    // identities come in the order of the rows already read. (A query
+    // without ORDER BY keeps the order in which the table gives its rows,
+    // which a read of identities alone may not.)
     m_byIdentity = m_updatable && shape.ordered;
     m_rowsSql = m_byIdentity ? shape.identities() : m_executedSql;
 
     // Inside a transaction of this program every row is read at once: only
-    // its own connection sees what it has not committed yet.
+    // its own connection sees what it has not committed yet. An ordered
+    // result on one table then reads its identities at once.
     const bool all = Transaction::isOpenOn(m_db);
+    const bool identities = all && m_byIdentity;
     QSqlQuery q(m_db);
-    if (!Database::run(q, m_rowsSql, m_params, &error))
+    if (!Database::run(q, identities ? m_rowsSql : m_executedSql, m_params, &error))
         return fail(error);
-    if (!m_byIdentity)
+    if (!identities)
         takeColumns(q.record());
     m_complete = false;
     m_open = true;
     const qint64 upTo = all ? -1 : kFirstChunk;
     while (!m_complete && (upTo < 0 || qint64(m_rows.size()) <= upTo)) {
         Row row;
-        if (!takeRow(q, &row))
+        if (!takeRow(q, &row, identities))
             break;
         m_rows.push_back(std::move(row));
     }
     // The read ends here: the rest is read when it is needed.
     q.finish();
-    if (m_error.isEmpty() && m_byIdentity)
+    if (m_error.isEmpty() && identities)
         loadRange(0, qMin(qint64(m_rows.size()), kFirstChunk + 1));
+    else if (m_byIdentity)
+        keepLoaded(0, qint64(m_rows.size()));
     if (!m_error.isEmpty()) {
         Close();
         return false;
@@ -173,7 +177,7 @@ void Recordset::takeColumns(const QSqlRecord &record)
     }
 }
 
-bool Recordset::takeRow(QSqlQuery &q, Row *row)
+bool Recordset::takeRow(QSqlQuery &q, Row *row, bool identityOnly)
 {
     if (!q.next()) {
         m_complete = true;
@@ -181,14 +185,14 @@ bool Recordset::takeRow(QSqlQuery &q, Row *row)
             fail(q.lastError().text());
         return false;
     }
-    *row = rowAt(q);
+    *row = rowAt(q, identityOnly);
     return true;
 }
 
-Recordset::Row Recordset::rowAt(const QSqlQuery &q) const
+Recordset::Row Recordset::rowAt(const QSqlQuery &q, bool identityOnly) const
 {
     Row row;
-    if (m_byIdentity) {
+    if (identityOnly) {
         row.rowid = q.value(0).toLongLong();
         return row;
     }
@@ -247,7 +251,7 @@ bool Recordset::startStream()
         if (!q.next())
             break; // the end, or a failure the next read reports
         ++st.consumed;
-        Row row = rowAt(q);
+        Row row = rowAt(q, m_byIdentity);
         const QByteArray key = rowKey(row);
         if (samePrefix && key != rowKey(m_rows[window.size()]))
             samePrefix = false;
@@ -285,7 +289,7 @@ bool Recordset::fetchUntil(qint64 position)
             row = std::move(m_stream->pending.front());
             m_stream->pending.pop_front();
         } else {
-            if (!takeRow(*m_stream->query, &row)) {
+            if (!takeRow(*m_stream->query, &row, m_byIdentity)) {
                 closeStream();
                 return m_error.isEmpty();
             }

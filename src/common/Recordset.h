@@ -154,9 +154,10 @@ private:
     bool ensureRow(qint64 position);
     bool fetchUntil(qint64 position);
     bool startStream();
-    // The query's next row; false at the end or on a failure (lastError).
-    bool takeRow(QSqlQuery &q, Row *row);
-    Row rowAt(const QSqlQuery &q) const;
+    // The query's next row (its identity alone, or its values and identity);
+    // false at the end or on a failure (lastError).
+    bool takeRow(QSqlQuery &q, Row *row, bool identityOnly);
+    Row rowAt(const QSqlQuery &q, bool identityOnly) const;
     QByteArray rowKey(const Row &row) const;
     bool takeSeen(const Row &row);
     bool storeBeforeMove(bool walking);
