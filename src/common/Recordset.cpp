@@ -30,6 +30,10 @@ constexpr qint64 kBatchBefore = kValueBatch / 4;
 // Rows looked at, past those already read, to find where the rest of a
 // result begins when the file changed between its first rows and the rest.
 constexpr qint64 kAlignmentWindow = 512;
+// Rows asked for at once past those read from which the rest of an ordered
+// result on one table is read as identities (going to the end, far down):
+// rows read a few at a time come with their values.
+constexpr qint64 kBulkRead = 1024;
 } // namespace
 
 // The rows of a large result after its first ones, read on a connection of
@@ -38,6 +42,7 @@ struct Recordset::Stream {
     ReadConnection reader;
     std::unique_ptr<QSqlQuery> query;
     std::optional<qint64> total;
+    bool identities = false;     // the query reads row identities alone
     qint64 consumed = 0;         // rows taken from the query
     std::deque<Row> pending;     // rows taken from the query, not yet in the result
     QHash<QByteArray, int> seen; // rows the result held before this read, by key
@@ -224,14 +229,15 @@ QByteArray Recordset::rowKey(const Row &row) const
 // the rows already read stay as they are, the new read's rows up to the last
 // of them are left out (rows inserted among them since), and none of them
 // comes twice.
-bool Recordset::startStream()
+bool Recordset::startStream(bool identities)
 {
     auto stream = std::make_unique<Stream>();
+    stream->identities = identities;
     QString error;
     bool ok = stream->reader.begin(m_path, &error);
     if (ok) {
         stream->query = std::make_unique<QSqlQuery>(stream->reader.database());
-        ok = Database::run(*stream->query, m_rowsSql, m_params, &error);
+        ok = Database::run(*stream->query, identities ? m_rowsSql : m_executedSql, m_params, &error);
     }
     if (!ok) {
         m_complete = true;
@@ -251,7 +257,7 @@ bool Recordset::startStream()
         if (!q.next())
             break; // the end, or a failure the next read reports
         ++st.consumed;
-        Row row = rowAt(q, m_byIdentity);
+        Row row = rowAt(q, identities);
         const QByteArray key = rowKey(row);
         if (samePrefix && key != rowKey(m_rows[window.size()]))
             samePrefix = false;
@@ -276,20 +282,40 @@ bool Recordset::takeSeen(const Row &row)
     return true;
 }
 
+// The read of the rest goes on as identities alone: the same query on the
+// same read transaction gives the same rows in the same order (the order is
+// total), so the rows it already gave are passed over. Should that query
+// fail, the rows keep coming with their values.
+void Recordset::readIdentitiesFromHere()
+{
+    Stream &st = *m_stream;
+    auto q = std::make_unique<QSqlQuery>(st.reader.database());
+    if (!Database::run(*q, m_rowsSql, m_params, nullptr))
+        return;
+    for (qint64 i = 0; i < st.consumed; ++i) {
+        if (!q->next())
+            return;
+    }
+    st.query = std::move(q);
+    st.identities = true;
+}
+
 bool Recordset::fetchUntil(qint64 position)
 {
     if (position < qint64(m_rows.size()) || m_complete)
         return true;
-    if (!m_stream && !startStream())
+    const bool bulk = m_byIdentity && position - qint64(m_rows.size()) >= kBulkRead;
+    if (!m_stream && !startStream(bulk))
         return false;
-    qint64 fetched = 0;
+    if (bulk && !m_stream->identities)
+        readIdentitiesFromHere();
     while (qint64(m_rows.size()) <= position) {
         Row row;
         if (!m_stream->pending.empty()) {
             row = std::move(m_stream->pending.front());
             m_stream->pending.pop_front();
         } else {
-            if (!takeRow(*m_stream->query, &row, m_byIdentity)) {
+            if (!takeRow(*m_stream->query, &row, m_stream->identities)) {
                 closeStream();
                 return m_error.isEmpty();
             }
@@ -298,7 +324,9 @@ bool Recordset::fetchUntil(qint64 position)
                 continue;
         }
         m_rows.push_back(std::move(row));
-        if (++fetched % kHeldRows == 0)
+        // Counted over every read, so that a walk reading a row at a time
+        // drops values as a long read does.
+        if (qint64(m_rows.size()) - m_trimmedUpTo >= kHeldRows)
             trimMemory();
     }
     return true;
@@ -306,8 +334,7 @@ bool Recordset::fetchUntil(qint64 position)
 
 void Recordset::trimMemory()
 {
-    // Rows read by their identities come without values.
-    if (!m_updatable || m_byIdentity || qint64(m_rows.size()) <= kHeldRows)
+    if (!m_updatable || qint64(m_rows.size()) <= kHeldRows)
         return;
     // Each pass drops the values of the rows read since the last pass, so a
     // long read costs one look at each row, not one per pass.
@@ -333,7 +360,7 @@ bool Recordset::loadValues(qint64 position, bool readAhead)
     // The cursor walking through a result being read reads the identities
     // of the batch's rows first (one number each), so that each batch of
     // values is a whole one.
-    if (readAhead && m_stream)
+    if (readAhead && m_stream && m_stream->identities)
         fetchUntil(from + kValueBatch - 1);
     return loadRange(from, qMin(from + kValueBatch, qint64(m_rows.size())));
 }

@@ -153,7 +153,8 @@ private:
     bool fail(const QString &message);
     bool ensureRow(qint64 position);
     bool fetchUntil(qint64 position);
-    bool startStream();
+    bool startStream(bool identities);
+    void readIdentitiesFromHere();
     // The query's next row (its identity alone, or its values and identity);
     // false at the end or on a failure (lastError).
     bool takeRow(QSqlQuery &q, Row *row, bool identityOnly);
