@@ -147,6 +147,64 @@ TEST_F(RecordsetByIdentityTest, RowsEqualInTheOrderComeOnceEach)
     }
 }
 
+// Rows equal in the order come in the order they were stored, whether the
+// rest is read a row at a time or as identities straight to the end (the
+// database would otherwise give them in the order of whatever index it uses).
+TEST_F(RecordsetByIdentityTest, RowsEqualInTheOrderComeInTheOrderTheyWereStored)
+{
+    execSql("WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 299) "
+            "INSERT INTO Punch (NoVendeur, PunchDateShort) SELECT CAST(i AS TEXT), "
+            "date('2003-01-01', '+' || ((i * 7919) % 300) || ' days') FROM n");
+    QStringList stored;
+    for (const QVariantMap &row : rows("SELECT NoVendeur FROM Punch ORDER BY rowid"))
+        stored << row["NoVendeur"].toString();
+    const SqlQuery query("SELECT * FROM Punch ORDER BY Archived");
+    Recordset &rs = open(query);
+    QStringList walked;
+    for (int guard = 0; !rs.isEOF() && guard < 1000; ++guard) {
+        walked << rs.value("NoVendeur").toString();
+        ASSERT_TRUE(rs.MoveNext());
+    }
+    EXPECT_EQ(walked, stored);
+
+    open(query);
+    ASSERT_TRUE(rs.MoveLast());
+    QStringList jumped;
+    for (qint64 position = 0; position < rs.RecordCount(); ++position)
+        jumped << rs.valueAt(position, rs.fieldIndex("NoVendeur")).toString();
+    EXPECT_EQ(jumped, stored);
+}
+
+// A result read a few rows at a time and then far ahead goes on, as
+// identities, from the very row it had reached: as of the moment its rest
+// began to be read, each row once, in order, whatever was written since (a
+// row deleted since shows its values as they were, or none; never another's).
+TEST_F(RecordsetByIdentityTest, ReadingFarAheadGoesOnFromTheRowReached)
+{
+    for (const int walkFirst : {60, 51 + 512, 1500}) {
+        SCOPED_TRACE(walkFirst);
+        addEmployees(3000);
+        Recordset &rs = open(SqlQuery("SELECT NoVendeur FROM Vendeurs ORDER BY NoVendeur"));
+        for (int i = 0; i < walkFirst; ++i)
+            ASSERT_TRUE(rs.MoveNext());
+        execSql("DELETE FROM Vendeurs WHERE NoVendeur IN ('102000', '102001', '102600')");
+        addEmployee("102000a", "Inserted");
+        ASSERT_TRUE(rs.setBookmark(2500));
+        EXPECT_EQ(rs.value("NoVendeur").toString(), "102499");
+        ASSERT_TRUE(rs.MoveLast());
+        EXPECT_EQ(rs.RecordCount(), 3000);
+        for (qint64 position = 0; position < 3000; ++position) {
+            const QString expected = QString::number(100000 + position);
+            const QVariant number = rs.valueAt(position, 0);
+            if (position == 2000 || position == 2001 || position == 2600)
+                EXPECT_TRUE(number.isNull() || number.toString() == expected)
+                    << number.toString().toStdString();
+            else
+                ASSERT_EQ(number.toString(), expected);
+        }
+    }
+}
+
 // Rows changed by other queries after their identities were read and before
 // their values were: a changed row shows its values as they are now, a deleted
 // one keeps its place with no values (and cannot be changed), an inserted one
