@@ -228,7 +228,9 @@ QByteArray Recordset::rowKey(const Row &row) const
 // order (nothing written among them since), the rest follows them. Otherwise
 // the rows already read stay as they are, the new read's rows up to the last
 // of them are left out (rows inserted among them since), and none of them
-// comes twice.
+// comes twice. Rows are lined up by identity, so the rest of an ordered
+// result on one table that is first asked for far ahead (its end, a row far
+// down) is read as identities alone from the start.
 bool Recordset::startStream(bool identities)
 {
     auto stream = std::make_unique<Stream>();

@@ -180,11 +180,13 @@ private:
     QString m_table;
     QueryShape m_shape;
     bool m_updatable = false;
-    bool m_byIdentity = false; // rows read as identities, values by identity
+    // An ordered result on one table: its rest may be read as identities,
+    // and its values are read by identity.
+    bool m_byIdentity = false;
     QStringList m_columns;
     QHash<QString, int> m_columnIndex; // lower-case name -> column
     QString m_executedSql;
-    QString m_rowsSql; // the query the rows are read with
+    QString m_rowsSql; // the identities alone, when read by identity; else m_executedSql
     QVariantList m_params;
 
     std::vector<Row> m_rows;
@@ -192,7 +194,7 @@ private:
     std::unique_ptr<Stream> m_stream;
     qint64 m_trimmedUpTo = 0;                       // rows before this were already looked at for trimming
     std::deque<std::pair<qint64, qint64>> m_loaded; // batches of values read, oldest first
-    qint64 m_loadedRows = 0;
+    qint64 m_loadedRows = 0;                        // rows in those batches
 
     qint64 m_pos = -1; // -1: before the first row
     bool m_currentDeleted = false;
