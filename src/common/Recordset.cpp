@@ -30,8 +30,8 @@ constexpr qint64 kBatchBefore = kValueBatch / 4;
 // Rows looked at, past those already read, to find where the rest of a
 // result begins when the file changed between its first rows and the rest.
 constexpr qint64 kAlignmentWindow = 512;
-// Rows asked for at once past those read from which the rest of an ordered
-// result on one table is read as identities (going to the end, far down):
+// How far past the rows read a read must reach (the end, a row far down)
+// for the rest of an ordered result on one table to be read as identities;
 // rows read a few at a time come with their values.
 constexpr qint64 kBulkRead = 1024;
 } // namespace

@@ -66,7 +66,7 @@ QString currentRow(Recordset &rs)
 // of the first rows and of the batches, against the same query run directly.
 TEST_F(RecordsetByIdentityTest, EveryRowHasItsOwnValuesHoweverItIsReached)
 {
-    addEmployees(1000);
+    addEmployees(3000);
     const SqlQuery queries[] = {
         {"SELECT * FROM Vendeurs ORDER BY NoVendeur DESC"},
         {"SELECT NomVendeur, NoVendeur FROM Vendeurs ORDER BY 2"},
@@ -109,7 +109,8 @@ TEST_F(RecordsetByIdentityTest, EveryRowHasItsOwnValuesHoweverItIsReached)
 
         open(query);
         EXPECT_EQ(rs.RecordCount(), count);
-        const qint64 jumps[] = {count - 1, 0, 51, 256, 50, 257, count - 2, 255, 52, 318, 319, 320, 1};
+        const qint64 jumps[] = {count - 1, 0,   51,  256, 50, 257,  count - 2, 255,
+                                52,        318, 319, 320, 1,  1500, 1436};
         for (const qint64 position : jumps) {
             if (position < 0 || position >= count)
                 continue;
@@ -280,6 +281,16 @@ TEST_F(RecordsetByIdentityTest, ValuesHeldInMemoryStayBounded)
     EXPECT_LT(rs.rowsHoldingValues(), 10000);
     EXPECT_GT(rs.rowsHoldingValues(), 1000);
     EXPECT_FALSE(rs.valueAt(0, 0).isNull());
+
+    // From the end (the rest read as identities) back to the first row.
+    open(SqlQuery("SELECT * FROM Vendeurs ORDER BY NoVendeur"));
+    ASSERT_TRUE(rs.MoveLast());
+    for (walked = 29999; !rs.isBOF(); --walked) {
+        ASSERT_EQ(rs.value("NoVendeur").toString(), QString::number(100000 + walked));
+        ASSERT_TRUE(rs.MovePrevious());
+    }
+    EXPECT_EQ(walked, -1);
+    EXPECT_LT(rs.rowsHoldingValues(), 10000);
 }
 
 // Inside a transaction of the program every identity is read at once, the
