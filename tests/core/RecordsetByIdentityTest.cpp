@@ -9,6 +9,9 @@
 #include "common/RecordsetTableModel.h"
 #include "support/ProgramFixture.h"
 
+#include <algorithm>
+#include <random>
+
 using namespace tarnvik;
 using tarnvik::test::ProgramFixture;
 
@@ -290,6 +293,17 @@ TEST_F(RecordsetByIdentityTest, ValuesHeldInMemoryStayBounded)
         ASSERT_TRUE(rs.MovePrevious());
     }
     EXPECT_EQ(walked, -1);
+    EXPECT_LT(rs.rowsHoldingValues(), 10000);
+
+    // A grid scrolled back and forth and jumped about: batches read again
+    // over rows whose values were dropped, older ones dropped meanwhile.
+    std::mt19937 random(7);
+    qint64 position = 15000;
+    for (int step = 0; step < 4000; ++step) {
+        position = step % 100 == 0 ? qint64(random() % 30000)
+                                   : std::clamp<qint64>(position + qint64(random() % 601) - 300, 0, 29999);
+        ASSERT_EQ(rs.valueAt(position, 0).toString(), QString::number(100000 + position)) << step;
+    }
     EXPECT_LT(rs.rowsHoldingValues(), 10000);
 }
 
