@@ -3,12 +3,11 @@
 #include "common/DataSource.h"
 #include "common/Database.h"
 #include "common/DateFormat.h"
-
+#include "common/QueryShape.h"
 #include "common/ReadConnection.h"
 
 #include <QDataStream>
 #include <QIODevice>
-#include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -24,42 +23,17 @@ namespace {
 // are kept in memory around the current row of a large result.
 constexpr qint64 kFirstChunk = 50;
 constexpr qint64 kHeldRows = 8192;
+// Rows whose values are read together by their identities, most of them
+// after the row asked for (a walk forward or a grid painting downwards).
+constexpr qint64 kValueBatch = 256;
+constexpr qint64 kBatchBefore = kValueBatch / 4;
 // Rows looked at, past those already read, to find where the rest of a
 // result begins when the file changed between its first rows and the rest.
 constexpr qint64 kAlignmentWindow = 512;
-const QString kRowIdAlias = QStringLiteral("__rowid__");
-
-struct QueryShape {
-    bool singleTable = false;
-    QString selectList;
-    QString table;
-    QString rest;
-};
-
-// A query on one table, without grouping or joins, can write its rows back.
-QueryShape analyse(const QString &text)
-{
-    static const QRegularExpression select(
-        QStringLiteral(R"(^\s*SELECT\s+(.+?)\s+FROM\s+([A-Za-z_][A-Za-z0-9_]*)(\s.*|;\s*)?$)"),
-        QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
-    static const QRegularExpression computedList(
-        QStringLiteral(R"(\b(DISTINCT|COUNT|SUM|MIN|MAX|AVG|TOTAL|GROUP_CONCAT)\b|\()"),
-        QRegularExpression::CaseInsensitiveOption);
-    static const QRegularExpression combinedRest(
-        QStringLiteral(R"(^\s*,|\b(JOIN|GROUP\s+BY|UNION|INTERSECT|EXCEPT)\b)"),
-        QRegularExpression::CaseInsensitiveOption);
-    QueryShape shape;
-    const auto m = select.match(text);
-    if (!m.hasMatch())
-        return shape;
-    shape.selectList = m.captured(1);
-    shape.table = m.captured(2);
-    shape.rest = m.captured(3);
-    shape.singleTable =
-        !computedList.match(shape.selectList).hasMatch() && !combinedRest.match(shape.rest).hasMatch();
-    return shape;
-}
-
+// How far past the rows read a read must reach (the end, a row far down)
+// for the rest of an ordered result on one table to be read as identities;
+// rows read a few at a time come with their values.
+constexpr qint64 kBulkRead = 1024;
 } // namespace
 
 // The rows of a large result after its first ones, read on a connection of
@@ -68,6 +42,7 @@ struct Recordset::Stream {
     ReadConnection reader;
     std::unique_ptr<QSqlQuery> query;
     std::optional<qint64> total;
+    bool identities = false;     // the query reads row identities alone
     qint64 consumed = 0;         // rows taken from the query
     std::deque<Row> pending;     // rows taken from the query, not yet in the result
     QHash<QByteArray, int> seen; // rows the result held before this read, by key
@@ -127,6 +102,9 @@ void Recordset::Close()
     m_columnIndex.clear();
     m_complete = true;
     m_trimmedUpTo = 0;
+    m_loaded.clear();
+    m_loadedRows = 0;
+    m_byIdentity = false;
     m_pos = -1;
     m_currentDeleted = false;
     m_stopped = false;
@@ -147,38 +125,47 @@ bool Recordset::open(const QString &databasePath, const SqlQuery &query)
     if (!m_db.isOpen())
         return fail(QStringLiteral("The database %1 cannot be opened: %2").arg(databasePath, error));
 
-    const QueryShape shape = analyse(query.text);
+    m_shape = QueryShape::of(query.text);
+    const QueryShape &shape = m_shape;
     m_updatable = shape.singleTable;
     m_table = shape.table;
-    m_selectList = shape.selectList;
     m_params = query.params;
-    // The row identity goes after the selected columns, so that a column
-    // number in ORDER BY still counts the columns the query selects.
-    m_executedSql = m_updatable ? QStringLiteral("SELECT %1, rowid AS %2 FROM %3%4")
-                                      .arg(shape.selectList, kRowIdAlias, shape.table, shape.rest)
-                                : query.text;
+    m_executedSql = m_updatable ? shape.withIdentity() : query.text;
+    // The rest of an ordered query on one table, after its first rows, is
+    // read as row identities alone, and each row's values by its identity
+    // when it is looked at: going to the end of a million rows reads one
+    // number per row. Its order being total (the identity last), the
+    // identities come in the order of the rows already read. (A query
+    // without ORDER BY keeps the order in which the table gives its rows,
+    // which a read of identities alone may not.)
+    m_byIdentity = m_updatable && shape.ordered;
+    m_rowsSql = m_byIdentity ? shape.identities() : m_executedSql;
 
     // Inside a transaction of this program every row is read at once: only
-    // its own connection sees what it has not committed yet.
+    // its own connection sees what it has not committed yet. An ordered
+    // result on one table then reads its identities at once.
     const bool all = Transaction::isOpenOn(m_db);
+    const bool identities = all && m_byIdentity;
     QSqlQuery q(m_db);
-    if (!Database::run(q, m_executedSql, m_params, &error))
+    if (!Database::run(q, identities ? m_rowsSql : m_executedSql, m_params, &error))
         return fail(error);
-    const QSqlRecord record = q.record();
-    const int columnCount = m_updatable ? record.count() - 1 : record.count();
-    for (int i = 0; i < columnCount; ++i) {
-        m_columns << record.fieldName(i);
-        m_columnIndex.insert(record.fieldName(i).toLower(), i);
-    }
+    if (!identities)
+        takeColumns(q.record());
     m_complete = false;
     m_open = true;
     const qint64 upTo = all ? -1 : kFirstChunk;
     while (!m_complete && (upTo < 0 || qint64(m_rows.size()) <= upTo)) {
         Row row;
-        if (!takeRow(q, &row))
+        if (!takeRow(q, &row, identities))
             break;
         m_rows.push_back(std::move(row));
     }
+    // The read ends here: the rest is read when it is needed.
+    q.finish();
+    if (m_error.isEmpty() && identities)
+        loadRange(0, qMin(qint64(m_rows.size()), kFirstChunk + 1));
+    else if (m_byIdentity)
+        keepLoaded(0, qint64(m_rows.size()));
     if (!m_error.isEmpty()) {
         Close();
         return false;
@@ -186,7 +173,16 @@ bool Recordset::open(const QString &databasePath, const SqlQuery &query)
     return true;
 }
 
-bool Recordset::takeRow(QSqlQuery &q, Row *row)
+void Recordset::takeColumns(const QSqlRecord &record)
+{
+    const int columnCount = m_updatable ? record.count() - 1 : record.count();
+    for (int i = 0; i < columnCount; ++i) {
+        m_columns << record.fieldName(i);
+        m_columnIndex.insert(record.fieldName(i).toLower(), i);
+    }
+}
+
+bool Recordset::takeRow(QSqlQuery &q, Row *row, bool identityOnly)
 {
     if (!q.next()) {
         m_complete = true;
@@ -194,18 +190,23 @@ bool Recordset::takeRow(QSqlQuery &q, Row *row)
             fail(q.lastError().text());
         return false;
     }
-    *row = rowAt(q);
+    *row = rowAt(q, identityOnly);
     return true;
 }
 
-Recordset::Row Recordset::rowAt(const QSqlQuery &q) const
+Recordset::Row Recordset::rowAt(const QSqlQuery &q, bool identityOnly) const
 {
-    const int columnCount = int(m_columns.size());
     Row row;
+    if (identityOnly) {
+        row.rowid = q.value(0).toLongLong();
+        return row;
+    }
+    const int columnCount = int(m_columns.size());
     row.rowid = m_updatable ? q.value(columnCount).toLongLong() : -1;
-    row.values.reserve(columnCount);
+    QVector<QVariant> values(columnCount);
     for (int i = 0; i < columnCount; ++i)
-        row.values.append(q.value(i));
+        values[i] = q.value(i);
+    row.values.set(std::move(values));
     return row;
 }
 
@@ -215,7 +216,7 @@ QByteArray Recordset::rowKey(const Row &row) const
         return QByteArray::number(row.rowid);
     QByteArray key;
     QDataStream out(&key, QIODevice::WriteOnly);
-    for (const QVariant &v : row.values)
+    for (const QVariant &v : row.values.get())
         out << v;
     return key;
 }
@@ -227,15 +228,18 @@ QByteArray Recordset::rowKey(const Row &row) const
 // order (nothing written among them since), the rest follows them. Otherwise
 // the rows already read stay as they are, the new read's rows up to the last
 // of them are left out (rows inserted among them since), and none of them
-// comes twice.
-bool Recordset::startStream()
+// comes twice. Rows are lined up by identity, so the rest of an ordered
+// result on one table that is first asked for far ahead (its end, a row far
+// down) is read as identities alone from the start.
+bool Recordset::startStream(bool identities)
 {
     auto stream = std::make_unique<Stream>();
+    stream->identities = identities;
     QString error;
     bool ok = stream->reader.begin(m_path, &error);
     if (ok) {
         stream->query = std::make_unique<QSqlQuery>(stream->reader.database());
-        ok = Database::run(*stream->query, m_executedSql, m_params, &error);
+        ok = Database::run(*stream->query, identities ? m_rowsSql : m_executedSql, m_params, &error);
     }
     if (!ok) {
         m_complete = true;
@@ -255,7 +259,7 @@ bool Recordset::startStream()
         if (!q.next())
             break; // the end, or a failure the next read reports
         ++st.consumed;
-        Row row = rowAt(q);
+        Row row = rowAt(q, identities);
         const QByteArray key = rowKey(row);
         if (samePrefix && key != rowKey(m_rows[window.size()]))
             samePrefix = false;
@@ -280,20 +284,40 @@ bool Recordset::takeSeen(const Row &row)
     return true;
 }
 
+// The read of the rest goes on as identities alone: the same query on the
+// same read transaction gives the same rows in the same order (the order is
+// total), so the rows it already gave are passed over. Should that query
+// fail, the rows keep coming with their values.
+void Recordset::readIdentitiesFromHere()
+{
+    Stream &st = *m_stream;
+    auto q = std::make_unique<QSqlQuery>(st.reader.database());
+    if (!Database::run(*q, m_rowsSql, m_params, nullptr))
+        return;
+    for (qint64 i = 0; i < st.consumed; ++i) {
+        if (!q->next())
+            return;
+    }
+    st.query = std::move(q);
+    st.identities = true;
+}
+
 bool Recordset::fetchUntil(qint64 position)
 {
     if (position < qint64(m_rows.size()) || m_complete)
         return true;
-    if (!m_stream && !startStream())
+    const bool bulk = m_byIdentity && position - qint64(m_rows.size()) >= kBulkRead;
+    if (!m_stream && !startStream(bulk))
         return false;
-    qint64 fetched = 0;
+    if (bulk && !m_stream->identities)
+        readIdentitiesFromHere();
     while (qint64(m_rows.size()) <= position) {
         Row row;
         if (!m_stream->pending.empty()) {
             row = std::move(m_stream->pending.front());
             m_stream->pending.pop_front();
         } else {
-            if (!takeRow(*m_stream->query, &row)) {
+            if (!takeRow(*m_stream->query, &row, m_stream->identities)) {
                 closeStream();
                 return m_error.isEmpty();
             }
@@ -302,7 +326,9 @@ bool Recordset::fetchUntil(qint64 position)
                 continue;
         }
         m_rows.push_back(std::move(row));
-        if (++fetched % kHeldRows == 0)
+        // Counted over every read, so that a walk reading a row at a time
+        // drops values as a long read does.
+        if (qint64(m_rows.size()) - m_trimmedUpTo >= kHeldRows)
             trimMemory();
     }
     return true;
@@ -317,26 +343,84 @@ void Recordset::trimMemory()
     const qint64 tailStart = qint64(m_rows.size()) - kHeldRows / 2;
     for (qint64 i = qMax<qint64>(0, m_trimmedUpTo); i < tailStart; ++i) {
         if (qAbs(i - m_pos) > kHeldRows / 2)
-            m_rows[size_t(i)].values = QVector<QVariant>();
+            m_rows[size_t(i)].values.clear();
     }
     m_trimmedUpTo = qMax(m_trimmedUpTo, tailStart);
 }
 
-bool Recordset::loadValues(Row &row)
+// Values are read for a batch of rows around the one asked for, those of the
+// batch that hold none, in one query by their identities. A row deleted from
+// the table since the result read it keeps its place, with no values. The
+// batches read last are kept; the values of older ones are dropped (they
+// come back the same way), so that a walk or a scroll over a large result
+// holds a bounded number of rows' values.
+bool Recordset::loadValues(qint64 position, bool readAhead)
 {
-    if (!row.values.isEmpty() || m_columns.isEmpty())
+    if (!m_updatable || !m_rows[size_t(position)].values.isEmpty())
+        return true;
+    const qint64 from = qMax<qint64>(0, position - kBatchBefore);
+    // The cursor walking through a result being read reads the identities
+    // of the batch's rows first (one number each), so that each batch of
+    // values is a whole one.
+    if (readAhead && m_stream && m_stream->identities)
+        fetchUntil(from + kValueBatch - 1);
+    return loadRange(from, qMin(from + kValueBatch, qint64(m_rows.size())));
+}
+
+bool Recordset::loadRange(qint64 from, qint64 to)
+{
+    QByteArray ids = "[";
+    qint64 count = 0;
+    for (qint64 i = from; i < to; ++i) {
+        if (m_rows[size_t(i)].values.isEmpty()) {
+            ids += (count++ ? "," : "") + QByteArray::number(m_rows[size_t(i)].rowid);
+        }
+    }
+    ids += ']';
+    // A result's first read also learns its columns, rows or none.
+    if (count == 0 && !m_columns.isEmpty())
         return true;
     QSqlQuery q(m_db);
     QString error;
-    if (!Database::run(q, QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?").arg(m_selectList, m_table),
-                       {row.rowid}, &error))
+    if (!Database::run(q, m_shape.valuesOfList(), {QString::fromLatin1(ids)}, &error))
         return fail(error);
-    row.values.fill(QVariant(), m_columns.size());
-    if (q.next()) {
-        for (int i = 0; i < m_columns.size(); ++i)
-            row.values[i] = q.value(i);
+    if (m_columns.isEmpty())
+        takeColumns(q.record());
+    const int columnCount = int(m_columns.size());
+    QHash<qint64, QVector<QVariant>> found;
+    found.reserve(count);
+    while (q.next()) {
+        QVector<QVariant> values(columnCount);
+        for (int i = 0; i < columnCount; ++i)
+            values[i] = q.value(i);
+        found.insert(q.value(columnCount).toLongLong(), std::move(values));
     }
+    if (q.lastError().type() != QSqlError::NoError)
+        return fail(q.lastError().text());
+    for (qint64 i = from; i < to; ++i) {
+        Row &row = m_rows[size_t(i)];
+        if (row.values.isEmpty())
+            row.values.set(found.contains(row.rowid) ? found.take(row.rowid)
+                                                     : QVector<QVariant>(columnCount));
+    }
+    keepLoaded(from, to);
     return true;
+}
+
+void Recordset::keepLoaded(qint64 from, qint64 to)
+{
+    m_loaded.push_back({from, to});
+    m_loadedRows += to - from;
+    // The rows just read and the current row keep theirs.
+    while (m_loadedRows > kHeldRows && m_loaded.size() > 1) {
+        const auto [oldFrom, oldTo] = m_loaded.front();
+        m_loaded.pop_front();
+        m_loadedRows -= oldTo - oldFrom;
+        for (qint64 i = oldFrom; i < qMin(oldTo, qint64(m_rows.size())); ++i) {
+            if ((i < from || i >= to) && i != m_pos)
+                m_rows[size_t(i)].values.clear();
+        }
+    }
 }
 
 bool Recordset::fetchAll()
@@ -481,12 +565,9 @@ const QVector<QVariant> *Recordset::currentValues() const
     auto *self = const_cast<Recordset *>(this);
     if (m_edit != EditMode::None)
         return &m_buffer;
-    if (!self->currentIsRow())
+    if (!self->currentIsRow() || !self->loadValues(m_pos, true))
         return nullptr;
-    Row &row = self->m_rows[size_t(m_pos)];
-    if (!self->loadValues(row))
-        return nullptr;
-    return &row.values;
+    return &self->m_rows[size_t(m_pos)].values.get();
 }
 
 QVariant Recordset::value(int column) const
@@ -503,10 +584,9 @@ QVariant Recordset::valueAt(qint64 position, int column)
         return QVariant();
     if (position == m_pos && m_edit == EditMode::Editing)
         return m_buffer.value(column);
-    Row &row = m_rows[size_t(position)];
-    if (!loadValues(row))
+    if (!loadValues(position, false))
         return QVariant();
-    return row.values.value(column);
+    return m_rows[size_t(position)].values.get().value(column);
 }
 
 QVariant Recordset::value(const QString &name) const
@@ -524,10 +604,9 @@ bool Recordset::setValue(const QString &name, const QVariant &value)
     if (m_edit == EditMode::None) {
         if (!currentIsRow())
             return fail(QStringLiteral("There is no current row to change."));
-        Row &row = m_rows[size_t(m_pos)];
-        if (!loadValues(row))
+        if (!loadValues(m_pos, true))
             return false;
-        m_buffer = row.values;
+        m_buffer = m_rows[size_t(m_pos)].values.get();
         m_dirty.fill(false, m_columns.size());
         m_edit = EditMode::Editing;
     }
@@ -584,11 +663,11 @@ bool Recordset::Update()
         q.finish();
         m_edit = EditMode::None;
         m_stopped = false;
-        if (!loadValues(row))
-            return false;
+        // The stored row is the result's last, with its values as stored
+        // (defaults and all).
         m_rows.push_back(std::move(row));
         m_pos = qint64(m_rows.size()) - 1;
-        return true;
+        return loadValues(m_pos, false);
     }
     if (names.isEmpty()) {
         m_edit = EditMode::None;
@@ -608,9 +687,8 @@ bool Recordset::Update()
         return fail(QStringLiteral("The row no longer exists in the database."));
     m_edit = EditMode::None;
     m_stopped = false;
-    Row &row = m_rows[size_t(m_pos)];
-    row.values.clear();
-    return loadValues(row);
+    m_rows[size_t(m_pos)].values.clear();
+    return loadValues(m_pos, false);
 }
 
 void Recordset::CancelUpdate()
@@ -644,6 +722,13 @@ bool Recordset::Delete()
                        {m_rows[size_t(m_pos)].rowid}, &error))
         return fail(QStringLiteral("The row could not be deleted: %1").arg(error));
     m_rows.erase(m_rows.begin() + m_pos);
+    // The batches of values read keep naming the same rows.
+    for (auto &[from, to] : m_loaded) {
+        const qint64 size = to - from;
+        from -= from > m_pos ? 1 : 0;
+        to -= to > m_pos ? 1 : 0;
+        m_loadedRows -= size - (to - from);
+    }
     m_currentDeleted = true;
     return true;
 }
@@ -661,8 +746,7 @@ qint64 Recordset::RecordCount()
     if (!m_stream->total) {
         QSqlQuery q(m_stream->reader.database());
         QString error;
-        if (!Database::run(q, QStringLiteral("SELECT COUNT(*) FROM (%1)").arg(m_executedSql), m_params,
-                           &error) ||
+        if (!Database::run(q, QStringLiteral("SELECT COUNT(*) FROM (%1)").arg(m_rowsSql), m_params, &error) ||
             !q.next()) {
             fail(error);
             return qint64(m_rows.size());
@@ -671,6 +755,14 @@ qint64 Recordset::RecordCount()
     }
     // The rows held, those waiting, and those the read has not reached yet.
     return qint64(m_rows.size()) + qint64(m_stream->pending.size()) + *m_stream->total - m_stream->consumed;
+}
+
+qint64 Recordset::rowsHoldingValues() const
+{
+    qint64 count = 0;
+    for (const Row &row : m_rows)
+        count += row.values.isEmpty() ? 0 : 1;
+    return count;
 }
 
 qint64 Recordset::Bookmark() const

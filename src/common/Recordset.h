@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/QueryShape.h"
+
 #include <QHash>
 #include <QSqlDatabase>
 #include <QString>
@@ -7,10 +9,13 @@
 #include <QVariant>
 #include <QVector>
 
+#include <deque>
 #include <memory>
+#include <utility>
 #include <vector>
 
 class QSqlQuery;
+class QSqlRecord;
 
 namespace tarnvik {
 
@@ -44,6 +49,12 @@ private:
 // on a single table can be changed, added and deleted; the writes go to the
 // table by its row identity. A change written into the current row is stored
 // when the cursor moves to another row, or by Update().
+//
+// The rows of an ordered query on a single table are read as their
+// identities; a row's values are read, with those of its neighbours, when it
+// is first looked at (again when they were dropped), as the file holds them
+// then. A row deleted from the table before its values were read keeps its
+// place with no values.
 //
 // Every operation that can fail returns false and leaves its reason in
 // lastError(); nothing fails silently. A move whose pending change cannot be
@@ -109,29 +120,52 @@ public:
     bool fetchedAll() const { return m_complete; }
     // Reads up to count further rows; returns how many arrived.
     qint64 fetchMore(qint64 count);
+    // Rows whose values are held in memory: a large result holds those
+    // around the rows last looked at, not all of them.
+    qint64 rowsHoldingValues() const;
 
     QString lastError() const { return m_error; }
 
 private:
     friend class FieldRef;
     enum class EditMode { None, Editing, Adding };
+    // A row's values when they are held in memory, behind one pointer: a
+    // result of a million rows read as identities costs 16 bytes a row.
+    class HeldValues {
+    public:
+        bool isEmpty() const { return !m_values; }
+        const QVector<QVariant> &get() const { return *m_values; }
+        void set(QVector<QVariant> values)
+        {
+            m_values = std::make_unique<QVector<QVariant>>(std::move(values));
+        }
+        void clear() { m_values.reset(); }
+
+    private:
+        std::unique_ptr<QVector<QVariant>> m_values;
+    };
     struct Row {
         qint64 rowid = -1;
-        QVector<QVariant> values; // empty when not held in memory
+        HeldValues values;
     };
     struct Stream;
 
     bool fail(const QString &message);
     bool ensureRow(qint64 position);
     bool fetchUntil(qint64 position);
-    bool startStream();
-    // The query's next row; false at the end or on a failure (lastError).
-    bool takeRow(QSqlQuery &q, Row *row);
-    Row rowAt(const QSqlQuery &q) const;
+    bool startStream(bool identities);
+    void readIdentitiesFromHere();
+    // The query's next row (its identity alone, or its values and identity);
+    // false at the end or on a failure (lastError).
+    bool takeRow(QSqlQuery &q, Row *row, bool identityOnly);
+    Row rowAt(const QSqlQuery &q, bool identityOnly) const;
     QByteArray rowKey(const Row &row) const;
     bool takeSeen(const Row &row);
     bool storeBeforeMove(bool walking);
-    bool loadValues(Row &row);
+    void takeColumns(const QSqlRecord &record);
+    bool loadValues(qint64 position, bool readAhead);
+    bool loadRange(qint64 from, qint64 to);
+    void keepLoaded(qint64 from, qint64 to);
     void trimMemory();
     bool flushPending();
     bool fetchAll();
@@ -143,18 +177,24 @@ private:
     QString m_error;
     QString m_path;
     QSqlDatabase m_db;
-    QString m_selectList;
     QString m_table;
+    QueryShape m_shape;
     bool m_updatable = false;
+    // An ordered result on one table: its rest may be read as identities,
+    // and its values are read by identity.
+    bool m_byIdentity = false;
     QStringList m_columns;
     QHash<QString, int> m_columnIndex; // lower-case name -> column
     QString m_executedSql;
+    QString m_rowsSql; // the identities alone, when read by identity; else m_executedSql
     QVariantList m_params;
 
     std::vector<Row> m_rows;
     bool m_complete = true;
     std::unique_ptr<Stream> m_stream;
-    qint64 m_trimmedUpTo = 0; // rows before this were already looked at for trimming
+    qint64 m_trimmedUpTo = 0;                       // rows before this were already looked at for trimming
+    std::deque<std::pair<qint64, qint64>> m_loaded; // batches of values read, oldest first
+    qint64 m_loadedRows = 0;                        // rows in those batches
 
     qint64 m_pos = -1; // -1: before the first row
     bool m_currentDeleted = false;

@@ -332,8 +332,10 @@ bool RecordsetTableModel::deleteRow(int row)
         return false;
     }
     beginRemoveRows(QModelIndex(), row, row);
-    m_shownRows = int(rs.fetchedCount());
+    --m_shownRows;
     endRemoveRows();
+    // Rows the result read on its own meanwhile show after those.
+    showFetchedRows();
     return true;
 }
 
