@@ -3,34 +3,19 @@
 // those of the right row wherever the batches begin and end, whatever was
 // written to the table meanwhile, and only a bounded number of rows may keep
 // theirs in memory.
-#include "common/DataSource.h"
 #include "common/Database.h"
-#include "common/ProgramState.h"
 #include "common/RecordsetTableModel.h"
-#include "support/ProgramFixture.h"
+#include "support/RecordsetFixture.h"
 
 #include <algorithm>
 #include <random>
 
 using namespace tarnvik;
-using tarnvik::test::ProgramFixture;
 
 namespace {
 
-class RecordsetByIdentityTest : public ProgramFixture {
+class RecordsetByIdentityTest : public test::RecordsetFixture {
 protected:
-    void TearDown() override
-    {
-        source.recordset().Close();
-        ProgramFixture::TearDown();
-    }
-    Recordset &open(const SqlQuery &query)
-    {
-        source.setConnectionString(ProgramState::ConnString);
-        source.setRecordSource(query);
-        EXPECT_TRUE(source.Refresh()) << source.lastError().toStdString();
-        return source.recordset();
-    }
     // Employees 100000 .. 100000 + count - 1, stored in a scrambled order so
     // that the order of their identities is not that of their numbers; each
     // one's name is "Name " and its number.
@@ -45,7 +30,6 @@ protected:
                                 .arg(count - 1)
                                 .arg(count)));
     }
-    DataSource source;
 };
 
 // The whole row at a position, field by field, read where it lies.

@@ -1,32 +1,14 @@
-#include "common/DataSource.h"
 #include "common/Database.h"
-#include "common/ProgramState.h"
-#include "support/ProgramFixture.h"
+#include "support/RecordsetFixture.h"
 #include "support/ScratchDisk.h"
 #include <QDate>
 #include <QFileInfo>
 
 using namespace tarnvik;
-using tarnvik::test::ProgramFixture;
 
 namespace {
 
-class RecordsetTest : public ProgramFixture {
-protected:
-    void TearDown() override
-    {
-        source.recordset().Close();
-        ProgramFixture::TearDown();
-    }
-    Recordset &open(const SqlQuery &query)
-    {
-        source.setConnectionString(ProgramState::ConnString);
-        source.setRecordSource(query);
-        EXPECT_TRUE(source.Refresh()) << source.lastError().toStdString();
-        return source.recordset();
-    }
-    DataSource source;
-};
+using RecordsetTest = test::RecordsetFixture;
 
 TEST_F(RecordsetTest, ChangeIsStoredWhenTheCursorMovesAndDroppedByCancel)
 {
@@ -83,9 +65,7 @@ TEST_F(RecordsetTest, QuotesAndDatesInQueries)
 
 TEST_F(RecordsetTest, LargeResultIsReadInPiecesAndStaysWritable)
 {
-    execSql(
-        "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 19999) "
-        "INSERT INTO Vendeurs (NoVendeur, NomVendeur) SELECT CAST(100000 + i AS TEXT), 'Name ' || i FROM n");
+    addNumberedEmployees(20000, true);
     Recordset &rs = open(SqlQuery("SELECT * FROM Vendeurs ORDER BY NoVendeur"));
     EXPECT_LT(rs.fetchedCount(), 1000);
     EXPECT_EQ(rs.RecordCount(), 20000);
@@ -129,10 +109,6 @@ TEST_F(RecordsetTest, FailuresAreReported)
     EXPECT_FALSE(QFile::exists(missing));
 }
 
-} // namespace
-
-namespace {
-
 // The NoVendeur of every row from the current one to the end, walking with MoveNext.
 QStringList walk(Recordset &rs)
 {
@@ -143,14 +119,6 @@ QStringList walk(Recordset &rs)
             break;
     }
     return numbers;
-}
-
-QStringList numbers(int from, int to)
-{
-    QStringList list;
-    for (int i = from; i <= to; ++i)
-        list << QString::number(100000 + i);
-    return list;
 }
 
 // Rows inserted and deleted by the program's other queries while a large result is read: no row
@@ -184,9 +152,7 @@ TEST_F(RecordsetTest, LargeResultReadWhileTheTableChanges)
         for (const char *query : queries) {
             SCOPED_TRACE(std::string(c.change) + " / " + query);
             execSql("DELETE FROM Vendeurs");
-            execSql("WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 120) "
-                    "INSERT INTO Vendeurs (NoVendeur, NomVendeur) SELECT CAST(100000 + i AS TEXT), 'Name' "
-                    "FROM n");
+            addNumberedEmployees(121);
             const QStringList before = table();
             Recordset &rs = open(SqlQuery(query));
             QStringList seen;
@@ -223,8 +189,7 @@ TEST_F(RecordsetTest, LargeResultReadWhileTheTableChanges)
 // writes can still be emptied while a window shows the first rows of a large result.
 TEST_F(RecordsetTest, LargeResultHoldsNoReadOpenUnlessItsRestIsRead)
 {
-    execSql("WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 199) "
-            "INSERT INTO Vendeurs (NoVendeur, NomVendeur) SELECT CAST(100000 + i AS TEXT), 'Name' FROM n");
+    addNumberedEmployees(200);
     const auto logEmptied = [this] {
         execSql("INSERT INTO Punch (NoVendeur) VALUES ('x')");
         const QList<QVariantMap> result = rows("PRAGMA wal_checkpoint(TRUNCATE)");
@@ -260,20 +225,6 @@ TEST_F(RecordsetTest, LargeResultOnAReadOnlyDiskIsReadToTheEnd)
     EXPECT_EQ(walk(source.recordset()).size(), 200) << source->lastError().toStdString();
     source.recordset().Close();
     Database::closeAll();
-}
-
-// The rows a result reads while a transaction of the program is open include its own writes.
-TEST_F(RecordsetTest, ResultOpenedInsideATransactionSeesItsWrites)
-{
-    QSqlDatabase db = Database::connection(databasePath());
-    Transaction tx(db);
-    ASSERT_TRUE(tx.ok());
-    execSql("WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 99) "
-            "INSERT INTO Vendeurs (NoVendeur, NomVendeur) SELECT CAST(100000 + i AS TEXT), 'Name' FROM n");
-    Recordset &rs = open(SqlQuery("SELECT NoVendeur FROM Vendeurs ORDER BY NoVendeur"));
-    EXPECT_EQ(rs.RecordCount(), 100);
-    EXPECT_EQ(walk(rs).join(' ').toStdString(), numbers(0, 99).join(' ').toStdString());
-    tx.rollback();
 }
 
 // A column number in ORDER BY counts the selected columns.
@@ -320,9 +271,7 @@ TEST_F(RecordsetTest, DeleteThenMoveAndBookmark)
     for (const int limit : {5, 200}) {
         SCOPED_TRACE(limit);
         execSql("DELETE FROM Vendeurs");
-        execSql(
-            "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 199) "
-            "INSERT INTO Vendeurs (NoVendeur, NomVendeur) SELECT CAST(100000 + i AS TEXT), 'Name' FROM n");
+        addNumberedEmployees(200);
         Recordset &rs = open(SqlQuery("SELECT * FROM Vendeurs WHERE NoVendeur < ? ORDER BY NoVendeur",
                                       {QString::number(100000 + limit)}));
         EXPECT_EQ(rs.Bookmark(), 1);

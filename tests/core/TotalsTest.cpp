@@ -125,7 +125,6 @@ TEST_F(TotalsTest, ByEmployeeRowsSuffixesAndStatus)
                                         u"1003|Q|-|"_s + t(u"0:00"_s),
                                     }));
     EXPECT_EQ(statuses(), u"1001=In 1002=Out 1003=Out"_s);
-    EXPECT_EQ(t(u"0:00"_s), u"0:00 Heures:Minutes"_s);
 }
 
 TEST_F(TotalsTest, PeriodDaysArchiveChoiceAndEmployeesTable)

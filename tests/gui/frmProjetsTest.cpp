@@ -79,7 +79,6 @@ TEST_F(frmProjetsTest, NoProjectNameIsHiddenAtLoadButShownAfterARowChange)
     EXPECT_EQ(shown(projects->dgSous), QStringList({u">Chantier/Peinture"_s, u"Chantier/Plomberie"_s}));
     clickRow(projects->dgProjets, 0);
     EXPECT_EQ(shown(projects->dgSous), QStringList({u">Bureau/Accueil"_s, u"Bureau/Aucun"_s}));
-    EXPECT_EQ(projects->windowTitle(), u"Projects and sub-projects"_s);
 }
 
 TEST_F(frmProjetsTest, AddingKeepsDuplicatesAndReQueriesAfterASubProject)
