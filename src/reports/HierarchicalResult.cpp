@@ -79,12 +79,12 @@ bool HierarchicalResult::open(const QString &databasePath, const QList<ResultLev
 
     std::vector<ResultRecord *> parents;
     for (int level = 0; level < levels.size(); ++level) {
-        const ResultLevelQuery &spec = levels.at(level);
+        const ResultLevelQuery &levelQuery = levels.at(level);
         QSqlQuery q(db);
-        if (!Database::run(q, spec.query.text, spec.query.params, &reason))
+        if (!Database::run(q, levelQuery.query.text, levelQuery.query.params, &reason))
             return false;
         const QSqlRecord record = q.record();
-        Level info{spec.name, {}};
+        Level info{levelQuery.name, {}};
         for (int i = 0; i < record.count(); ++i)
             info.fields << record.fieldName(i);
         std::vector<ResultRecord> read;
@@ -94,7 +94,7 @@ bool HierarchicalResult::open(const QString &databasePath, const QList<ResultLev
             row.values.reserve(record.count());
             for (int i = 0; i < record.count(); ++i)
                 row.values << q.value(i);
-            if (spec.distinct) {
+            if (levelQuery.distinct) {
                 QString whole;
                 for (const QVariant &v : std::as_const(row.values))
                     whole += (v.isNull() ? QStringLiteral("\x1e") : v.toString()) + QChar(0x1f);
@@ -115,23 +115,23 @@ bool HierarchicalResult::open(const QString &databasePath, const QList<ResultLev
             continue;
         }
         QList<int> parentColumns, childColumns;
-        if (spec.relateParent.size() != spec.relateChild.size()) {
-            reason = QStringLiteral("the relation of %1 is not complete").arg(spec.name);
+        if (levelQuery.relateParent.size() != levelQuery.relateChild.size()) {
+            reason = QStringLiteral("the relation of %1 is not complete").arg(levelQuery.name);
             return false;
         }
-        if (!columnsOf(above.last().fields, spec.relateParent, &parentColumns, &reason) ||
-            !columnsOf(info.fields, spec.relateChild, &childColumns, &reason))
+        if (!columnsOf(above.last().fields, levelQuery.relateParent, &parentColumns, &reason) ||
+            !columnsOf(info.fields, levelQuery.relateChild, &childColumns, &reason))
             return false;
         // Rows of this level by relation key, in query order.
         QHash<QString, std::vector<int>> byKey;
         QString key;
         for (int i = 0; i < int(read.size()); ++i) {
-            if (relationKey(read[i].values, childColumns, spec.relateChild, &key))
+            if (relationKey(read[i].values, childColumns, levelQuery.relateChild, &key))
                 byKey[key].push_back(i);
         }
         std::vector<ResultRecord *> next;
         for (ResultRecord *parent : parents) {
-            if (!relationKey(parent->values, parentColumns, spec.relateParent, &key))
+            if (!relationKey(parent->values, parentColumns, levelQuery.relateParent, &key))
                 continue;
             const auto found = byKey.constFind(key);
             if (found == byKey.constEnd())
