@@ -25,15 +25,6 @@ namespace {
 const QString kMessageTitle = QStringLiteral("Message");
 const QString kConfirmationTitle = QStringLiteral("Confirmation");
 
-// A label of the window: white text on the window's colour.
-QLabel *label(QWidget *parent, const char *name, const QRect &geometry)
-{
-    auto *l = new QLabel(parent);
-    l->setObjectName(QLatin1String(name));
-    l->setGeometry(geometry);
-    return l;
-}
-
 } // namespace
 
 void setPunchGridColumns(DataGrid *grid)
@@ -78,38 +69,26 @@ void frmArchives::buildWindow()
 
     Line1 = separatorLine(this, QRect(75, 8, 1, 544));
 
-    dgArchives = new DataGrid(this);
-    dgArchives->setObjectName(QStringLiteral("dgArchives"));
-    dgArchives->setGeometry(90, 8, 842, 390);
+    dgArchives = placeControl(new DataGrid(this), "dgArchives", QRect(90, 8, 842, 390));
     dgArchives->setAllowUpdate(false);
     dgArchives->setDataSource(&datPunch);
 
-    chkVoir = new QCheckBox(this);
-    chkVoir->setObjectName(QStringLiteral("chkVoir"));
-    chkVoir->setGeometry(90, 408, 20, 20);
-    Label7 = new ClickLabel(this);
-    Label7->setObjectName(QStringLiteral("Label7"));
-    Label7->setGeometry(112, 408, 360, 20);
+    chkVoir = placeControl(new QCheckBox(this), "chkVoir", QRect(90, 408, 20, 20));
+    Label7 = placeControl(new ClickLabel(this), "Label7", QRect(112, 408, 360, 20));
 
-    cmdModifier = new QPushButton(this);
-    cmdModifier->setObjectName(QStringLiteral("cmdModifier"));
-    cmdModifier->setGeometry(812, 406, 120, 28);
+    cmdModifier = placeControl(new QPushButton(this), "cmdModifier", QRect(812, 406, 120, 28));
 
-    Label1 = label(this, "Label1", QRect(90, 446, 380, 18));
-    Label2 = label(this, "Label2", QRect(90, 468, 400, 18));
-    Label3 = label(this, "Label3", QRect(90, 490, 400, 36));
+    Label1 = placeLabel(this, "Label1", QRect(90, 446, 380, 18));
+    Label2 = placeLabel(this, "Label2", QRect(90, 468, 400, 18));
+    Label3 = placeLabel(this, "Label3", QRect(90, 490, 400, 36));
     Label3->setWordWrap(true);
 
-    Label6 = label(this, "Label6", QRect(500, 446, 300, 18));
-    DPicker = new DatePicker(this);
-    DPicker->setObjectName(QStringLiteral("DPicker"));
-    DPicker->setGeometry(500, 468, 130, 26);
-    Label4 = label(this, "Label4", QRect(638, 472, 120, 18));
-    Label5 = label(this, "Label5", QRect(500, 500, 300, 36));
+    Label6 = placeLabel(this, "Label6", QRect(500, 446, 300, 18));
+    DPicker = placeControl(new DatePicker(this), "DPicker", QRect(500, 468, 130, 26));
+    Label4 = placeLabel(this, "Label4", QRect(638, 472, 120, 18));
+    Label5 = placeLabel(this, "Label5", QRect(500, 500, 300, 36));
     Label5->setWordWrap(true);
-    cmdSupp = new QPushButton(this);
-    cmdSupp->setObjectName(QStringLiteral("cmdSupp"));
-    cmdSupp->setGeometry(812, 466, 120, 28);
+    cmdSupp = placeControl(new QPushButton(this), "cmdSupp", QRect(812, 466, 120, 28));
 
     setTabOrder(dgArchives, chkVoir);
     setTabOrder(chkVoir, cmdModifier);

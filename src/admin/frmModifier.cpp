@@ -29,21 +29,6 @@ namespace {
 
 const QString kMessageTitle = QStringLiteral("Message");
 
-QLabel *label(QWidget *parent, const char *name, const QRect &geometry, const QString &text = QString())
-{
-    auto *l = new QLabel(text, parent);
-    l->setObjectName(QLatin1String(name));
-    l->setGeometry(geometry);
-    return l;
-}
-
-template <typename W> W *control(W *widget, const char *name, const QRect &geometry)
-{
-    widget->setObjectName(QLatin1String(name));
-    widget->setGeometry(geometry);
-    return widget;
-}
-
 } // namespace
 
 frmModifier::frmModifier(frmArchives *archives, DataSource *stationEmployees, QWidget *owner)
@@ -70,17 +55,17 @@ void frmModifier::buildWindow()
     addOkCancel(this, &cmdOk, &cmdAnnuler);
     Line1 = separatorLine(this, QRect(75, 8, 1, 644));
 
-    Frame1 = control(new QGroupBox(QStringLiteral("Options"), this), "Frame1", QRect(90, 4, 400, 150));
-    Label11 = label(Frame1, "Label11", QRect(10, 28, 120, 20));
-    txtNoEmp = control(new QLineEdit(Frame1), "txtNoEmp", QRect(132, 26, 90, 24));
+    Frame1 = placeControl(new QGroupBox(QStringLiteral("Options"), this), "Frame1", QRect(90, 4, 400, 150));
+    Label11 = placeLabel(Frame1, "Label11", QRect(10, 28, 120, 20));
+    txtNoEmp = placeControl(new QLineEdit(Frame1), "txtNoEmp", QRect(132, 26, 90, 24));
     txtNoEmp->installEventFilter(this);
-    cmdAjouter = control(new QPushButton(Frame1), "cmdAjouter", QRect(232, 24, 158, 28));
-    chkVoir = control(new QCheckBox(Frame1), "chkVoir", QRect(10, 64, 20, 20));
-    Label13 = control(new ClickLabel(Frame1), "Label13", QRect(32, 64, 350, 20));
-    chkLong = control(new QCheckBox(Frame1), "chkLong", QRect(10, 96, 20, 20));
-    Label14 = control(new ClickLabel(Frame1), "Label14", QRect(32, 96, 350, 20));
+    cmdAjouter = placeControl(new QPushButton(Frame1), "cmdAjouter", QRect(232, 24, 158, 28));
+    chkVoir = placeControl(new QCheckBox(Frame1), "chkVoir", QRect(10, 64, 20, 20));
+    Label13 = placeControl(new ClickLabel(Frame1), "Label13", QRect(32, 64, 350, 20));
+    chkLong = placeControl(new QCheckBox(Frame1), "chkLong", QRect(10, 96, 20, 20));
+    Label14 = placeControl(new ClickLabel(Frame1), "Label14", QRect(32, 96, 350, 20));
 
-    DataGrid2 = control(new DataGrid(this), "DataGrid2", QRect(500, 8, 452, 146));
+    DataGrid2 = placeControl(new DataGrid(this), "DataGrid2", QRect(500, 8, 452, 146));
     DataGrid2->setAllowUpdate(false);
     DataGrid2->setDataSource(&datVendeur);
     DataGrid2->gridModel()->setVisibleFields(
@@ -89,15 +74,15 @@ void frmModifier::buildWindow()
     DataGrid2->setColumnWidth(1, 190);
     DataGrid2->setColumnWidth(2, 140);
 
-    dgArchives = control(new DataGrid(this), "dgArchives", QRect(90, 164, 862, 270));
+    dgArchives = placeControl(new DataGrid(this), "dgArchives", QRect(90, 164, 862, 270));
     dgArchives->setAllowUpdate(false);
     dgArchives->setDataSource(&datPunch);
 
     buildBoundControls();
 
-    Label1 = label(this, "Label1", QRect(90, 600, 300, 18));
-    Label2 = label(this, "Label2", QRect(90, 620, 300, 18));
-    Label3 = label(this, "Label3", QRect(400, 620, 550, 18));
+    Label1 = placeLabel(this, "Label1", QRect(90, 600, 300, 18));
+    Label2 = placeLabel(this, "Label2", QRect(90, 620, 300, 18));
+    Label3 = placeLabel(this, "Label3", QRect(400, 620, 550, 18));
 
     connect(txtNoEmp, &QLineEdit::textChanged, this, &frmModifier::txtNoEmp_Change);
     connect(DataGrid2, &DataGrid::RowColChange, this, &frmModifier::DataGrid2_RowColChange);
@@ -115,31 +100,31 @@ void frmModifier::buildBoundControls()
 {
     // Left column: whose punch, when and which way; right column: its texts.
     const int labelX = 90, fieldX = 300, rightLabelX = 560, rightFieldX = 700;
-    Label12 = label(this, "Label12", QRect(labelX, 446, 200, 20));
-    lblNoEmp = label(this, "lblNoEmp", QRect(fieldX, 446, 70, 20));
-    lblNomEmp = label(this, "lblNomEmp", QRect(fieldX + 74, 446, 180, 20));
+    Label12 = placeLabel(this, "Label12", QRect(labelX, 446, 200, 20));
+    lblNoEmp = placeLabel(this, "lblNoEmp", QRect(fieldX, 446, 70, 20));
+    lblNomEmp = placeLabel(this, "lblNomEmp", QRect(fieldX + 74, 446, 180, 20));
 
-    Label5 = label(this, "Label5", QRect(labelX, 478, 200, 20));
-    DPicker = control(new DatePicker(this), "DPicker", QRect(fieldX, 474, 130, 26));
-    Label8 = label(this, "Label8", QRect(fieldX + 138, 478, 100, 20));
-    Label6 = label(this, "Label6", QRect(labelX, 510, 200, 20));
-    TPicker = control(new TimePicker(this), "TPicker", QRect(fieldX, 506, 130, 26));
-    Label9 = label(this, "Label9", QRect(fieldX + 138, 510, 100, 20), QStringLiteral("hh:mm:ss"));
-    Label4 = label(this, "Label4", QRect(labelX, 542, 200, 20));
-    cbInOut = control(new QComboBox(this), "cbInOut", QRect(fieldX, 538, 80, 26));
+    Label5 = placeLabel(this, "Label5", QRect(labelX, 478, 200, 20));
+    DPicker = placeControl(new DatePicker(this), "DPicker", QRect(fieldX, 474, 130, 26));
+    Label8 = placeLabel(this, "Label8", QRect(fieldX + 138, 478, 100, 20));
+    Label6 = placeLabel(this, "Label6", QRect(labelX, 510, 200, 20));
+    TPicker = placeControl(new TimePicker(this), "TPicker", QRect(fieldX, 506, 130, 26));
+    Label9 = placeLabel(this, "Label9", QRect(fieldX + 138, 510, 100, 20), QStringLiteral("hh:mm:ss"));
+    Label4 = placeLabel(this, "Label4", QRect(labelX, 542, 200, 20));
+    cbInOut = placeControl(new QComboBox(this), "cbInOut", QRect(fieldX, 538, 80, 26));
     cbInOut->setEditable(true);
     cbInOut->setInsertPolicy(QComboBox::NoInsert);
-    Label7 = label(this, "Label7", QRect(labelX, 574, 200, 20));
-    cbArch = control(new QComboBox(this), "cbArch", QRect(fieldX, 570, 80, 26));
+    Label7 = placeLabel(this, "Label7", QRect(labelX, 574, 200, 20));
+    cbArch = placeControl(new QComboBox(this), "cbArch", QRect(fieldX, 570, 80, 26));
 
-    Label10 = label(this, "Label10", QRect(rightLabelX, 478, 136, 20));
-    txtLong = control(new QLineEdit(this), "txtLong", QRect(rightFieldX, 474, 252, 26));
-    Label15 = label(this, "Label15", QRect(rightLabelX, 510, 136, 20));
-    dcbProjet = control(new DataCombo(this), "dcbProjet", QRect(rightFieldX, 506, 252, 26));
+    Label10 = placeLabel(this, "Label10", QRect(rightLabelX, 478, 136, 20));
+    txtLong = placeControl(new QLineEdit(this), "txtLong", QRect(rightFieldX, 474, 252, 26));
+    Label15 = placeLabel(this, "Label15", QRect(rightLabelX, 510, 136, 20));
+    dcbProjet = placeControl(new DataCombo(this), "dcbProjet", QRect(rightFieldX, 506, 252, 26));
     dcbProjet->setRowSource(&datProjets);
     dcbProjet->setListField(QStringLiteral("SousProjet"));
-    Label16 = label(this, "Label16", QRect(rightLabelX, 542, 136, 20));
-    lblProjet = label(this, "lblProjet", QRect(rightFieldX, 542, 252, 20));
+    Label16 = placeLabel(this, "Label16", QRect(rightLabelX, 542, 136, 20));
+    lblProjet = placeLabel(this, "lblProjet", QRect(rightFieldX, 542, 252, 20));
 
     setTabOrder(txtNoEmp, cmdAjouter);
     setTabOrder(cmdAjouter, chkVoir);

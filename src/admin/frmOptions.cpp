@@ -77,9 +77,7 @@ void frmOptions::buildWindow()
     addOkCancel(this, &cmdOk, &cmdAnnuler);
     cmdOk->setDefault(true);
 
-    Line1 = new QFrame(this);
-    Line1->setObjectName(QStringLiteral("Line1"));
-    Line1->setGeometry(Line1DesignX, 8, 1, 356);
+    Line1 = placeControl(new QFrame(this), "Line1", QRect(Line1DesignX, 8, 1, 356));
     Line1->setAutoFillBackground(true);
     QPalette white = Line1->palette();
     white.setColor(QPalette::Window, Qt::white);

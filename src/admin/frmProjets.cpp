@@ -62,38 +62,20 @@ void frmProjets::buildWindow()
     cmdOk = new QPushButton(QStringLiteral("Ok"), this);
     cmdOk->setObjectName(QStringLiteral("cmdOk"));
     cmdOk->setGeometry(9, 9, 55, 22);
-    lblVendeur = new QLabel(this);
-    lblVendeur->setObjectName(QStringLiteral("lblVendeur"));
-    lblVendeur->setGeometry(9, 40, 60, 16);
+    lblVendeur = placeLabel(this, "lblVendeur", QRect(9, 40, 60, 16));
 
     Line1 = separatorLine(this, QRect(Line1DesignX, 9, 1, FormHeight - 18));
 
-    Label1 = new QLabel(this);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setGeometry(100, 9, 290, 16);
-    txtProjet = new QLineEdit(this);
-    txtProjet->setObjectName(QStringLiteral("txtProjet"));
-    txtProjet->setGeometry(100, 29, 210, 24);
-    cmdAjoutP = new QPushButton(this);
-    cmdAjoutP->setObjectName(QStringLiteral("cmdAjoutP"));
-    cmdAjoutP->setGeometry(316, 28, 74, 26);
-    dgProjets = new DataGrid(this);
-    dgProjets->setObjectName(QStringLiteral("dgProjets"));
-    dgProjets->setGeometry(100, 62, 290, FormHeight - 71);
+    Label1 = placeLabel(this, "Label1", QRect(100, 9, 290, 16));
+    txtProjet = placeControl(new QLineEdit(this), "txtProjet", QRect(100, 29, 210, 24));
+    cmdAjoutP = placeControl(new QPushButton(this), "cmdAjoutP", QRect(316, 28, 74, 26));
+    dgProjets = placeControl(new DataGrid(this), "dgProjets", QRect(100, 62, 290, FormHeight - 71));
     setUpGrid(dgProjets, &datProjets);
 
-    Label2 = new QLabel(this);
-    Label2->setObjectName(QStringLiteral("Label2"));
-    Label2->setGeometry(400, 9, 290, 16);
-    txtSous = new QLineEdit(this);
-    txtSous->setObjectName(QStringLiteral("txtSous"));
-    txtSous->setGeometry(400, 29, 210, 24);
-    cmdAjout = new QPushButton(this);
-    cmdAjout->setObjectName(QStringLiteral("cmdAjout"));
-    cmdAjout->setGeometry(616, 28, 74, 26);
-    dgSous = new DataGrid(this);
-    dgSous->setObjectName(QStringLiteral("dgSous"));
-    dgSous->setGeometry(400, 62, 290, FormHeight - 71);
+    Label2 = placeLabel(this, "Label2", QRect(400, 9, 290, 16));
+    txtSous = placeControl(new QLineEdit(this), "txtSous", QRect(400, 29, 210, 24));
+    cmdAjout = placeControl(new QPushButton(this), "cmdAjout", QRect(616, 28, 74, 26));
+    dgSous = placeControl(new DataGrid(this), "dgSous", QRect(400, 62, 290, FormHeight - 71));
     setUpGrid(dgSous, &datSous);
 
     // Enter in a name box adds the name; no button is pressed by Enter elsewhere.

@@ -35,10 +35,9 @@ frmVendeurs::frmVendeurs(QWidget *owner)
     setFixedSize(FormWidth, FormHeight);
     applyStationColours(this);
 
-    dgVendeurs = new DataGrid(this);
-    dgVendeurs->setObjectName(QStringLiteral("dgVendeurs"));
-    dgVendeurs->setGeometry(twipsToPixels(1350), twipsToPixels(135), twipsToPixels(6315),
-                            twipsToPixels(4020));
+    dgVendeurs = placeControl(
+        new DataGrid(this), "dgVendeurs",
+        QRect(twipsToPixels(1350), twipsToPixels(135), twipsToPixels(6315), twipsToPixels(4020)));
     dgVendeurs->setAllowAddNew(true);
     dgVendeurs->setAllowDelete(true);
     dgVendeurs->setAllowUpdate(true);

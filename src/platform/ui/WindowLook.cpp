@@ -1,6 +1,7 @@
 #include "platform/ui/WindowLook.h"
 
 #include <QFrame>
+#include <QLabel>
 #include <QPalette>
 #include <QPushButton>
 #include <QWidget>
@@ -24,6 +25,11 @@ void addOkCancel(QWidget *window, QPushButton **ok, QPushButton **cancel)
     *cancel = new QPushButton(QStringLiteral("Cancel"), window);
     (*cancel)->setObjectName(QStringLiteral("cmdAnnuler"));
     (*cancel)->setGeometry(8, 40, 60, 26);
+}
+
+QLabel *placeLabel(QWidget *parent, const char *name, const QRect &geometry, const QString &text)
+{
+    return placeControl(new QLabel(text, parent), name, geometry);
 }
 
 QFrame *separatorLine(QWidget *window, const QRect &geometry)

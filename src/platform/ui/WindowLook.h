@@ -1,9 +1,12 @@
 #pragma once
 
+#include <QRect>
+#include <QString>
+#include <QWidget>
+
 class QFrame;
+class QLabel;
 class QPushButton;
-class QRect;
-class QWidget;
 
 namespace tarnvik {
 
@@ -18,6 +21,17 @@ int twipsPerPixelX(const QWidget *widget);
 // The Ok and Cancel buttons, named "cmdOk" and "cmdAnnuler", one above the
 // other at the top left of a window.
 void addOkCancel(QWidget *window, QPushButton **ok, QPushButton **cancel);
+
+// A control of a window, given the object name it is found by and its place.
+template <typename W> W *placeControl(W *widget, const char *name, const QRect &geometry)
+{
+    widget->setObjectName(QLatin1String(name));
+    widget->setGeometry(geometry);
+    return widget;
+}
+
+// A label of a window (white text on the window's colour), named and placed.
+QLabel *placeLabel(QWidget *parent, const char *name, const QRect &geometry, const QString &text = QString());
 
 // The white vertical line, named "Line1", that parts the Ok and Cancel
 // buttons from the rest of a window.
