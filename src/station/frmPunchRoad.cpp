@@ -56,9 +56,9 @@ void frmPunch::txtNumVendeur_Change()
     const std::optional<PunchStore::LatestPunch> latest =
         number.isEmpty() ? std::nullopt : PunchStore(databasePath()).latestPunch(number);
     if (!latest) {
+        // The list was refreshed above and has not changed since.
         lblStatus->clear();
         lblProjet->setText(LOC_RTString(1698));
-        dcbProjet->Refresh();
         return;
     }
     lblStatus->setText(LOC_RTString(1214) + latest->inOut + LOC_RTString(1024) +
