@@ -77,28 +77,13 @@ QString PunchRepPro::periodCaption(const QDate &first, const QDate &last)
     return LOC_RTString(1482) + formatDate(first, pattern) + LOC_RTString(1028) + formatDate(last, pattern);
 }
 
-QString PunchRepPro::archiveCaption(ReportSelection::Archive archive)
-{
-    switch (archive) {
-    case ReportSelection::Archive::Both:
-        return LOC_RTString(1220);
-    case ReportSelection::Archive::CurrentOnly:
-        return LOC_RTString(1224);
-    case ReportSelection::Archive::ArchivedOnly:
-        return LOC_RTString(1222);
-    case ReportSelection::Archive::NoneChosen:
-        break;
-    }
-    return QString();
-}
-
 void PunchRepPro::DataReport_Initialize(const ReportSelection &selection)
 {
     LOC_SetProperties();
     ReportSection *page = Sections(QStringLiteral("PageHeader"));
     page->Controls(QStringLiteral("lblPeriod"))->Caption =
         periodCaption(selection.periodStart, selection.periodEnd);
-    page->Controls(QStringLiteral("lblArch"))->Caption = archiveCaption(selection.archive);
+    page->Controls(QStringLiteral("lblArch"))->Caption = ArchiveCaption(selection.archive);
 }
 
 std::shared_ptr<PunchRepPro> PunchRepPro::create(const ReportSelection &selection)

@@ -22,9 +22,8 @@ public:
     // A layout created and initialised for a selection.
     static std::shared_ptr<PunchRepPro> create(const ReportSelection &selection);
 
-    // The page header's caption of a period and of an archive choice.
+    // The page header's caption of a period.
     static QString periodCaption(const QDate &first, const QDate &last);
-    static QString archiveCaption(ReportSelection::Archive archive);
 };
 
 } // namespace tarnvik

@@ -1,5 +1,7 @@
 #include "reports/ReportSelection.h"
 
+#include "localisation/LOCRTSModule.h"
+
 namespace tarnvik {
 
 SqlQuery ArchiveFilter(const ReportSelection &selection)
@@ -15,6 +17,21 @@ SqlQuery ArchiveFilter(const ReportSelection &selection)
         break;
     }
     return SqlQuery();
+}
+
+QString ArchiveCaption(ReportSelection::Archive archive)
+{
+    switch (archive) {
+    case ReportSelection::Archive::Both:
+        return LOC_RTString(1220);
+    case ReportSelection::Archive::CurrentOnly:
+        return LOC_RTString(1224);
+    case ReportSelection::Archive::ArchivedOnly:
+        return LOC_RTString(1222);
+    case ReportSelection::Archive::NoneChosen:
+        break;
+    }
+    return QString();
 }
 
 SqlQuery EmployeeFilter(const ReportSelection &selection)

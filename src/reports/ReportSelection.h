@@ -37,6 +37,11 @@ struct ReportSelection {
 // "AND " when not empty and ends with a space.
 SqlQuery ArchiveFilter(const ReportSelection &selection);
 
+// The words naming which punches a report counts (archived, current or
+// both), as its page header and its workbook show them; empty when no
+// choice was made.
+QString ArchiveCaption(ReportSelection::Archive archive);
+
 // The clause appended to every employee query of the reports, right after a
 // condition that picks employee rows: empty for all employees (or when no
 // item is checked), else "AND (NoVendeur = ? OR NoVendeur = ? ...) " with the

@@ -18,12 +18,9 @@ namespace tarnvik {
 namespace {
 
 // Strings of the language file.
-constexpr int ZeroTotalSuffix = 1032;  // " Heures:Minutes" after a worked time
-constexpr int PeriodFromText = 1482;   // "Période du "
-constexpr int PeriodToText = 1028;     // " au "
-constexpr int BothArchiveText = 1220;  // archived and current punches
-constexpr int ArchivedOnlyText = 1222; // archived punches only
-constexpr int CurrentOnlyText = 1224;  // current punches only
+constexpr int ZeroTotalSuffix = 1032; // " Heures:Minutes" after a worked time
+constexpr int PeriodFromText = 1482;  // "Période du "
+constexpr int PeriodToText = 1028;    // " au "
 constexpr int EmployeeNumberLabel = 1170;
 constexpr int NameLabel = 1414;
 constexpr int StatusLabel = 1574;
@@ -124,20 +121,7 @@ void writeOpening(SheetWriter &out, const ReportSelection &selection)
     out.noWrap(B, selection.periodStart);
     out.noWrap(D, selection.periodEnd);
     out.row = 2;
-    switch (selection.archive) {
-    case ReportSelection::Archive::Both:
-        out.value(A, LOC_RTString(BothArchiveText));
-        break;
-    case ReportSelection::Archive::CurrentOnly:
-        out.value(A, LOC_RTString(CurrentOnlyText));
-        break;
-    case ReportSelection::Archive::ArchivedOnly:
-        out.value(A, LOC_RTString(ArchivedOnlyText));
-        break;
-    case ReportSelection::Archive::NoneChosen:
-        out.value(A, QString());
-        break;
-    }
+    out.value(A, ArchiveCaption(selection.archive));
     out.row = 4;
 }
 
