@@ -29,21 +29,14 @@ namespace tarnvik {
 
 namespace {
 
-const char *const kConnectionPrefix = "tarnvik-db:";
+using Database::detail::FileIdentity;
+using Database::detail::identityOf;
+
+const char *const kConnectionPrefix = Database::detail::ConnectionPrefix;
 int g_busyTimeoutMs = 3000;
 
 // The file a connection opened: its path, its identity on the disk, and the
 // problem that stops writes to it, once one was seen.
-struct FileIdentity {
-    bool known = false;
-    quint64 device = 0;
-    quint64 inode = 0;
-    bool operator==(const FileIdentity &o) const
-    {
-        return known == o.known && device == o.device && inode == o.inode;
-    }
-};
-
 struct OpenedFile {
     QString connectionName;
     QString path;
@@ -60,18 +53,6 @@ QHash<const QSqlDriver *, OpenedFile> g_files;
 // Paths found damaged by the background check, before or after their
 // connection was opened.
 QHash<QString, QString> g_damagedPaths;
-
-FileIdentity identityOf(const QString &path)
-{
-    FileIdentity id;
-    struct stat st;
-    if (::stat(QFile::encodeName(path).constData(), &st) == 0) {
-        id.known = true;
-        id.device = quint64(st.st_dev);
-        id.inode = quint64(st.st_ino);
-    }
-    return id;
-}
 
 QString defaultWording(Database::Problem problem, const QString &path, const QString &detail)
 {
@@ -219,6 +200,49 @@ QString canonical(const QString &path)
 
 } // namespace
 
+FileIdentity Database::detail::identityOf(const QString &path)
+{
+    FileIdentity id;
+    struct stat st;
+    if (::stat(QFile::encodeName(path).constData(), &st) == 0) {
+        id.known = true;
+        id.device = quint64(st.st_dev);
+        id.inode = quint64(st.st_ino);
+    }
+    return id;
+}
+
+bool Database::detail::openForReading(QSqlDatabase &db, const QString &path, int busyTimeoutMs,
+                                      QString *error)
+{
+    const auto readable = [&db, error]() {
+        if (!db.open()) {
+            *error = db.lastError().text();
+            return false;
+        }
+        QSqlQuery probe(db);
+        if (!probe.exec(QStringLiteral("SELECT COUNT(*) FROM sqlite_master"))) {
+            *error = probe.lastError().text();
+            return false;
+        }
+        return true;
+    };
+    db.setDatabaseName(path);
+    db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=%1").arg(busyTimeoutMs));
+    if (readable())
+        return true;
+    db.close();
+    db.setDatabaseName(QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded) +
+                       QStringLiteral("?immutable=1"));
+    db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_OPEN_URI"));
+    if (readable()) {
+        error->clear();
+        return true;
+    }
+    db.close();
+    return false;
+}
+
 bool Database::detail::configure(QSqlDatabase &db, QString *error)
 {
     // Every committed write is on the disk before the commit returns; the
@@ -333,27 +357,8 @@ QSqlDatabase connection(const QString &path, QString *error)
         // A file on a read-only disk, or beside -wal/-shm files that cannot
         // be written, can still be read: it is opened for reading, and every
         // write to it is refused as read-only.
-        db.setConnectOptions(
-            QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=%1").arg(g_busyTimeoutMs));
-        const auto readable = [&db]() {
-            if (!db.open())
-                return false;
-            QSqlQuery probe(db);
-            return probe.exec(QStringLiteral("SELECT COUNT(*) FROM sqlite_master"));
-        };
-        bool opened = readable();
-        if (!opened) {
-            // On a read-only disk SQLite cannot make the -shm file that
-            // reading a write-ahead-log database needs: the file is then read
-            // as one that nobody changes while it is open.
-            db.close();
-            db.setDatabaseName(QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded) +
-                               QStringLiteral("?immutable=1"));
-            db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_OPEN_URI"));
-            opened = readable();
-        }
-        if (!opened) {
-            db.close();
+        QString readError;
+        if (!detail::openForReading(db, path, g_busyTimeoutMs, &readError)) {
             if (error)
                 *error = openError;
             return QSqlDatabase();

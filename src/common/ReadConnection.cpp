@@ -1,19 +1,12 @@
 #include "common/ReadConnection.h"
 
 #include "common/Database.h"
+#include "common/DatabaseInternal.h"
 
-#include <QFile>
-#include <QFileInfo>
-#include <QSqlError>
 #include <QSqlQuery>
-#include <QUrl>
 
 #include <atomic>
 #include <vector>
-
-#ifdef Q_OS_UNIX
-#include <sys/stat.h>
-#endif
 
 namespace tarnvik {
 
@@ -24,7 +17,7 @@ constexpr size_t kIdleConnections = 4;
 struct Idle {
     QString connection;
     QString path;
-    QByteArray identity;
+    Database::detail::FileIdentity identity;
 };
 
 // Connections belong to the thread that opened them.
@@ -32,33 +25,6 @@ std::vector<Idle> &idleConnections()
 {
     thread_local std::vector<Idle> idle;
     return idle;
-}
-
-// The file a path names: device and inode where the system has them.
-QByteArray fileIdentity(const QString &path)
-{
-#ifdef Q_OS_UNIX
-    struct stat info {};
-    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
-        return QByteArray();
-    return QByteArray::number(qulonglong(info.st_dev)) + ':' + QByteArray::number(qulonglong(info.st_ino));
-#else
-    return QFileInfo(path).canonicalFilePath().toUtf8();
-#endif
-}
-
-bool readable(QSqlDatabase &db, QString *error)
-{
-    if (!db.open()) {
-        *error = db.lastError().text();
-        return false;
-    }
-    QSqlQuery probe(db);
-    if (!probe.exec(QStringLiteral("SELECT COUNT(*) FROM sqlite_master"))) {
-        *error = probe.lastError().text();
-        return false;
-    }
-    return true;
 }
 
 bool usable(const QString &connection)
@@ -82,12 +48,12 @@ void drop(const QString &connection)
 bool ReadConnection::begin(const QString &path, QString *error)
 {
     m_path = path;
-    m_identity = fileIdentity(path);
+    m_identity = Database::detail::identityOf(path);
     std::vector<Idle> &idle = idleConnections();
     while (!idle.empty() && m_connection.isEmpty()) {
         const Idle candidate = idle.back();
         idle.pop_back();
-        if (candidate.path == path && !m_identity.isEmpty() && candidate.identity == m_identity &&
+        if (candidate.path == path && m_identity.known && candidate.identity == m_identity &&
             usable(candidate.connection))
             m_connection = candidate.connection;
         else
@@ -95,22 +61,11 @@ bool ReadConnection::begin(const QString &path, QString *error)
     }
     if (m_connection.isEmpty()) {
         static std::atomic<int> counter{0};
-        m_connection = QStringLiteral("tarnvik-db:reader-%1:%2").arg(++counter).arg(path);
+        m_connection = QLatin1String(Database::detail::ConnectionPrefix) +
+                       QStringLiteral("reader-%1:%2").arg(++counter).arg(path);
         QSqlDatabase fresh = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connection);
-        fresh.setDatabaseName(path);
-        fresh.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=5000"));
-        if (!readable(fresh, error)) {
-            // On a read-only disk SQLite cannot make the -shm file that
-            // reading a write-ahead-log database needs: the file is then read
-            // as one that nobody changes, as the shared connection reads it.
-            fresh.close();
-            fresh.setDatabaseName(QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded) +
-                                  QStringLiteral("?immutable=1"));
-            fresh.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_OPEN_URI"));
-            if (!readable(fresh, error))
-                return false;
-            error->clear();
-        }
+        if (!Database::detail::openForReading(fresh, path, 5000, error))
+            return false;
     }
     m_db = QSqlDatabase::database(m_connection, false);
     return Database::exec(m_db, QStringLiteral("BEGIN"), {}, error);

@@ -1,8 +1,9 @@
 #pragma once
 
-#include <QByteArray>
 #include <QSqlDatabase>
 #include <QString>
+
+#include "common/DatabaseInternal.h"
 
 namespace tarnvik {
 
@@ -27,7 +28,7 @@ public:
 private:
     QString m_connection;
     QString m_path;
-    QByteArray m_identity;
+    Database::detail::FileIdentity m_identity;
     QSqlDatabase m_db;
 };
 
