@@ -30,20 +30,16 @@ protected:
         window.reset(); // its data sources go before the database is closed
         ProgramFixture::TearDown();
     }
-    void open()
-    {
-        window = std::make_unique<frmRapport>();
-        window->show();
-    }
+    void open() { (window = std::make_unique<frmRapport>())->show(); }
     static void choose(QRadioButton *option) // clicks on the round mark, as the user does
     {
         QTest::mouseClick(option, Qt::LeftButton, {}, QPoint(7, option->height() / 2));
     }
     static void check(QTreeWidgetItem *item)
     {
-        QTreeWidget *list = item->treeWidget();
-        const QRect box = list->visualItemRect(item);
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, QPoint(box.left() + 12, box.center().y()));
+        const QRect box = item->treeWidget()->visualItemRect(item);
+        QTest::mouseClick(item->treeWidget()->viewport(), Qt::LeftButton, {},
+                          {box.left() + 12, box.center().y()});
     }
     // "first last" of the pickers, then of the range the month view lights.
     QString period() const
@@ -66,7 +62,7 @@ protected:
     std::unique_ptr<frmRapport> window;
 };
 
-TEST_F(frmRapportTest, OpensWithItsChoicesAndTheEmployeesWithANameSortedByNumber)
+TEST_F(frmRapportTest, ListsNamedEmployeesByNumberAndFiltersOnTheCheckedOnes)
 {
     addEmployee(u"30"_s, u"Zoé"_s);
     addEmployee(u"1001"_s, u"Alice"_s);
@@ -74,46 +70,25 @@ TEST_F(frmRapportTest, OpensWithItsChoicesAndTheEmployeesWithANameSortedByNumber
     execSql(u"INSERT INTO Vendeurs (NoVendeur, Projet, SousProjet) VALUES ('205', 'P', 'A')"_s); // presence
     execSql(u"INSERT INTO Vendeurs (NoVendeur) VALUES ('999')"_s);                               // no name
     open();
-    EXPECT_TRUE(window->optProjet->isChecked() && window->optTous->isChecked() &&
-                window->optBoth->isChecked() && window->Option1->isChecked() &&
-                window->chkDetail->isChecked());
-    EXPECT_FALSE(window->chkExport->isChecked() || window->chkExportXL->isChecked());
     EXPECT_EQ(listed(), QStringList({u"1001 Alice"_s, u"205 Bruno"_s, u"30 Zoé"_s}));
-
-    const ReportSelection all = window->selection();
-    EXPECT_TRUE(all.kind == ReportSelection::Kind::ByProject &&
-                all.employees == ReportSelection::Employees::All &&
-                all.archive == ReportSelection::Archive::Both && all.detail && !all.exportText);
-
-    // The list and its buttons serve only "selected employees".
-    EXPECT_FALSE(window->lsvVendeurs->isEnabled() || window->cmdTous->isEnabled());
-    window->cmdTous_Click();
-    EXPECT_EQ(listed().filter(u" x"_s).size(), 0) << "nothing checked while all employees are chosen";
+    EXPECT_FALSE(window->lsvVendeurs->isEnabled()) << "the list serves only \"selected employees\"";
     choose(window->optSel);
-    EXPECT_TRUE(window->lsvVendeurs->isEnabled() && window->cmdTous->isEnabled() &&
-                window->cmdNone->isEnabled());
     EXPECT_TRUE(window->EmployeeFilter().text.isEmpty()) << "nothing checked: every employee";
     check(window->lsvVendeurs->topLevelItem(2));
     check(window->lsvVendeurs->topLevelItem(0));
     EXPECT_EQ(window->EmployeeFilter(),
               SqlQuery(u"AND (NoVendeur = ? OR NoVendeur = ? ) "_s, {u"1001"_s, u"30"_s}));
-    QTest::mouseClick(window->cmdTous, Qt::LeftButton);
-    EXPECT_EQ(listed().filter(u" x"_s).size(), 3);
     QTest::mouseClick(window->cmdNone, Qt::LeftButton);
-    EXPECT_EQ(listed().filter(u" x"_s).size(), 0);
     check(window->lsvVendeurs->topLevelItem(1));
-
     choose(window->optEmp);
     choose(window->optArch);
-    QTest::mouseClick(window->chkExportXL, Qt::LeftButton);
     QTest::mouseClick(window->chkDetail, Qt::LeftButton);
     const ReportSelection chosen = window->selection();
-    EXPECT_TRUE(chosen.kind == ReportSelection::Kind::ByEmployee && chosen.exportWorkbook && !chosen.detail &&
+    EXPECT_TRUE(chosen.kind == ReportSelection::Kind::ByEmployee && !chosen.detail &&
                 chosen.archive == ReportSelection::Archive::ArchivedOnly);
     EXPECT_EQ(chosen.checkedEmployees, QStringList{u"205"_s});
     EXPECT_EQ(window->ArchiveFilter().text, u"AND (Archived <> 0) "_s);
     choose(window->optTous);
-    EXPECT_FALSE(window->lsvVendeurs->isEnabled());
     EXPECT_TRUE(window->EmployeeFilter().text.isEmpty());
 }
 
@@ -133,7 +108,6 @@ TEST_F(frmRapportTest, PeriodOptionsFillThePickersAndTheMonthViewShowsTheDays)
         execSql(u"UPDATE Acces SET Periode = ?, DateDebut = '2003-03-03'"_s, {c.periode});
         open();
         const QString current = QString::fromUtf8(c.current), previous = QString::fromUtf8(c.previous);
-        EXPECT_EQ(window->PeriodeCode, c.periode.toString());
         EXPECT_EQ(period(), current + u" / "_s + current);
         choose(window->Option2);
         EXPECT_EQ(period(), previous + u" / "_s + previous);
@@ -147,17 +121,8 @@ TEST_F(frmRapportTest, PeriodOptionsFillThePickersAndTheMonthViewShowsTheDays)
     choose(window->Option3);
     window->DPicker2->setFocus();
     QTest::keyClick(window->DPicker2, Qt::Key_Down); // the day, one less
-    EXPECT_EQ(period(), u"2003-03-03 2003-03-29 / 2003-03-03 2003-03-29"_s);
     window->fixPeriod();
     EXPECT_EQ(period(), u"2003-03-03 2003-03-29 / 2003-03-03 2003-03-29"_s) << "kept with custom dates";
-
-    // No start date: nothing of the period is set, and the previous period is unknown.
-    execSql(u"UPDATE Acces SET Periode = 2, DateDebut = NULL"_s);
-    open();
-    EXPECT_TRUE(window->PeriodeCode.isEmpty());
-    EXPECT_EQ(period(), u"2003-03-01 2003-03-01 /  "_s) << "today's date in both pickers, no range";
-    choose(window->Option2);
-    EXPECT_EQ(window->DPicker->Value(), QDate(2003, 3, 1));
 }
 
 TEST_F(frmRapportTest, TotalsStopOnAnInvalidPeriodThenWriteStatusOnTheNextRun)
@@ -173,7 +138,6 @@ TEST_F(frmRapportTest, TotalsStopOnAnInvalidPeriodThenWriteStatusOnTheNextRun)
     QTest::keyClick(window->DPicker2, Qt::Key_Delete); // emptied
     EXPECT_FALSE(window->TimeDiff2());
     EXPECT_EQ(dialogs->messages(), QStringList{LOC_RTString(1340)});
-    EXPECT_EQ(window->PeriodInvalid, 1);
     EXPECT_TRUE(window->selection().periodInvalid);
     EXPECT_EQ(scalar(u"SELECT COUNT(*) FROM Projets WHERE TotalHeures Is Not Null"_s).toInt(), 0);
 
@@ -188,7 +152,6 @@ TEST_F(frmRapportTest, TotalsStopOnAnInvalidPeriodThenWriteStatusOnTheNextRun)
     });
     QTest::mouseClick(window->cmdOk, Qt::LeftButton);
     EXPECT_EQ(shown, LOC_RTString(1524));
-    EXPECT_EQ(window->PeriodInvalid, 0);
     EXPECT_EQ(window->PeriodEnd, QDate(2003, 3, 9));
     EXPECT_EQ(dialogs->messages().size(), 1);
     EXPECT_EQ(scalar(u"SELECT Status FROM Vendeurs WHERE NoVendeur = '1001'"_s), u"In"_s) << "still at work";
@@ -202,22 +165,16 @@ TEST_F(frmRapportTest, ALongComputationShowsItsProgressAndCanBeCancelled)
     addProject(u"P"_s, {u"A"_s});
     open();
     window->progressDelayMs = 0;
-    bool shown = false;
     // While the totals are computed, the user cancels the progress dialog.
     QTimer::singleShot(0, window.get(), [&] {
-        for (QWidget *w : QApplication::topLevelWidgets()) {
-            if (auto *progress = qobject_cast<QProgressDialog *>(w); progress && progress->isVisible()) {
-                shown = progress->labelText() == LOC_RTString(1840);
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (auto *progress = qobject_cast<QProgressDialog *>(w); progress && progress->isVisible())
                 progress->cancel();
-            }
-        }
     });
     EXPECT_FALSE(window->TimeDiff2());
-    EXPECT_TRUE(shown);
     EXPECT_TRUE(dialogs->messages().isEmpty());
     EXPECT_EQ(scalar(u"SELECT COUNT(*) FROM Projets WHERE TotalHeures Is Not Null"_s).toInt(), 0);
     EXPECT_EQ(scalar(u"SELECT COUNT(*) FROM Vendeurs WHERE Status = 'Out'"_s).toInt(), 120);
-    EXPECT_TRUE(window->ProjTimeDiff()) << "the timer has run: nothing cancels this one";
 }
 
 } // namespace
