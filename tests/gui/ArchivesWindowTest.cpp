@@ -92,8 +92,8 @@ TEST_F(ArchivesWindowTest, FailedOrDatelessPurgeDeletesNothingAndSaysSo)
     openArchives();
     purgeUpTo(u"02032003"_s, true);
     ASSERT_EQ(dialogs->messages().size(), 2);
-    EXPECT_TRUE(dialogs->messages()[1].startsWith(LOC_RTString(1822).section(u"%1"_s, 0, 0)));
-    EXPECT_TRUE(dialogs->messages()[1].contains(u"disk says no"_s));
+    EXPECT_TRUE(dialogs->messages()[1].startsWith(LOC_RTString(1822).section(u"%1"_s, 0, 0)) &&
+                dialogs->messages()[1].contains(u"disk says no"_s));
     EXPECT_EQ(listedDays().size(), 4);
     archives->DPicker->setFocus();
     QTest::keyClick(archives->DPicker, Qt::Key_Delete); // emptied: asks for a day

@@ -14,8 +14,7 @@ namespace {
 
 class CorrectionWindowTest : public ArchivesFixture {
 protected:
-    // Ten current punches of 1001, then four of 1002 on 2 and 1 March, 28 and 27 February
-    // (current) and two archived ones of 1002.
+    // Ten current punches of 1001, four of 1002 from 2 March back to 27 February, two archived of 1002.
     void addHistory()
     {
         for (int i = 0; i < 10; ++i)
@@ -41,9 +40,9 @@ protected:
             corrections->lblNoEmp->text(), corrections->DPicker->Value().toString(Qt::ISODate),
             corrections->TPicker->Value().toString(u"HH:mm"_s), corrections->cbInOut->currentText());
     }
-    QString storedRow(const QString &date, const QString &number = u"1002"_s) const
+    QString storedRow(const QString &date) const
     {
-        return stored().filter(QRegularExpression(u"^"_s + number + u" .*"_s + date)).value(0);
+        return stored().filter(QRegularExpression(u"^1002 .*"_s + date)).value(0);
     }
 };
 
@@ -63,7 +62,6 @@ TEST_F(CorrectionWindowTest, OpensOnTheSelectedPunchAndLeavesTheArchivesOnTheirF
         EXPECT_EQ(corrections->dgArchives->currentRow(), listRow);
         EXPECT_EQ(corrections->dgArchives->model()->rowCount(), archived ? 2 : 4);
         EXPECT_EQ(corrections->chkVoir->isChecked(), archived);
-        EXPECT_EQ(corrections->lblNomEmp->text(), u"Bob O'Neil"_s);
         EXPECT_EQ(archives->dgArchives->currentRow(), 0) << "the archives list was reloaded";
         QTest::mouseClick(corrections->cmdAnnuler, Qt::LeftButton);
     }
@@ -122,16 +120,15 @@ TEST_F(CorrectionWindowTest, FailedWriteIsSaidKeepsWhatWasTypedAndCancelLeavesWi
     QTest::keyClicks(corrections->cbInOut->lineEdit(), u"Out"_s);
     clickRow(corrections->dgArchives, 2);
     ASSERT_EQ(dialogs->messages().size(), 1);
-    EXPECT_TRUE(dialogs->messages()[0].startsWith(LOC_RTString(1826).section(u"%1"_s, 0, 0)));
-    EXPECT_TRUE(dialogs->messages()[0].contains(u"punch locked"_s));
+    EXPECT_TRUE(dialogs->messages()[0].startsWith(LOC_RTString(1826).section(u"%1"_s, 0, 0)) &&
+                dialogs->messages()[0].contains(u"punch locked"_s));
     EXPECT_EQ(corrections->dgArchives->currentRow(), 0) << "the row with the change stays current";
-    EXPECT_EQ(corrections->cbInOut->currentText(), u"Out"_s);
     QTest::mouseClick(corrections->cmdOk, Qt::LeftButton);
-    EXPECT_EQ(dialogs->messages().size(), 2);
-    EXPECT_TRUE(corrections->isVisible()) << "OK stays open on a failed write";
+    EXPECT_TRUE(dialogs->messages().size() == 2 && corrections->isVisible())
+        << "OK stays open on a failed write";
+    EXPECT_EQ(corrections->cbInOut->currentText(), u"Out"_s);
     QTest::mouseClick(corrections->cmdAnnuler, Qt::LeftButton);
-    EXPECT_EQ(dialogs->messages().size(), 2);
-    EXPECT_FALSE(corrections->isVisible());
+    EXPECT_TRUE(dialogs->messages().size() == 2 && !corrections->isVisible());
     execSql(u"DROP TRIGGER Lock"_s);
     EXPECT_EQ(storedRow(u"2003-03-02"_s), u"1002 In 2003-03-02 07:30:00 Chantier/Plomberie 0"_s);
 }

@@ -1,13 +1,11 @@
 #include "reports/ui/ReportPreview.h"
-#include "PunchWindowFixture.h"
 #include "reports/PunchRepPro.h"
 #include "reports/ReportRun.h"
 #include "reports/ReportShapes.h"
-#include "station/Scramble.h"
 #include "support/ReportFixture.h"
 
-#include <QPointer>
 #include <QProcess>
+#include <QToolButton>
 
 using namespace Qt::StringLiterals;
 using namespace tarnvik;
@@ -50,29 +48,6 @@ TEST_F(ReportPreviewTest, SavedAsPdfTheReportReadsAsItsText)
         EXPECT_TRUE(lines.contains(line)) << line.toStdString() << " in:\n"
                                           << lines.join(u'\n').toStdString();
     EXPECT_FALSE(lines.join(u' ').contains(u"Page : 2"_s)) << "one page";
-}
-
-struct ReportShortcutTest : PunchWindowFixture {};
-
-TEST_F(ReportShortcutTest, Label2ShowsTheEmptyReportByEmployeeWithoutPasswordNorModality)
-{
-    execSql(u"UPDATE Acces SET RapPass = ?, Periode = 1, DateDebut = '2003-03-03'"_s,
-            {Brouiller(u"Secret"_s, u"Secret"_s)});
-    open();
-    QTest::mouseClick(window->Label2, Qt::LeftButton);
-    QPointer<ReportPreview> preview;
-    for (QWidget *w : QApplication::topLevelWidgets())
-        if (auto *p = qobject_cast<ReportPreview *>(w); p && p->isVisible())
-            preview = p;
-    ASSERT_TRUE(preview);
-    EXPECT_TRUE(QApplication::activeModalWidget() == nullptr && preview->parentWidget() == nullptr);
-    EXPECT_TRUE(preview->report().textLines().value(0).endsWith(u"03/03/2003"_s + LOC_RTString(1028) +
-                                                                u"09/03/2003"_s));
-    EXPECT_TRUE(dialogs->shown().isEmpty()) << "no password asked";
-    window->mnuQuitter->trigger();
-    QApplication::processEvents();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_FALSE(preview) << "closed with the station";
 }
 
 } // namespace

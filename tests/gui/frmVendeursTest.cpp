@@ -107,7 +107,7 @@ TEST_F(frmVendeursTest, DeleteRemovesAtOnceWithoutAQuestionAndLeavesPunchesAndPr
     EXPECT_EQ(stored(), QStringList{u"1002 Bob O'Neil Out"_s}) << "Cancel cannot bring a deleted row back";
     EXPECT_EQ(scalar(u"SELECT COUNT(*) FROM Punch WHERE NoVendeur = '1001'"_s).toInt(), 1);
     EXPECT_EQ(scalar(u"SELECT COUNT(*) FROM Vendeurs WHERE NoVendeur = '1001'"_s).toInt(), 1);
-    EXPECT_TRUE(dialogs->shown().isEmpty());
+    EXPECT_TRUE(dialogs->shown().isEmpty()) << "no question asked";
 }
 
 TEST_F(frmVendeursTest, FailedWriteIsSaidAndKeepsTheWindowOpenWithWhatWasTyped)
@@ -121,8 +121,8 @@ TEST_F(frmVendeursTest, FailedWriteIsSaidAndKeepsTheWindowOpenWithWhatWasTyped)
     click(window->cmdOk);
     EXPECT_TRUE(window->isVisible());
     ASSERT_EQ(dialogs->messages().size(), 1);
-    EXPECT_TRUE(dialogs->messages()[0].startsWith(u"The change to the employee could not be saved"_s));
-    EXPECT_TRUE(dialogs->messages()[0].contains(u"employees locked"_s));
+    EXPECT_TRUE(dialogs->messages()[0].startsWith(u"The change to the employee could not be saved"_s) &&
+                dialogs->messages()[0].contains(u"employees locked"_s));
     QTest::mouseClick(grid()->viewport(), Qt::LeftButton, {},
                       grid()->visualRect(grid()->model()->index(0, 1)).center());
     EXPECT_EQ(dialogs->messages().size(), 2)
