@@ -87,17 +87,10 @@ TEST_F(CorrectionWindowTest, UsersOwnChangesMarkThePunchAndAreStoredWhenTheRowIs
               u"1002 In 1999-02-15 07:30:00 Chantier/Plomberie 1 "_s + LOC_RTString(1512));
 }
 
-TEST_F(CorrectionWindowTest, AddedPunchAndSubProjectChoiceTakeTheProjectThatSortsFirst)
+TEST_F(CorrectionWindowTest, SubProjectChoiceTakesTheProjectThatSortsFirstAndAddedPunchStartsNow)
 {
     addProject(u"Atelier"_s, {u"Peinture"_s}); // added last, sorts first
     addHistory();
-    openOn(10);
-    QTest::mouseClick(corrections->cmdAjouter, Qt::LeftButton);
-    EXPECT_EQ(current(), u"1002 2003-03-01 09:00 In"_s);
-    QTest::mouseClick(corrections->cmdOk, Qt::LeftButton);
-    EXPECT_EQ(stored().last(), u"1002 In 2003-03-01 09:00:00 / 0 Heure / date ajoutée"_s);
-    EXPECT_TRUE(scalar(u"SELECT Projet FROM Punch WHERE rowid = (SELECT MAX(rowid) FROM Punch)"_s).isNull());
-
     openOn(10);
     corrections->dcbProjet->setFocus();
     const std::pair<QString, QString> picks[] = {{u"Accueil"_s, u"Bureau"_s}, {u"Peinture"_s, u"Atelier"_s}};
@@ -108,6 +101,13 @@ TEST_F(CorrectionWindowTest, AddedPunchAndSubProjectChoiceTakeTheProjectThatSort
     }
     QTest::mouseClick(corrections->cmdOk, Qt::LeftButton);
     EXPECT_EQ(storedRow(u"2003-03-02"_s), u"1002 In 2003-03-02 07:30:00 Atelier/Peinture 0"_s);
+
+    openOn(10);
+    QTest::mouseClick(corrections->cmdAjouter, Qt::LeftButton);
+    EXPECT_EQ(current(), u"1002 2003-03-01 09:00 In"_s);
+    QTest::mouseClick(corrections->cmdOk, Qt::LeftButton);
+    EXPECT_EQ(stored().last(), u"1002 In 2003-03-01 09:00:00 / 0 Heure / date ajoutée"_s);
+    EXPECT_TRUE(scalar(u"SELECT Projet FROM Punch WHERE rowid = (SELECT MAX(rowid) FROM Punch)"_s).isNull());
 }
 
 TEST_F(CorrectionWindowTest, FailedWriteIsSaidKeepsWhatWasTypedAndCancelLeavesWithoutWriting)

@@ -118,7 +118,7 @@ TEST_F(OptionsWindowTest, OkStoresIntoTheOldDatabaseThenRelocalisesAndReconnects
     choose(window->optEn);
     typePath(other);
     QTest::mouseClick(window->cmdOk, Qt::LeftButton);
-    EXPECT_EQ(settings(), u"1 2003-03-13 2"_s);
+    EXPECT_EQ(settings(), u"1 2003-03-12 2"_s);
     EXPECT_EQ(rowWhenReconnected, settings()) << "stored before the station switched";
     EXPECT_EQ(settingsOf(other), u"1 2002-01-07 2"_s) << "untouched";
     EXPECT_EQ(station.calls, QStringList({u"refreshSettingsRow"_s, u"LOC_SetProperties"_s,

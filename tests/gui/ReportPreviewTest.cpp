@@ -1,10 +1,10 @@
 #include "reports/ui/ReportPreview.h"
-#include "reports/PunchRepPro.h"
 #include "reports/ReportRun.h"
 #include "reports/ReportShapes.h"
 #include "support/ReportFixture.h"
 
 #include <QProcess>
+#include <QTest>
 #include <QToolButton>
 
 using namespace Qt::StringLiterals;
