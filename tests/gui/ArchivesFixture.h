@@ -15,9 +15,8 @@
 namespace tarnvik::test {
 using namespace Qt::StringLiterals;
 
-// The archives window over a test database in English, with the clock fixed
-// on Saturday 1 March 2003 at nine; employees 1001 and 1002, the projects
-// "Chantier" (Peinture, Plomberie) and "Bureau" (Accueil).
+// The archives window over a test database in English, with the clock fixed on Saturday 1 March 2003
+// at nine; employees 1001 and 1002, the projects "Chantier" (Peinture, Plomberie) and "Bureau" (Accueil).
 class ArchivesFixture : public ProgramFixture {
 protected:
     void SetUp() override
@@ -37,18 +36,14 @@ protected:
         ProgramFixture::TearDown();
         QLocale::setDefault(m_locale);
     }
-
-    frmArchives &openArchives()
+    void openArchives()
     {
         corrections.reset(); // a child of the archives window
-        archives = std::make_unique<frmArchives>();
-        archives->show();
+        (archives = std::make_unique<frmArchives>())->show();
         archives->activateWindow();
         EXPECT_TRUE(QTest::qWaitForWindowActive(archives.get()));
-        return *archives;
     }
-    // The correction window as the archives window's button opens it, but
-    // not modal, so that the test drives it.
+    // The correction window as the archives window's button opens it, but not modal, so the test drives it.
     frmModifier &openCorrections()
     {
         ProgramState::OpeningModifier = true;
@@ -59,27 +54,13 @@ protected:
         EXPECT_TRUE(QTest::qWaitForWindowActive(corrections.get()));
         return *corrections;
     }
-
-    // Clicks a row of a grid, as the user does.
     static void clickRow(DataGrid *grid, int row)
     {
         const QModelIndex index = grid->model()->index(row, 0);
         grid->scrollTo(index);
         QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(index).center());
     }
-    // One column of every row the grid shows, by field name.
-    static QStringList column(DataGrid *grid, const QString &field)
-    {
-        QStringList values;
-        int c = 0;
-        while (c < grid->model()->columnCount() && grid->gridModel()->fieldAt(c) != field)
-            ++c;
-        for (int r = 0; r < grid->model()->rowCount(); ++r)
-            values << grid->model()->index(r, c).data().toString();
-        return values;
-    }
-    // Clicks into the first section of a date or time picker and types its
-    // digits, section after section ("28022003", "101500").
+    // Clicks into the first section of a picker and types its digits ("28022003", "101500").
     static void typeInto(QDateTimeEdit *picker, const QString &digits)
     {
         picker->setFocus();
@@ -96,13 +77,11 @@ protected:
     QStringList stored() const
     {
         QStringList out;
-        for (const QVariantMap &r : rows(u"SELECT * FROM Punch ORDER BY rowid"_s))
-            out << u"%1 %2 %3 %4 %5/%6 %7 %8"_s
-                       .arg(r[u"NoVendeur"_s].toString(), r[u"InOut"_s].toString(),
-                            r[u"PunchDateShort"_s].toString(), r[u"PunchTime"_s].toString(),
-                            r[u"Projet"_s].toString(), r[u"SousProjet"_s].toString(),
-                            r[u"Archived"_s].toString(), r[u"PunchDateLong"_s].toString())
-                       .trimmed();
+        for (const QVariantMap &r :
+             rows(u"SELECT trim(NoVendeur||' '||InOut||' '||PunchDateShort||' '||PunchTime"
+                  "||' '||ifnull(Projet,'')||'/'||ifnull(SousProjet,'')||' '||Archived||' '||"
+                  "ifnull(PunchDateLong,'')) AS r FROM Punch ORDER BY rowid"_s))
+            out << r[u"r"_s].toString();
         return out;
     }
 

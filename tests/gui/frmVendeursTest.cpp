@@ -29,32 +29,29 @@ protected:
         window.reset();
         ProgramFixture::TearDown();
     }
-    frmVendeurs &open()
+    void open()
     {
-        window = std::make_unique<frmVendeurs>();
-        window->show();
+        (window = std::make_unique<frmVendeurs>())->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
-        return *window;
     }
     DataGrid *grid() const { return window->dgVendeurs; }
-    // The grid as the user reads it: "number name status" per line, the
-    // empty "add" line included.
+    // The grid as the user reads it: "number name status" per line, the empty "add" line included.
     QStringList shown() const
     {
         QStringList lines;
-        const QAbstractItemModel *m = grid()->model();
-        for (int r = 0; r < m->rowCount(); ++r)
-            lines << u"%1 %2 %3"_s.arg(m->index(r, 0).data().toString(), m->index(r, 1).data().toString(),
-                                       m->index(r, 3).data().toString());
+        for (int r = 0; r < grid()->model()->rowCount(); ++r)
+            lines << u"%1 %2 %3"_s.arg(grid()->model()->index(r, 0).data().toString(),
+                                       grid()->model()->index(r, 1).data().toString(),
+                                       grid()->model()->index(r, 3).data().toString());
         return lines;
     }
     QStringList stored() const
     {
         QStringList lines;
         for (const QVariantMap &row :
-             rows(u"SELECT * FROM Vendeurs WHERE Projet IS NULL ORDER BY NoVendeur, NomVendeur"_s))
-            lines << u"%1 %2 %3"_s.arg(row[u"NoVendeur"_s].toString(), row[u"NomVendeur"_s].toString(),
-                                       row[u"Status"_s].toString());
+             rows(u"SELECT NoVendeur||' '||ifnull(NomVendeur,'')||' '||ifnull(Status,'') AS "
+                  "r FROM Vendeurs WHERE Projet IS NULL ORDER BY NoVendeur, NomVendeur"_s))
+            lines << row[u"r"_s].toString();
         return lines;
     }
     // Clicks a cell, types over it as a user does and presses Enter; a tab
@@ -79,49 +76,25 @@ protected:
     std::unique_ptr<frmVendeurs> window;
 };
 
-TEST_F(frmVendeursTest, ListsEmployeeRowsOnlyInNumberOrderWithTheirCaptions)
-{
-    addEmployee(u"1001"_s, u"Alain Double"_s); // a second row with one number is kept and listed
-    addEmployee(u"999"_s, u"Zoé"_s);           // text order: "999" after "1002"
-    open();
-    EXPECT_EQ(shown().mid(0, 4).join(u';').count(u"1001"_s), 2);
-    EXPECT_EQ(shown().size(), 5) << "four employees and the add line; the presence row is not listed";
-    EXPECT_EQ(shown().mid(2), QStringList({u"1002 Bob O'Neil Out"_s, u"999 Zoé "_s, u"  "_s}));
-}
-
-TEST_F(frmVendeursTest, RowIsStoredWhenLeftAndCancelDropsOnlyTheRowBeingEdited)
+TEST_F(frmVendeursTest, RowsAreStoredWhenLeftOrByOkAndCancelDropsOnlyTheRowBeingEdited)
 {
     open();
     typeInto(0, 1, u"Alice Dupont"_s);
     EXPECT_EQ(stored()[0], u"1001 Alice Martin In"_s) << "still pending while the row is current";
-    EXPECT_EQ(shown()[0], u"1001 Alice Dupont In"_s);
-    typeInto(1, 3, u"In"_s); // leaving row 0 stores it
-    EXPECT_EQ(stored()[0], u"1001 Alice Dupont In"_s);
-    typeInto(1, 1, u"Robert"_s);
-    click(window->cmdAnnuler);
-    EXPECT_FALSE(window->isVisible());
-    EXPECT_EQ(stored(), QStringList({u"1001 Alice Dupont In"_s, u"1002 Bob O'Neil Out"_s}))
-        << "both cells of the row being edited are dropped";
-    EXPECT_EQ(scalar(u"SELECT COUNT(*) FROM Vendeurs WHERE Projet NOTNULL"_s).toInt(), 1)
-        << "presence untouched";
-}
-
-TEST_F(frmVendeursTest, RowTypedOnTheAddLineIsStoredByOkAndAnUnnamedOneIsNotListedAgain)
-{
-    open();
-    typeInto(2, 0, u"1003\tChloé L'Heureux"_s);
-    EXPECT_EQ(shown().size(), 4) << "the new row shows above a fresh add line";
-    EXPECT_EQ(shown()[2], u"1003 Chloé L'Heureux "_s);
-    EXPECT_EQ(grid()->currentIndex().row(), 2) << "the new row stays current";
-    EXPECT_EQ(stored().size(), 2) << "not stored before the row is left";
+    typeInto(2, 0, u"1003\tChloé L'Heureux"_s); // on the add line: leaving row 0 stores it
+    EXPECT_EQ(stored(), QStringList({u"1001 Alice Dupont In"_s, u"1002 Bob O'Neil Out"_s}));
+    EXPECT_EQ(shown().mid(2), QStringList({u"1003 Chloé L'Heureux "_s, u"  "_s})) << "above a fresh add line";
     typeInto(3, 0, u"1004"_s); // a second new row: the first is stored
     EXPECT_EQ(stored().size(), 3);
     click(window->cmdOk);
-    EXPECT_FALSE(window->isVisible());
     EXPECT_EQ(stored().mid(2), QStringList({u"1003 Chloé L'Heureux "_s, u"1004  "_s}));
     open();
     EXPECT_EQ(shown().size(), 4) << "1004 has no name: stored but not listed";
-    EXPECT_TRUE(dialogs->shown().isEmpty());
+    typeInto(1, 3, u"In"_s);
+    typeInto(1, 1, u"Robert"_s);
+    click(window->cmdAnnuler);
+    EXPECT_EQ(stored()[1], u"1002 Bob O'Neil Out"_s) << "both cells of the row being edited are dropped";
+    EXPECT_EQ(scalar(u"SELECT COUNT(*) FROM Vendeurs WHERE Projet NOTNULL"_s).toInt(), 1) << "presence kept";
 }
 
 TEST_F(frmVendeursTest, DeleteRemovesAtOnceWithoutAQuestionAndLeavesPunchesAndPresences)
@@ -130,13 +103,11 @@ TEST_F(frmVendeursTest, DeleteRemovesAtOnceWithoutAQuestionAndLeavesPunchesAndPr
     open();
     typeInto(0, 1, u"Typed but deleted"_s);
     QTest::keyClick(grid()->viewport(), Qt::Key_Delete);
-    EXPECT_EQ(stored(), QStringList{u"1002 Bob O'Neil Out"_s});
-    EXPECT_EQ(shown().first(), u"1002 Bob O'Neil Out"_s);
     click(window->cmdAnnuler);
     EXPECT_EQ(stored(), QStringList{u"1002 Bob O'Neil Out"_s}) << "Cancel cannot bring a deleted row back";
     EXPECT_EQ(scalar(u"SELECT COUNT(*) FROM Punch WHERE NoVendeur = '1001'"_s).toInt(), 1);
     EXPECT_EQ(scalar(u"SELECT COUNT(*) FROM Vendeurs WHERE NoVendeur = '1001'"_s).toInt(), 1);
-    EXPECT_TRUE(dialogs->shown().isEmpty());
+    EXPECT_TRUE(dialogs->shown().isEmpty()) << "no question asked";
 }
 
 TEST_F(frmVendeursTest, FailedWriteIsSaidAndKeepsTheWindowOpenWithWhatWasTyped)
@@ -150,20 +121,18 @@ TEST_F(frmVendeursTest, FailedWriteIsSaidAndKeepsTheWindowOpenWithWhatWasTyped)
     click(window->cmdOk);
     EXPECT_TRUE(window->isVisible());
     ASSERT_EQ(dialogs->messages().size(), 1);
-    EXPECT_TRUE(dialogs->messages()[0].startsWith(u"The change to the employee could not be saved"_s));
-    EXPECT_TRUE(dialogs->messages()[0].contains(u"employees locked"_s));
-    const QModelIndex other = grid()->model()->index(0, 1);
-    QTest::mouseClick(grid()->viewport(), Qt::LeftButton, {}, grid()->visualRect(other).center());
+    EXPECT_TRUE(dialogs->messages()[0].startsWith(u"The change to the employee could not be saved"_s) &&
+                dialogs->messages()[0].contains(u"employees locked"_s));
+    QTest::mouseClick(grid()->viewport(), Qt::LeftButton, {},
+                      grid()->visualRect(grid()->model()->index(0, 1)).center());
     EXPECT_EQ(dialogs->messages().size(), 2)
         << "leaving the row fails the same way: the selection stays on it";
-    EXPECT_EQ(shown()[1], u"1002 Robert Out"_s);
     EXPECT_EQ(grid()->currentIndex().row(), 1);
-    EXPECT_EQ(stored()[1], u"1002 Bob O'Neil Out"_s);
+    EXPECT_EQ(shown()[1], u"1002 Robert Out"_s);
 
     execSql(u"DROP TRIGGER Lock"_s);
     QTest::keyClick(grid()->viewport(), Qt::Key_Delete); // the row being edited goes, if it can
     EXPECT_TRUE(dialogs->messages().last().startsWith(u"The employee could not be deleted"_s));
-    EXPECT_EQ(stored().size(), 2);
     click(window->cmdOk);
     EXPECT_FALSE(window->isVisible());
     EXPECT_EQ(stored(), QStringList({u"1001 Alice Martin In"_s, u"1002 Bob O'Neil Out"_s}))
