@@ -1,7 +1,10 @@
 // A database file that is deleted, replaced, damaged or locked while the
 // station uses it: writes stop, the reason names the file, nothing is made
 // in its place.
+#include "common/DataSource.h"
 #include "common/Database.h"
+#include "common/DatabaseMessages.h"
+#include "common/ProgramState.h"
 #include "support/ProgramFixture.h"
 #include "support/ScratchDisk.h"
 
@@ -28,6 +31,20 @@ protected:
     {
         QFile f(path);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
+    }
+    static QByteArray readFile(const QString &path)
+    {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("unreadable");
+    }
+    // What the background integrity check of a file tells.
+    static QString integrityCheck(const QString &path)
+    {
+        QString told;
+        Database::startIntegrityCheck(path, [&](const QString &message) { told = message; });
+        QThreadPool::globalInstance()->waitForDone();
+        QCoreApplication::processEvents();
+        return told;
     }
 };
 
@@ -64,10 +81,7 @@ TEST_F(StorageFaultsTest, AFileReplacedWhileInUseIsLeftAloneAndTheNewOneOpenedAn
     EXPECT_FALSE(insertPunch(db, "2", &error));
     EXPECT_TRUE(error.contains(path) && error.contains("replaced")) << error.toStdString();
     EXPECT_FALSE(Database::connection(path).isOpen());
-    QFile check(path);
-    ASSERT_TRUE(check.open(QIODevice::ReadOnly));
-    EXPECT_EQ(check.readAll(), garbage);
-    check.close();
+    EXPECT_EQ(readFile(path), garbage);
 
     // A sound database put back at the path is opened at the next start.
     ASSERT_TRUE(Database::ensure(pathOf("restored.mdb"), true).usable());
@@ -84,13 +98,8 @@ TEST_F(StorageFaultsTest, AFileReplacedWhileInUseIsLeftAloneAndTheNewOneOpenedAn
 TEST_F(StorageFaultsTest, ADamagedFileFoundInTheBackgroundTakesNoMoreWrites)
 {
     const QString path = databasePath();
-    {
-        QSqlDatabase db = Database::connection(path);
-        Transaction tx(db);
-        for (int i = 0; i < 3000; ++i)
-            ASSERT_TRUE(insertPunch(db, QString::number(i), nullptr));
-        ASSERT_TRUE(tx.commit());
-    }
+    ASSERT_TRUE(execSql("WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 2999) "
+                        "INSERT INTO Punch (NoVendeur, InOut) SELECT CAST(i AS TEXT), 'In' FROM n"));
     Database::closeAll();
     // Scribble over pages in the middle of the punches, sparing the schema.
     QFile file(path);
@@ -104,10 +113,7 @@ TEST_F(StorageFaultsTest, ADamagedFileFoundInTheBackgroundTakesNoMoreWrites)
     file.close();
 
     ASSERT_TRUE(Database::ensure(path, false).usable()) << "the schema still reads";
-    QString told;
-    Database::startIntegrityCheck(path, [&](const QString &message) { told = message; });
-    QThreadPool::globalInstance()->waitForDone();
-    QCoreApplication::processEvents();
+    const QString told = integrityCheck(path);
     EXPECT_TRUE(told.contains(path) && told.contains("damaged")) << told.toStdString();
     QString error;
     const QSqlDatabase db = Database::connection(path, &error);
@@ -116,32 +122,42 @@ TEST_F(StorageFaultsTest, ADamagedFileFoundInTheBackgroundTakesNoMoreWrites)
 
     // A sound file finds nothing to say.
     ASSERT_TRUE(Database::ensure(pathOf("sound.mdb"), true).usable());
-    told.clear();
-    Database::startIntegrityCheck(pathOf("sound.mdb"), [&](const QString &message) { told = message; });
-    QThreadPool::globalInstance()->waitForDone();
-    QCoreApplication::processEvents();
-    EXPECT_TRUE(told.isEmpty());
+    EXPECT_EQ(integrityCheck(pathOf("sound.mdb")), QString());
 }
 
-TEST_F(StorageFaultsTest, CreationIsAtomicAndLeavesNothingBeside)
+// Creation is atomic and leaves nothing beside; a file that is not a database is refused and left
+// untouched; where the folder is missing nothing is made.
+TEST_F(StorageFaultsTest, CreationIsAtomicAndForeignFilesAreLeftUntouched)
 {
-    // An empty file left by an interrupted start holds nothing: it gets its tables.
-    writeFile(pathOf("empty.mdb"), QByteArray());
-    EXPECT_EQ(Database::ensure(pathOf("empty.mdb"), true).state, Database::State::Created);
-    EXPECT_EQ(Database::ensure(pathOf("new.mdb"), true).state, Database::State::Created);
+    const QByteArray list("This is a shopping list, not a database.\n" + QByteArray(4096, 'x'));
+    writeFile(pathOf("notes.mdb"), list);
+    writeFile(pathOf("empty.mdb"), QByteArray()); // left by an interrupted start: it gets its tables
+    const std::pair<const char *, Database::State> cases[] = {
+        {"empty.mdb", Database::State::Created},
+        {"new.mdb", Database::State::Created},
+        {"notes.mdb", Database::State::NotADatabase},
+        {"no/such/folder.mdb", Database::State::CannotOpen}};
+    ProgramState::CurrentLang = 2; // the message's language
+    for (const auto &[name, state] : cases) {
+        const Database::Status status = Database::ensure(pathOf(name), true);
+        EXPECT_EQ(status.state, state) << name;
+        EXPECT_TRUE(state == Database::State::Created || databaseProblemText(status).contains(pathOf(name)));
+    }
+    EXPECT_EQ(readFile(pathOf("notes.mdb")), list);
     Database::closeAll();
     const QStringList leftovers = QDir(folder()).entryList({"*creating*"}, QDir::Files | QDir::Hidden);
     EXPECT_TRUE(leftovers.isEmpty()) << leftovers.join(", ").toStdString();
-    EXPECT_EQ(Database::ensure(pathOf("new.mdb"), false).state, Database::State::Ready);
-    EXPECT_EQ(scalar("SELECT COUNT(*) FROM Acces").toInt(), 1);
-    // Where the folder is missing nothing is made.
-    EXPECT_EQ(Database::ensure(pathOf("no/such/folder.mdb"), true).state, Database::State::CannotOpen);
+    EXPECT_EQ(Database::ensure(pathOf("new.mdb"), true).state, Database::State::Ready);
+    Database::exec(Database::connection(pathOf("new.mdb")), "DROP TABLE Vendeurs");
+    Database::closeAll();
+    EXPECT_EQ(Database::ensure(pathOf("new.mdb"), true).state, Database::State::MissingTables);
 }
 
 TEST_F(StorageFaultsTest, ALockHeldByAnotherProgramIsToldAsBusy)
 {
     const QString path = databasePath();
     Database::closeAll();
+    Database::setBusyTimeout(200);
     {
         QSqlDatabase other = QSqlDatabase::addDatabase("QSQLITE", "other-program");
         other.setDatabaseName(path);
@@ -151,10 +167,15 @@ TEST_F(StorageFaultsTest, ALockHeldByAnotherProgramIsToldAsBusy)
         const Database::Status status = Database::probeWritable(path, 50);
         EXPECT_EQ(status.state, Database::State::Busy);
         EXPECT_TRUE(Database::problemText(Database::Problem::Busy, path).contains(path));
+        QString error;
+        EXPECT_FALSE(insertPunch(Database::connection(path), "locked", &error));
+        EXPECT_TRUE(error.contains("busy", Qt::CaseInsensitive) && error.contains(path))
+            << error.toStdString();
         QSqlQuery(other).exec("ROLLBACK");
         other.close();
     }
     QSqlDatabase::removeDatabase("other-program");
+    Database::setBusyTimeout(3000);
     EXPECT_EQ(Database::probeWritable(path, 50).state, Database::State::Ready);
     EXPECT_EQ(scalar("SELECT COUNT(*) FROM Punch").toInt(), 0) << "the probe writes nothing";
 }
@@ -170,20 +191,29 @@ TEST_F(StorageFaultsTest, AReadOnlyDiskIsReadAndToldReadOnly)
         GTEST_SKIP() << "cannot mount a file system here";
     const QString path = disk + "/tarnvik.mdb";
     ASSERT_TRUE(Database::ensure(path, true).usable());
-    ASSERT_TRUE(insertPunch(Database::connection(path), "before", nullptr));
+    ASSERT_TRUE(
+        Database::exec(Database::connection(path),
+                       "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 199) "
+                       "INSERT INTO Punch (NoVendeur) SELECT CAST(100000 + i AS TEXT) FROM n"));
     Database::closeAll();
     ASSERT_TRUE(scratch.makeReadOnly());
 
+    // A large result (where SQLite cannot make the files its log needs) is read to its end.
     EXPECT_EQ(Database::ensure(path, false).state, Database::State::Ready);
-    QSqlQuery q(Database::connection(path));
-    ASSERT_TRUE(q.exec("SELECT NoVendeur FROM Punch") && q.next());
-    EXPECT_EQ(q.value(0).toString(), "before");
-    q.finish();
+    {
+        Recordset rs;
+        ASSERT_TRUE(rs.open(path, SqlQuery("SELECT NoVendeur FROM Punch ORDER BY NoVendeur")))
+            << rs.lastError().toStdString();
+        EXPECT_EQ(rs.RecordCount(), 200) << rs.lastError().toStdString();
+        int walked = 0;
+        for (; !rs.isEOF() && rs.value(0).toString() == QString::number(100000 + walked); rs.MoveNext())
+            ++walked;
+        EXPECT_EQ(walked, 200) << rs.lastError().toStdString();
+    }
     EXPECT_EQ(Database::probeWritable(path, 50).state, Database::State::ReadOnly);
     QString error;
     EXPECT_FALSE(insertPunch(Database::connection(path), "after", &error));
     EXPECT_TRUE(error.contains(path) && error.contains("read")) << error.toStdString();
-    q = QSqlQuery();
     Database::closeAll();
 }
 
