@@ -48,51 +48,32 @@ protected:
     }
 };
 
-TEST_F(StorageFaultsTest, AFileDeletedWhileInUseTakesNoMoreWritesAndIsNotMadeAgain)
+// A file deleted, or replaced by garbage renamed over it, while in use: the open handle (which
+// would still write into the old file) writes nothing, nothing is made in its place, and the
+// garbage is neither written nor taken for a database.
+TEST_F(StorageFaultsTest, AFileDeletedOrReplacedWhileInUseTakesNoMoreWrites)
 {
-    const QString path = databasePath();
-    QSqlDatabase db = Database::connection(path);
-    QString error;
-    ASSERT_TRUE(insertPunch(db, "1", &error)) << error.toStdString();
-    ASSERT_TRUE(QFile::remove(path));
-
-    // The open handle would still write into the deleted file: it is refused.
-    EXPECT_FALSE(insertPunch(db, "2", &error));
-    EXPECT_TRUE(error.contains(path) && error.contains("deleted")) << error.toStdString();
-    EXPECT_FALSE(Database::connection(path, &error).isOpen());
-    EXPECT_TRUE(error.contains(path)) << error.toStdString();
-    EXPECT_EQ(Database::ensure(path, false).state, Database::State::Missing);
-    EXPECT_FALSE(QFile::exists(path));
-}
-
-TEST_F(StorageFaultsTest, AFileReplacedWhileInUseIsLeftAloneAndTheNewOneOpenedAnew)
-{
-    const QString path = databasePath();
-    QSqlDatabase db = Database::connection(path);
-    QString error;
-    ASSERT_TRUE(insertPunch(db, "1", &error));
-
-    // Garbage renamed over the file: the old handle writes nothing, and the
-    // garbage is neither written nor taken for a database.
     const QByteArray garbage = QByteArray("not a database ") + QByteArray(8192, '#');
-    writeFile(pathOf("garbage"), garbage);
-    ASSERT_EQ(::rename(QFile::encodeName(pathOf("garbage")).constData(), QFile::encodeName(path).constData()),
-              0);
-    EXPECT_FALSE(insertPunch(db, "2", &error));
-    EXPECT_TRUE(error.contains(path) && error.contains("replaced")) << error.toStdString();
-    EXPECT_FALSE(Database::connection(path).isOpen());
-    EXPECT_EQ(readFile(path), garbage);
-
-    // A sound database put back at the path is opened at the next start.
-    ASSERT_TRUE(Database::ensure(pathOf("restored.mdb"), true).usable());
-    db = QSqlDatabase();
-    Database::closeAll();
-    ASSERT_TRUE(QFile::remove(path));
-    ASSERT_TRUE(QFile::rename(pathOf("restored.mdb"), path));
-    QSqlDatabase reopened = Database::connection(path, &error);
-    ASSERT_TRUE(reopened.isOpen()) << error.toStdString();
-    EXPECT_TRUE(insertPunch(reopened, "3", &error)) << error.toStdString();
-    EXPECT_EQ(scalar("SELECT group_concat(NoVendeur) FROM Punch").toString(), "3");
+    for (const QString fault : {"deleted", "replaced"}) {
+        SCOPED_TRACE(fault.toStdString());
+        const QString path = pathOf(fault + ".mdb");
+        const bool deleted = fault == "deleted";
+        ASSERT_EQ(Database::ensure(path, true).state, Database::State::Created);
+        const QSqlDatabase db = Database::connection(path);
+        QString error;
+        ASSERT_TRUE(insertPunch(db, "1", &error)) << error.toStdString();
+        writeFile(pathOf("garbage"), garbage);
+        ASSERT_TRUE(deleted ? QFile::remove(path)
+                            : ::rename(QFile::encodeName(pathOf("garbage")).constData(),
+                                       QFile::encodeName(path).constData()) == 0);
+        EXPECT_FALSE(insertPunch(db, "2", &error));
+        EXPECT_TRUE(error.contains(path) && error.contains(fault)) << error.toStdString();
+        EXPECT_FALSE(Database::connection(path, &error).isOpen());
+        EXPECT_TRUE(error.contains(path)) << error.toStdString();
+        EXPECT_EQ(readFile(path), deleted ? QByteArray("unreadable") : garbage);
+        const Database::Status after = Database::ensure(path, false);
+        EXPECT_TRUE(deleted ? after.state == Database::State::Missing : !after.usable());
+    }
 }
 
 TEST_F(StorageFaultsTest, ADamagedFileFoundInTheBackgroundTakesNoMoreWrites)
