@@ -60,12 +60,9 @@ bool generateDatabase(const QString &path, const GeneratedData &data, QString *e
     }
     q.prepare(QStringLiteral("INSERT INTO Projets (Projet, SousProjet) VALUES (?, ?)"));
     for (int p = 0; p < data.projects; ++p) {
-        q.addBindValue(projectName(p));
-        q.addBindValue(QVariant(QMetaType(QMetaType::QString)));
-        q.exec();
-        for (int s = 0; s < data.subProjectsPerProject; ++s) {
+        for (int s = -1; s < data.subProjectsPerProject; ++s) { // the project's own row first
             q.addBindValue(projectName(p));
-            q.addBindValue(subProjectName(p, s));
+            q.addBindValue(s < 0 ? QVariant(QMetaType(QMetaType::QString)) : QVariant(subProjectName(p, s)));
             q.exec();
         }
     }
@@ -124,14 +121,14 @@ QString cachedGeneratedDatabase(const GeneratedData &data, QString *error)
     // leaves half a database to be reused.
     const QString partial = path + QStringLiteral(".partial");
     QFile::remove(partial);
-    if (!generateDatabase(partial, data, error)) {
-        Database::closeAll();
-        QFile::remove(partial);
-        return QString();
-    }
+    const bool made = generateDatabase(partial, data, error);
     Database::closeAll();
     QFile::remove(partial + QStringLiteral("-wal"));
     QFile::remove(partial + QStringLiteral("-shm"));
+    if (!made) {
+        QFile::remove(partial);
+        return QString();
+    }
     if (QFile::rename(partial, path))
         return path;
     failed(error, QStringLiteral("cannot rename %1").arg(partial));

@@ -21,9 +21,8 @@ protected:
         EXPECT_TRUE(source.Refresh()) << source.lastError().toStdString();
         return source.recordset();
     }
-    // Employees 100000 .. 100000 + count - 1 (the only ones), stored in a scrambled order so that the
-    // order of their identities is not that of their numbers; each named "Name " and its number, a
-    // third of them "In".
+    // Employees 100000 .. 100000 + count - 1 (the only ones), stored in a scrambled order (their
+    // identities not in number order), named "Name " and their number, a third of them "In".
     void addEmployees(int count)
     {
         execSql("DELETE FROM Vendeurs");
