@@ -1,7 +1,6 @@
 #include "common/Database.h"
 #include "support/RecordsetFixture.h"
 #include <QDate>
-#include <QFileInfo>
 
 using namespace tarnvik;
 
@@ -92,23 +91,6 @@ TEST_F(RecordsetTest, LargeResultReadWhileTheTableChanges)
     }
     // The next Refresh reads the table as it is.
     EXPECT_EQ(walk(open(SqlQuery("SELECT * FROM Vendeurs ORDER BY NoVendeur"))), table());
-}
-
-// A result keeps a read of the file open only while its rest is being read, so that the log of
-// writes can still be emptied while a window shows the first rows of a large result.
-TEST_F(RecordsetTest, LargeResultHoldsNoReadOpenUnlessItsRestIsRead)
-{
-    addEmployees(200);
-    const auto logEmptied = [this] {
-        execSql("INSERT INTO Punch (NoVendeur) VALUES ('x')");
-        const QList<QVariantMap> result = rows("PRAGMA wal_checkpoint(TRUNCATE)");
-        return !result.isEmpty() && result.first().value("busy").toInt() == 0 &&
-               QFileInfo(databasePath() + "-wal").size() == 0;
-    };
-    Recordset &rs = open(SqlQuery("SELECT * FROM Vendeurs ORDER BY NoVendeur"));
-    EXPECT_TRUE(logEmptied());
-    EXPECT_EQ(walk(rs).size(), 200);
-    EXPECT_TRUE(logEmptied()) << "the read ends with the result";
 }
 
 // A column number in ORDER BY counts the selected columns.

@@ -1,6 +1,6 @@
-// A database file that is deleted, replaced, damaged or locked while the
-// station uses it: writes stop, the reason names the file, nothing is made
-// in its place.
+// A database file that is deleted, replaced or damaged while the station uses
+// it, not a database, or on a read-only disk: writes stop, the reason names the
+// file, nothing is made in its place.
 #include "common/DataSource.h"
 #include "common/Database.h"
 #include "common/DatabaseMessages.h"
@@ -12,7 +12,6 @@
 #include <QDir>
 #include <QFile>
 #include <QSqlDatabase>
-#include <QSqlQuery>
 #include <QThreadPool>
 
 using namespace tarnvik;
@@ -132,33 +131,6 @@ TEST_F(StorageFaultsTest, CreationIsAtomicAndForeignFilesAreLeftUntouched)
     Database::exec(Database::connection(pathOf("new.mdb")), "DROP TABLE Vendeurs");
     Database::closeAll();
     EXPECT_EQ(Database::ensure(pathOf("new.mdb"), true).state, Database::State::MissingTables);
-}
-
-TEST_F(StorageFaultsTest, ALockHeldByAnotherProgramIsToldAsBusy)
-{
-    const QString path = databasePath();
-    Database::closeAll();
-    Database::setBusyTimeout(200);
-    {
-        QSqlDatabase other = QSqlDatabase::addDatabase("QSQLITE", "other-program");
-        other.setDatabaseName(path);
-        ASSERT_TRUE(other.open() && QSqlQuery(other).exec("BEGIN IMMEDIATE"));
-        // Start-up reads a complete file without asking for the write lock.
-        EXPECT_EQ(Database::ensure(path, false).state, Database::State::Ready);
-        const Database::Status status = Database::probeWritable(path, 50);
-        EXPECT_EQ(status.state, Database::State::Busy);
-        EXPECT_TRUE(Database::problemText(Database::Problem::Busy, path).contains(path));
-        QString error;
-        EXPECT_FALSE(insertPunch(Database::connection(path), "locked", &error));
-        EXPECT_TRUE(error.contains("busy", Qt::CaseInsensitive) && error.contains(path))
-            << error.toStdString();
-        QSqlQuery(other).exec("ROLLBACK");
-        other.close();
-    }
-    QSqlDatabase::removeDatabase("other-program");
-    Database::setBusyTimeout(3000);
-    EXPECT_EQ(Database::probeWritable(path, 50).state, Database::State::Ready);
-    EXPECT_EQ(scalar("SELECT COUNT(*) FROM Punch").toInt(), 0) << "the probe writes nothing";
 }
 
 // A database on a disk mounted read-only: it is read, said read-only at the
