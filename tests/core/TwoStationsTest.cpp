@@ -105,8 +105,8 @@ TEST_F(TwoStationsTest, PunchDecidedOnCountsChangedMeanwhileIsNotStored)
 TEST_F(TwoStationsTest, AlternatingPunchesFromTwoStationsKeepTheRules)
 {
     struct Run {
-        int stored = 0, changed = 0, refused = 0;
-        QStringList errors;
+        int stored = 0, changed = 0;
+        QStringList errors; // refusals and failures
     };
     const QString path = databasePath();
     const auto station = [&path](const QString &name, unsigned seed, Run *run) {
@@ -116,7 +116,7 @@ TEST_F(TwoStationsTest, AlternatingPunchesFromTwoStationsKeepTheRules)
         for (int i = 0; s.open() && i < 150; ++i) {
             const PunchRules::Decision d = decide(store, QString());
             if (d.refusal != PunchRules::Refusal::None) {
-                ++run->refused;
+                run->errors << u"refused"_s;
                 continue;
             }
             std::this_thread::sleep_for(std::chrono::microseconds(random() % 400));
@@ -130,15 +130,12 @@ TEST_F(TwoStationsTest, AlternatingPunchesFromTwoStationsKeepTheRules)
         }
     };
     Run a, b;
-    std::thread first(station, u"thread-a"_s, 1u, &a);
-    std::thread second(station, u"thread-b"_s, 2u, &b);
+    std::thread first(station, u"thread-a"_s, 1u, &a), second(station, u"thread-b"_s, 2u, &b);
     first.join();
     second.join();
     EXPECT_TRUE(a.errors.isEmpty() && b.errors.isEmpty()) << (a.errors + b.errors).join(u'\n').toStdString();
-    EXPECT_EQ(a.refused + b.refused, 0);
     EXPECT_GT(a.changed + b.changed, 0) << "the two stations never decided on the same counts";
-    EXPECT_GT(a.stored, 0);
-    EXPECT_GT(b.stored, 0);
+    EXPECT_TRUE(a.stored > 0 && b.stored > 0) << a.stored << " " << b.stored;
     const QString stored = directions();
     EXPECT_EQ(stored.count(u' ') + 1, a.stored + b.stored);
     EXPECT_FALSE(stored.contains(u"In In"_s) || stored.contains(u"Out Out"_s) || stored.startsWith(u"Out"_s))
