@@ -38,78 +38,53 @@ protected:
     PeriodChecker checker{[this] { ++optionsShown; }};
 };
 
-TEST_F(PeriodCheckTest, WeekRollsOverOnTheDayAfterItsLastDayAndArchivesUpToIt)
-{
-    setPeriod(1, u"2003-03-01"_s,
-              {QDate(2003, 2, 27), QDate(2003, 3, 1), QDate(2003, 3, 7), QDate(2003, 3, 8)});
-    addPunch(u"7"_s, u"In"_s, QDate(2003, 2, 20), QTime(8, 0), u"Chantier"_s, u"Pose"_s, true);
-    checkAt(QDate(2003, 3, 7), QTime(0, 0, 1));
-    checkAt(QDate(2003, 3, 7), QTime(23, 59, 59));
-    EXPECT_EQ(state(), u"2003-03-01|2003-02-27 2003-03-01 2003-03-07 2003-03-08"_s);
-    EXPECT_TRUE(dialogs->shown().isEmpty());
-
-    checkAt(QDate(2003, 3, 8), QTime(0, 0, 5));
-    checkAt(QDate(2003, 3, 14), QTime(18, 0));
-    EXPECT_EQ(state(), u"2003-03-08|2003-03-08"_s);
-    EXPECT_EQ(scalar(u"SELECT COUNT(*) FROM Punch WHERE Archived = 1"_s).toInt(), 4);
-    EXPECT_EQ(dialogs->messages(), QStringList{LOC_RTString(1630)});
-}
-
-TEST_F(PeriodCheckTest, OtherLengthCodesRollOverAfterTheirOwnLastDay)
+// Each length code rolls over on the day after its last day, archiving the punches up to it; periods
+// missed while the station was off are caught up one per check.
+TEST_F(PeriodCheckTest, PeriodRollsOverOnTheDayAfterItsLastDayAndArchivesUpToIt)
 {
     const QDate start(2003, 3, 1);
-    for (const auto &[code, days] : QList<QPair<QVariant, int>>{{2, 14}, {3, 28}, {0, 28}, {u"abc"_s, 28}}) {
+    for (const auto &[code, days] :
+         QList<QPair<QVariant, int>>{{1, 7}, {2, 14}, {3, 28}, {0, 28}, {u"abc"_s, 28}}) {
         SCOPED_TRACE(code.toString().toStdString());
         dialogs->clear();
-        setPeriod(code, toStoredDate(start));
-        checkAt(start.addDays(days - 1), QTime(23, 0));
-        EXPECT_EQ(state(), toStoredDate(start) + u'|');
-        checkAt(start.addDays(days), QTime(7, 0));
-        EXPECT_EQ(state(), toStoredDate(start.addDays(days)) + u'|');
-        EXPECT_EQ(dialogs->messages(), QStringList{LOC_RTString(1630)});
+        execSql(u"DELETE FROM Punch"_s);
+        const QDate next = start.addDays(days);
+        const QList<QDate> punchDays = {start.addDays(-2), start, next.addDays(-1), next};
+        setPeriod(code, toStoredDate(start), punchDays);
+        checkAt(start, QTime(0, 0, 1));
+        checkAt(next.addDays(-1), QTime(23, 59, 59));
+        QStringList stored;
+        for (const QDate &day : punchDays)
+            stored << toStoredDate(day);
+        EXPECT_EQ(state(), toStoredDate(start) + u'|' + stored.join(u' '));
+        EXPECT_TRUE(dialogs->shown().isEmpty());
+        checkAt(next, QTime(0, 0, 5));
+        EXPECT_EQ(state(), toStoredDate(next) + u'|' + toStoredDate(next));
+        EXPECT_EQ(scalar(u"SELECT COUNT(*) FROM Punch WHERE Archived = 1"_s).toInt(), 3);
+        checkAt(next.addDays(3 * days)); // periods missed meanwhile: caught up one per check
+        EXPECT_EQ(state(), toStoredDate(next.addDays(days)) + u'|');
+        EXPECT_EQ(dialogs->messages(), QStringList(2, LOC_RTString(1630)));
     }
-}
-
-TEST_F(PeriodCheckTest, MissedPeriodsAreCaughtUpOnePerCheck)
-{
-    setPeriod(1, u"2003-03-01"_s,
-              {QDate(2003, 3, 5), QDate(2003, 3, 12), QDate(2003, 3, 19), QDate(2003, 3, 23)});
-    for (const QString &expected :
-         {u"2003-03-08|2003-03-12 2003-03-19 2003-03-23"_s, u"2003-03-15|2003-03-19 2003-03-23"_s,
-          u"2003-03-22|2003-03-23"_s, u"2003-03-22|2003-03-23"_s}) {
-        checkAt(QDate(2003, 3, 25));
-        EXPECT_EQ(state(), expected);
-    }
-    EXPECT_EQ(dialogs->messages(), QStringList(3, LOC_RTString(1630)));
 }
 
 TEST_F(PeriodCheckTest, OpenInsOfEmployeesStillAtWorkStayCurrent)
 {
     setPeriod(1, u"2003-03-01"_s);
-    struct P {
-        const char *number, *inOut, *project, *subProject;
-        int day, hour;
-    };
     // 1: in, out and in again on Pose; 2: two open "In" on Pose; 3: open on
     // Pose under Atelier, his "In" under Chantier is closed; 4: at work, but
-    // his "In" was archived before; 5: no presence at all.
-    const P punches[] = {
-        {"1", "In", "Chantier", "Pose", 3, 8},  {"1", "Out", "Chantier", "Pose", 3, 12},
-        {"1", "In", "Chantier", "Pose", 7, 22}, {"2", "In", "Chantier", "Pose", 6, 8},
-        {"2", "In", "Chantier", "Pose", 7, 20}, {"2", "In", "Chantier", "Pose", 2, 8},
-        {"2", "Out", "Chantier", "Pose", 2, 9}, {"3", "In", "Chantier", "Pose", 7, 8},
-        {"3", "Out", "Chantier", "Pose", 7, 9}, {"3", "In", "Atelier", "Pose", 7, 10},
-        {"5", "In", "Chantier", "Pose", 7, 21},
-    };
-    for (const P &p : punches)
-        addPunch(QLatin1String(p.number), QLatin1String(p.inOut), QDate(2003, 3, p.day), QTime(p.hour, 0),
-                 QLatin1String(p.project), QLatin1String(p.subProject));
-    addPunch(u"4"_s, u"In"_s, QDate(2003, 2, 28), QTime(22, 0), u"Chantier"_s, u"Pose"_s, true);
-    for (const char *presence : {"1|Chantier", "2|Chantier", "2|Chantier", "3|Atelier", "4|Chantier"}) {
-        const QStringList p = QString::fromLatin1(presence).split(u'|');
-        execSql(u"INSERT INTO Vendeurs (NoVendeur, Projet, SousProjet) VALUES (?, ?, 'Pose')"_s,
-                {p[0], p[1]});
+    // his "In" was archived before; 5: no presence at all. Number, direction,
+    // project, day, hour.
+    for (const char *p :
+         {"1 In Chantier 3 8", "1 Out Chantier 3 12", "1 In Chantier 7 22", "2 In Chantier 6 8",
+          "2 In Chantier 7 20", "2 In Chantier 2 8", "2 Out Chantier 2 9", "3 In Chantier 7 8",
+          "3 Out Chantier 7 9", "3 In Atelier 7 10", "5 In Chantier 7 21"}) {
+        const QStringList f = QString::fromLatin1(p).split(u' ');
+        addPunch(f[0], f[1], QDate(2003, 3, f[3].toInt()), QTime(f[4].toInt(), 0), f[2], u"Pose"_s);
     }
+    addPunch(u"4"_s, u"In"_s, QDate(2003, 2, 28), QTime(22, 0), u"Chantier"_s, u"Pose"_s, true);
+    execSql(u"INSERT INTO Vendeurs (NoVendeur, Projet, SousProjet) VALUES ('1', 'Chantier', 'Pose'), "
+            "('2', 'Chantier', 'Pose'), ('2', 'Chantier', 'Pose'), ('3', 'Atelier', 'Pose'), "
+            "('4', 'Chantier', 'Pose')"_s);
     checkAt(QDate(2003, 3, 8));
     EXPECT_EQ(
         scalar(u"SELECT group_concat(NoVendeur || InOut || Projet || substr(PunchDateShort, 9) || "

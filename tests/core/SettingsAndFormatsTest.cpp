@@ -1,5 +1,3 @@
-#include "common/DateFormat.h"
-#include "common/ProgramState.h"
 #include "common/SettingsFile.h"
 #include "support/ProgramFixture.h"
 #include "support/ScratchDisk.h"
@@ -14,33 +12,35 @@ namespace {
 class SettingsFileTest : public ProgramFixture {
 protected:
     bool prepareDatabase() const override { return false; }
-    QString readBack(const QByteArray &bytes)
+    static QByteArray content(const QString &path)
     {
-        QFile f(SettingsFile::path());
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
-        f.close();
-        return SettingsFile::readFirstField(SettingsFile::path()).value_or("?");
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("missing");
     }
 };
 
-TEST_F(SettingsFileTest, OneQuotedLineEndingInCrLfThatKeepsCommas)
+// The path goes between double quotes on one line ending in CR LF, commas kept; a line without quotes
+// is read up to its first comma. A path holding a double quote (it would be read back as another
+// path) is never written, and the file keeps what it held.
+TEST_F(SettingsFileTest, PathIsWrittenQuotedAndReadBackAsItWas)
 {
-    ASSERT_TRUE(SettingsFile::writeDatabasePath(SettingsFile::path(), SettingsFile::defaultDatabasePath()));
-    QFile f(SettingsFile::path());
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    EXPECT_EQ(f.readAll(), "\"" + (folder() + "/tarnvik.mdb").toUtf8() + "\"\r\n");
-    const QString path = folder() + "/Atelier, bureau/base, 2003.mdb";
-    ASSERT_TRUE(SettingsFile::writeDatabasePath(SettingsFile::path(), path));
-    EXPECT_EQ(SettingsFile::readFirstField(SettingsFile::path()).value_or("?"), path);
-}
-
-TEST_F(SettingsFileTest, LineWithoutQuotesIsReadUpToItsFirstCommaAndFailuresAreReported)
-{
-    EXPECT_EQ(readBack("  C:/station/tarnvik.mdb , second field\r\n"), "C:/station/tarnvik.mdb");
-    EXPECT_EQ(readBack("/data/tarnvik.mdb\n/other\n"), "/data/tarnvik.mdb");
+    const QString ini = SettingsFile::path(), path = folder() + "/Atelier, bureau/é, 2003.mdb";
+    ASSERT_TRUE(SettingsFile::writeDatabasePath(ini, path));
+    EXPECT_EQ(content(ini), "\"" + path.toUtf8() + "\"\r\n");
+    EXPECT_EQ(SettingsFile::readFirstField(ini).value_or("?"), path);
     QString error;
-    EXPECT_FALSE(SettingsFile::writeDatabasePath(folder() + "/no-such-folder/tarnvik.ini", "x", &error));
+    EXPECT_FALSE(SettingsFile::writeDatabasePath(ini, "/data/a\"b.mdb", &error));
     EXPECT_FALSE(error.isEmpty());
+    EXPECT_EQ(content(ini), "\"" + path.toUtf8() + "\"\r\n");
+    EXPECT_FALSE(SettingsFile::writeDatabasePath(folder() + "/no-such-folder/tarnvik.ini", "x"));
+    for (const auto &[line, read] :
+         {std::pair{"  C:/station/tarnvik.mdb , second field\r\n", "C:/station/tarnvik.mdb"},
+          {"/data/tarnvik.mdb\n/other\n", "/data/tarnvik.mdb"}}) {
+        QFile f(ini);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write(line) > 0);
+        f.close();
+        EXPECT_EQ(SettingsFile::readFirstField(ini).value_or("?"), read);
+    }
 }
 
 // A full disk: the write is reported and the file is left as it was (or not
@@ -55,47 +55,22 @@ TEST_F(SettingsFileTest, AFullDiskIsReportedAndKeepsTheOldFile)
     const QString ini = disk + "/tarnvik.ini";
     ASSERT_TRUE(SettingsFile::writeDatabasePath(ini, "/old/base.mdb"));
     QFile fill(disk + "/fill");
-    ASSERT_TRUE(fill.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
-    while (fill.write(QByteArray(512, 'x')) == 512) {
-    }
-    fill.close();
+    const auto fillDisk = [&fill] {
+        ASSERT_TRUE(fill.open(QIODevice::Append | QIODevice::Unbuffered));
+        while (fill.write(QByteArray(512, 'x')) == 512) {
+        }
+        fill.close();
+    };
+    fillDisk();
     QString error;
     EXPECT_FALSE(SettingsFile::writeDatabasePath(ini, "/new/base-with-a-longer-name.mdb", &error));
     EXPECT_FALSE(error.isEmpty());
     EXPECT_EQ(SettingsFile::readFirstField(ini).value_or("?"), "/old/base.mdb");
     QFile::remove(ini);
-    ASSERT_TRUE(fill.open(QIODevice::Append | QIODevice::Unbuffered));
-    while (fill.write(QByteArray(512, 'x')) == 512) {
-    }
-    fill.close();
+    fillDisk();
     EXPECT_FALSE(SettingsFile::writeDatabasePath(ini, "/new/base.mdb"));
     EXPECT_FALSE(QFile::exists(ini)) << "no empty settings file is left";
     EXPECT_EQ(QDir(disk).entryList(QDir::Files | QDir::Hidden), QStringList{"fill"});
-}
-
-TEST(ConnectionString, NamesTheDatabaseAndNoProjectNameFollowsTheLanguage)
-{
-    const QString path = "/srv/a;b/Data Source=x/tarnvik.mdb";
-    EXPECT_EQ(buildConnString(path),
-              "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + path +
-                  ";Persist Security Info=False;Jet OLEDB:Database Password=qelvorntab");
-    EXPECT_EQ(databasePathOf(buildConnString(path)), path);
-    for (const auto &[lang, name] : {std::pair{1, "None"}, {2, "Aucun"}, {7, "Aucun"}, {0, "Aucun"}}) {
-        ProgramState::CurrentLang = lang;
-        EXPECT_EQ(NoProjectName(), name);
-    }
-}
-
-TEST(DateFormat, PatternsSharedByTheWindows)
-{
-    QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
-    const QDateTime t(QDate(2003, 3, 7), QTime(15, 4, 5));
-    EXPECT_EQ(formatDate(t.date(), DatePattern::Long), "vendredi 07 mars 2003");
-    EXPECT_EQ(formatDate(t, DatePattern::Time), "03:04:05 pm");
-    EXPECT_EQ(formatDate(t, DatePattern::Pairing), "07-03-2003 15:04:05");
-    EXPECT_EQ(formatDate(t.date(), DatePattern::Query), "03/07/2003");
-    EXPECT_EQ(formatDate(t.date(), DatePattern::Short), "07/03/2003");
-    QLocale::setDefault(QLocale::system());
 }
 
 } // namespace

@@ -12,16 +12,18 @@
 
 namespace tarnvik::test {
 
+namespace {
+bool failed(QString *error, const QString &why)
+{
+    if (error)
+        *error = why;
+    return false;
+}
+} // namespace
+
 GeneratedData millionPunches()
 {
-    GeneratedData data;
-    data.employees = 500;
-    data.projects = 20;
-    data.subProjectsPerProject = 10;
-    data.punches = 1000000;
-    data.from = QDate(2001, 1, 1);
-    data.to = QDate(2003, 12, 31);
-    return data;
+    return {500, 20, 10, 1000000, QDate(2001, 1, 1), QDate(2003, 12, 31), 1};
 }
 
 QString employeeNumber(int index)
@@ -44,11 +46,8 @@ QString subProjectName(int project, int sub)
 bool generateDatabase(const QString &path, const GeneratedData &data, QString *error)
 {
     const Database::Status status = Database::ensure(path, true);
-    if (!status.usable()) {
-        if (error)
-            *error = status.detail;
-        return false;
-    }
+    if (!status.usable())
+        return failed(error, status.detail);
     QSqlDatabase db = Database::connection(path, error);
     Transaction tx(db);
     QSqlQuery q(db);
@@ -56,20 +55,14 @@ bool generateDatabase(const QString &path, const GeneratedData &data, QString *e
     for (int e = 0; e < data.employees; ++e) {
         q.addBindValue(employeeNumber(e));
         q.addBindValue(QStringLiteral("Employé %1").arg(e + 1));
-        if (!q.exec()) {
-            if (error)
-                *error = q.lastError().text();
-            return false;
-        }
+        if (!q.exec())
+            return failed(error, q.lastError().text());
     }
     q.prepare(QStringLiteral("INSERT INTO Projets (Projet, SousProjet) VALUES (?, ?)"));
     for (int p = 0; p < data.projects; ++p) {
-        q.addBindValue(projectName(p));
-        q.addBindValue(QVariant(QMetaType(QMetaType::QString)));
-        q.exec();
-        for (int s = 0; s < data.subProjectsPerProject; ++s) {
+        for (int s = -1; s < data.subProjectsPerProject; ++s) { // the project's own row first
             q.addBindValue(projectName(p));
-            q.addBindValue(subProjectName(p, s));
+            q.addBindValue(s < 0 ? QVariant(QMetaType(QMetaType::QString)) : QVariant(subProjectName(p, s)));
             q.exec();
         }
     }
@@ -94,31 +87,22 @@ bool generateDatabase(const QString &path, const GeneratedData &data, QString *e
                 const qint64 at = qMin(secondsSpan - 1, start + half * (step / 2));
                 const QDate date = data.from.addDays(at / 86400);
                 const QTime time = QTime(0, 0).addSecs(int(at % 86400));
-                q.addBindValue(employeeNumber(e));
-                q.addBindValue(half == 0 ? QStringLiteral("In") : QStringLiteral("Out"));
-                q.addBindValue(date.toString(Qt::ISODate));
-                q.addBindValue(time.toString(QStringLiteral("HH:mm:ss")));
-                q.addBindValue(QString());
-                q.addBindValue(projectName(p));
-                q.addBindValue(subProjectName(p, s));
-                q.addBindValue(QVariant(QMetaType(QMetaType::QString)));
-                q.addBindValue(date <= middle ? 1 : 0);
-                if (!q.exec()) {
-                    if (error)
-                        *error = q.lastError().text();
-                    return false;
-                }
+                for (const QVariant &value :
+                     {QVariant(employeeNumber(e)),
+                      QVariant(half == 0 ? QStringLiteral("In") : QStringLiteral("Out")),
+                      QVariant(date.toString(Qt::ISODate)),
+                      QVariant(time.toString(QStringLiteral("HH:mm:ss"))), QVariant(QString()),
+                      QVariant(projectName(p)), QVariant(subProjectName(p, s)),
+                      QVariant(QMetaType(QMetaType::QString)), QVariant(date <= middle ? 1 : 0)})
+                    q.addBindValue(value);
+                if (!q.exec())
+                    return failed(error, q.lastError().text());
                 ++written;
             }
         }
     }
     q.finish();
-    if (!tx.commit()) {
-        if (error)
-            *error = tx.error();
-        return false;
-    }
-    return true;
+    return tx.commit() || failed(error, tx.error());
 }
 
 QString cachedGeneratedDatabase(const GeneratedData &data, QString *error)
@@ -137,20 +121,18 @@ QString cachedGeneratedDatabase(const GeneratedData &data, QString *error)
     // leaves half a database to be reused.
     const QString partial = path + QStringLiteral(".partial");
     QFile::remove(partial);
-    if (!generateDatabase(partial, data, error)) {
-        Database::closeAll();
-        QFile::remove(partial);
-        return QString();
-    }
+    const bool made = generateDatabase(partial, data, error);
     Database::closeAll();
     QFile::remove(partial + QStringLiteral("-wal"));
     QFile::remove(partial + QStringLiteral("-shm"));
-    if (!QFile::rename(partial, path)) {
-        if (error)
-            *error = QStringLiteral("cannot rename %1").arg(partial);
+    if (!made) {
+        QFile::remove(partial);
         return QString();
     }
-    return path;
+    if (QFile::rename(partial, path))
+        return path;
+    failed(error, QStringLiteral("cannot rename %1").arg(partial));
+    return QString();
 }
 
 } // namespace tarnvik::test

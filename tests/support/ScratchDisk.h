@@ -6,9 +6,8 @@
 
 namespace tarnvik::test {
 
-// A small file system of its own (tmpfs) mounted on a folder, for tests of a
-// full or read-only disk; unmounted when it goes. Only a user allowed to mount
-// gets one: mounted() tells.
+// A small file system of its own (tmpfs) mounted on a folder, for tests of a full or read-only disk;
+// unmounted when it goes. Only a user allowed to mount gets one: mounted() tells.
 class ScratchDisk {
 public:
     ScratchDisk(const QString &folder, const QString &size) : m_folder(folder)
@@ -23,7 +22,6 @@ public:
     }
     ScratchDisk(const ScratchDisk &) = delete;
     ScratchDisk &operator=(const ScratchDisk &) = delete;
-
     bool mounted() const { return m_mounted; }
     bool makeReadOnly() { return QProcess::execute("mount", {"-o", "remount,ro", m_folder}) == 0; }
 
