@@ -1,6 +1,8 @@
 #include "common/Database.h"
 #include "support/RecordsetFixture.h"
+
 #include <QDate>
+#include <QFileInfo>
 
 using namespace tarnvik;
 
@@ -94,6 +96,23 @@ TEST_F(RecordsetTest, LargeResultReadWhileTheTableChanges)
 }
 
 // A column number in ORDER BY counts the selected columns.
+// A large result holds no read open while only its first rows are shown, and
+// none once read to the end: the write-ahead log can always be emptied.
+TEST_F(RecordsetTest, LargeResultHoldsNoReadOpenUnlessItsRestIsRead)
+{
+    addEmployees(200);
+    const auto logEmptied = [this] {
+        execSql("INSERT INTO Punch (NoVendeur) VALUES ('x')");
+        const QList<QVariantMap> result = rows("PRAGMA wal_checkpoint(TRUNCATE)");
+        return !result.isEmpty() && result.first().value("busy").toInt() == 0 &&
+               QFileInfo(databasePath() + "-wal").size() == 0;
+    };
+    Recordset &rs = open(SqlQuery("SELECT * FROM Vendeurs ORDER BY NoVendeur"));
+    EXPECT_TRUE(logEmptied());
+    EXPECT_EQ(walk(rs).size(), 200);
+    EXPECT_TRUE(logEmptied()) << "the read ends with the result";
+}
+
 TEST_F(RecordsetTest, OrderByColumnNumberCountsTheSelectedColumns)
 {
     for (const char *name : {"Mireille", "Anne", "Zoé", "Bruno"})
