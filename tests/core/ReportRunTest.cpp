@@ -1,7 +1,10 @@
 #include "reports/ReportRun.h"
+#include "platform/Spreadsheet.h"
 #include "reports/Totals.h"
 #include "support/ReportFixture.h"
+#include "support/WorkbookReader.h"
 
+#include <QDir>
 #include <QFile>
 
 using namespace Qt::StringLiterals;
@@ -12,6 +15,11 @@ namespace {
 
 // A report run with its hooks recording what happened, in order.
 struct ReportRunTest : ReportFixture {
+    void TearDown() override
+    {
+        SpreadsheetApplication::setDocumentsFolder(QString());
+        ReportFixture::TearDown();
+    }
     ReportRun::Hooks hooks(bool periodValid = true)
     {
         ReportRun::Hooks h;
@@ -33,10 +41,13 @@ struct ReportRunTest : ReportFixture {
     }
     bool run(bool periodValid = true, const QString &database = QString())
     {
+        return run(hooks(periodValid), database);
+    }
+    bool run(const ReportRun::Hooks &h, const QString &database = QString())
+    {
         events.clear();
         dialogs->whileMessageShown = [this](const QString &) { events << u"message"_s; };
-        ReportRun r(database.isNull() ? databasePath() : database, selection, hooks(periodValid));
-        return r.run();
+        return ReportRun(database.isNull() ? databasePath() : database, selection, h).run();
     }
 
     QStringList events;
@@ -50,7 +61,6 @@ TEST_F(ReportRunTest, TextFileThenWorkbookThenReportAndNothingTemporaryLeftAfter
     selection.kind = ReportSelection::Kind::ByEmployee;
     selection.exportText = selection.exportWorkbook = true;
     const QString path = folder() + u"/export.txt"_s;
-    dialogs->whileMessageShown = nullptr;
     dialogs->then(Answer::file(path));
     EXPECT_TRUE(run());
     EXPECT_EQ(events, QStringList({u"totals"_s, u"workbook"_s, u"shown"_s, u"cleaned up"_s}));
@@ -63,6 +73,33 @@ TEST_F(ReportRunTest, TextFileThenWorkbookThenReportAndNothingTemporaryLeftAfter
     EXPECT_EQ(temporaryRows(), 0);
     EXPECT_EQ(scalar(u"SELECT COUNT(*) FROM Projets"_s).toInt(), 7) << "project and sub-project rows stay";
     EXPECT_EQ(scalar(u"SELECT COUNT(*) FROM Vendeurs"_s).toInt(), 2) << "employee rows stay";
+}
+
+TEST_F(ReportRunTest, WorkbookIsWrittenBeforeTheReportShowsAndHoldsTheRunsTotals)
+{
+    const QDir documents(folder() + u"/Documents"_s);
+    SpreadsheetApplication::setDocumentsFolder(documents.path());
+    selection.kind = ReportSelection::Kind::ByEmployee;
+    selection.detail = false;
+    ReportRun::Hooks h = hooks();
+    h.exportWorkbook = nullptr; // the real one
+    QStringList whileShown;
+    h.showReport = [&](const std::shared_ptr<DataReport> &) {
+        whileShown = documents.entryList(QDir::Files);
+    };
+    for (bool asked : {false, true}) {
+        selection.exportWorkbook = asked;
+        ASSERT_TRUE(run(h));
+        EXPECT_EQ(whileShown.size(), asked ? 1 : 0);
+    }
+    ASSERT_EQ(whileShown, QStringList{u"Report by employee from 2003-03-03 to 2003-03-16.xlsx"_s});
+    EXPECT_EQ(dialogs->openedUrls(), QList<QUrl>{QUrl::fromLocalFile(documents.filePath(whileShown[0]))});
+    const WorkbookContent content = readWorkbook(documents.filePath(whileShown[0]));
+    ASSERT_TRUE(content.ok) << content.error.toStdString();
+    EXPECT_EQ(content.rows.mid(2, 4),
+              QStringList({u"4: A*Employee no.: | B=1001 | C*Name: | D=Alice Martin | E*Status: | F=Out"_s,
+                           u"5: B*Project: | C=Bureau"_s, u"6: B*Project total: | C=0:00 Hours:Minutes"_s,
+                           u"7: B*Project: | C=Chantier"_s}));
 }
 
 TEST_F(ReportRunTest, EveryWayOutRemovesTheTemporaryRows)
@@ -80,17 +117,29 @@ TEST_F(ReportRunTest, EveryWayOutRemovesTheTemporaryRows)
          u"/nowhere/tarnvik.mdb"_s,
          {u"totals"_s, u"message"_s, u"cleaned up"_s},
          u"Please verify the database name if it is in /nowhere/tarnvik.mdb"_s},
+        {"failure inside the report",
+         true,
+         QString(),
+         {u"totals"_s, u"message"_s, u"cleaned up"_s},
+         u"the printer caught fire"_s},
         {"no punch table", true, QString(), {u"totals"_s, u"message"_s, u"cleaned up"_s}, u"no such table"_s},
     };
     for (const auto &c : cases) {
-        if (QLatin1String(c.name) == QLatin1String("no punch table"))
+        const QLatin1String name(c.name);
+        if (name == QLatin1String("no punch table"))
             execSql(u"ALTER TABLE Punch RENAME TO Pointage"_s);
+        ReportRun::Hooks h = hooks(c.periodValid);
+        if (name == QLatin1String("failure inside the report"))
+            h.showReport = [](const std::shared_ptr<DataReport> &) {
+                throw std::runtime_error("the printer caught fire");
+            };
         dialogs->clear();
-        EXPECT_FALSE(run(c.periodValid, c.database)) << c.name;
+        EXPECT_FALSE(run(h, c.database)) << c.name;
         EXPECT_EQ(events, c.events) << c.name;
         EXPECT_TRUE(c.message.isEmpty() ? dialogs->messages().isEmpty()
                                         : dialogs->messages().value(0).contains(c.message))
             << c.name << ": " << dialogs->messages().join(u'|').toStdString();
+        EXPECT_FALSE(dialogs->busyCursor());
         // With no database file there is nowhere to remove them from.
         EXPECT_EQ(temporaryRows(), c.database.isEmpty() ? 0 : 15) << c.name;
         QString error;
@@ -124,19 +173,6 @@ TEST_F(ReportRunTest, ATextFileThatCannotBeWrittenIsReportedAndTheReportStillSho
     EXPECT_TRUE(run()) << "a cancelled save dialog writes nothing and goes on";
     EXPECT_EQ(events, QStringList({u"totals"_s, u"shown"_s, u"cleaned up"_s}));
     EXPECT_EQ(temporaryRows(), 0);
-}
-
-TEST_F(ReportRunTest, AFailureInsideTheReportIsShownAndTheRowsStillGo)
-{
-    auto h = hooks();
-    h.showReport = [](const std::shared_ptr<DataReport> &) {
-        throw std::runtime_error("the printer caught fire");
-    };
-    ReportRun r(databasePath(), selection, h);
-    EXPECT_FALSE(r.run());
-    EXPECT_EQ(dialogs->messages(), QStringList{u"the printer caught fire"_s});
-    EXPECT_EQ(temporaryRows(), 0);
-    EXPECT_FALSE(dialogs->busyCursor());
 }
 
 } // namespace
