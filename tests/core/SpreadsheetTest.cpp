@@ -73,19 +73,6 @@ TEST_F(SpreadsheetTest, ValuesKeepTheirKindsAndBoldnessInTheSavedFile)
     EXPECT_EQ(content.rows, expected);
 }
 
-TEST_F(SpreadsheetTest, CellsGoToTheActiveWorkbookAndAnUnshownOneIsNeverSaved)
-{
-    SpreadsheetApplication xl;
-    xl.Cells(1, 1).setFormula(u"nowhere"_s); // no workbook yet
-    EXPECT_FALSE(xl.Cells(1, 1).Formula().isValid());
-    xl.Workbooks().Add();
-    xl.Cells(2, 3).setFormula(u"x"_s);
-    xl.Workbooks().Add();
-    EXPECT_FALSE(xl.Cells(2, 3).Formula().isValid());
-    EXPECT_TRUE(xl.release().savedFiles.isEmpty());
-    EXPECT_FALSE(QDir(documents()).exists());
-}
-
 TEST_F(SpreadsheetTest, ASheetTooLongIsNotSavedAndTheUserIsTold)
 {
     SpreadsheetApplication xl;

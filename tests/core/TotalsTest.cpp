@@ -203,31 +203,6 @@ TEST_F(TotalsTest, PeriodDaysArchiveChoiceAndEmployeesTable)
     }
 }
 
-TEST_F(TotalsTest, ByProjectRowsAndStatusCopies)
-{
-    addEmployee(u"1001"_s, u"Alice"_s, u"Out"_s);
-    addEmployee(u"1002"_s, u"Bruno"_s, u"Out"_s);
-    addProject(u"P"_s, {u"A"_s, u"B"_s});
-    addProject(u"Vide"_s, {});
-    addProject(u"Aucun"_s, {u"Aucun"_s});
-    punches({u"1001|In|0|08:00|P|A"_s, u"1001|Out|0|12:00|P|A"_s, u"1002|In|0|13:00|P|A"_s,
-             u"1002|Out|0|14:30|P|A"_s,
-             u"1001|In|1|07:00|Aucun|Aucun"_s, // still at work, first project in order
-             u"1002|In|1|07:00|Aucun|Aucun"_s, u"1002|Out|1|07:10|Aucun|Aucun"_s});
-
-    const TotalsResult result = byProject();
-    ASSERT_EQ(result.outcome, Outcome::Written) << result.error.toStdString();
-    // Alice's first row with unequal counts copies her Status from before;
-    // the rows written for her afterwards copy "In".
-    EXPECT_EQ(lines(vendeursRows()),
-              expected({u"1001|Alice|Aucun|Aucun|Out|0:00*"_s, u"1002|Bruno|Aucun|Aucun|Out|0:10"_s,
-                        u"1001|Alice|P|A|In|4:00"_s, u"1002|Bruno|P|A|Out|1:30"_s,
-                        u"1001|Alice|P|B|In|0:00"_s, u"1002|Bruno|P|B|Out|0:00"_s}));
-    EXPECT_EQ(lines(projetsRows()), expected({u"-|Aucun|Aucun|0:10"_s, u"-|Aucun|-|0:10"_s, u"-|P|A|5:30"_s,
-                                              u"-|P|B|0:00"_s, u"-|P|-|5:30"_s, u"-|Vide|-|0:00"_s}));
-    EXPECT_EQ(statuses(), u"1001=In 1002=Out"_s);
-}
-
 TEST_F(TotalsTest, NothingWrittenOnAnInvalidPeriodAFailureOrACancel)
 {
     addEmployee(u"1001"_s, u"Alice"_s, u"Out"_s);

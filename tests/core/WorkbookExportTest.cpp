@@ -1,5 +1,4 @@
 #include "reports/WorkbookExport.h"
-#include "common/Progress.h"
 #include "platform/Spreadsheet.h"
 #include "reports/Totals.h"
 #include "support/ReportFixture.h"
@@ -271,19 +270,6 @@ TEST_F(WorkbookExportTest, FailuresAreToldAndTheCallerCarriesOn)
     EXPECT_TRUE(unread.savedFiles.isEmpty());
     told(u"Projets"_s);
     EXPECT_EQ(QDir(documents()).entryList(QDir::Files).size(), 1); // only the first, opened by nobody
-}
-
-TEST_F(WorkbookExportTest, ProgressShowsOnlyOnceTheExportLastsLongerThanTheDelay)
-{
-    totals(Kind::ByEmployee);
-    const ReportSelection s = with(Kind::ByEmployee, true);
-    ExportXL(databasePath(), s); // quick: nothing shown
-    EXPECT_TRUE(dialogs->progress().isEmpty());
-    DelayedProgress::setDelay(0); // as if every step came late
-    ExportXL(databasePath(), s);
-    ASSERT_EQ(dialogs->progress().size(), 1);
-    EXPECT_EQ(dialogs->progress()[0].total, 3 + 1); // the employees, then saving
-    EXPECT_EQ(dialogs->progress()[0].value, 4);
 }
 
 } // namespace
