@@ -29,7 +29,6 @@ struct ReportRunTest : ReportFixture {
             s.kind == ReportSelection::Kind::ByProject ? addProjectTotals() : addEmployeeTotals();
             return periodValid;
         };
-        h.exportWorkbook = [this](const ReportSelection &) { events << u"workbook"_s; };
         h.showReport = [this](const std::shared_ptr<DataReport> &report) {
             events << u"shown"_s;
             rowsWhileShown = temporaryRows();
@@ -39,10 +38,6 @@ struct ReportRunTest : ReportFixture {
         };
         h.afterCleanUp = [this] { events << u"cleaned up"_s; };
         return h;
-    }
-    bool run(bool periodValid = true, const QString &database = QString())
-    {
-        return run(hooks(periodValid), database);
     }
     bool run(const ReportRun::Hooks &h, const QString &database = QString())
     {
@@ -66,7 +61,6 @@ TEST_F(ReportRunTest, TextFileThenWorkbookThenReportAndNothingTemporaryLeftAfter
     selection.detail = false;
     const QString path = folder() + u"/export.txt"_s;
     ReportRun::Hooks h = hooks();
-    h.exportWorkbook = nullptr; // the real one
     int workbooksWhileShown = -1;
     h.showReport = [&, show = h.showReport](const std::shared_ptr<DataReport> &report) {
         show(report);
@@ -145,7 +139,7 @@ TEST_F(ReportRunTest, EachRunHasItsOwnLayoutSoDetailComesBackAfterARunWithout)
 {
     for (bool detail : {false, true, false}) {
         selection.detail = detail;
-        EXPECT_TRUE(run());
+        EXPECT_TRUE(run(hooks()));
         EXPECT_EQ(captionShown, detail);
         EXPECT_EQ(linesShown.contains(u"  In      16/03/2003  01:00:00 pm"_s), detail) << "by project";
     }
@@ -156,7 +150,7 @@ TEST_F(ReportRunTest, ATextFileThatCannotBeWrittenIsReportedAndTheReportStillSho
     selection.exportText = true;
     const QString unwritable = folder() + u"/no such folder/report.txt"_s;
     dialogs->then(Answer::file(unwritable));
-    EXPECT_TRUE(run());
+    EXPECT_TRUE(run(hooks()));
     EXPECT_EQ(events, QStringList({u"totals"_s, u"message"_s, u"shown"_s, u"cleaned up"_s}));
     EXPECT_TRUE(
         dialogs->messages().value(0).startsWith(u"The file \""_s + unwritable + u"\" cannot be written."_s))
@@ -164,7 +158,7 @@ TEST_F(ReportRunTest, ATextFileThatCannotBeWrittenIsReportedAndTheReportStillSho
 
     dialogs->clear();
     dialogs->then(Answer::cancel());
-    EXPECT_TRUE(run()) << "a cancelled save dialog writes nothing and goes on";
+    EXPECT_TRUE(run(hooks())) << "a cancelled save dialog writes nothing and goes on";
     EXPECT_EQ(events, QStringList({u"totals"_s, u"shown"_s, u"cleaned up"_s}));
     EXPECT_EQ(temporaryRows(), 0);
 }

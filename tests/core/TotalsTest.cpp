@@ -88,40 +88,27 @@ protected:
     TotalsResult byEmployee(const ReportSelection &s = week()) { return TotalsByEmployee(databasePath(), s); }
     TotalsResult byProject(const ReportSelection &s = week()) { return TotalsByProject(databasePath(), s); }
 
-    // The straightforward walk: one query per employee and sub-project,
-    // pairing in list order. Adds the minutes to the sums; tells whether the counts differ.
+    // The straightforward walk: one query per employee and sub-project, its
+    // punches paired in list order. Adds the minutes to the sums; tells
+    // whether the counts differ.
     bool walk(const ReportSelection &s, const QVariant &number, const QString &project, const QString &sub,
               std::initializer_list<qint64 *> sums) const
     {
         const SqlQuery archive = ArchiveFilter(s);
-        qint64 minutes = 0;
-        int ins = 0, outs = 0;
-        bool open = false;
-        QDateTime lastIn;
-        for (const QVariantMap &p : rows(
-                 u"SELECT InOut, PunchDateShort AS Day, PunchTime AS Time FROM Punch WHERE NoVendeur = ? AND "
+        const QList<QVariantMap> list =
+            rows(u"SELECT InOut, PunchDateShort AS Day, PunchTime AS Time FROM Punch WHERE NoVendeur = ? AND "
                  "PunchDateShort >= ? AND PunchDateShort <= ? AND Projet = ? AND SousProjet = ? "_s +
                      archive.text + u"ORDER BY Day, Time, rowid"_s,
                  QVariantList{number.toString(), s.periodStart.toString(Qt::ISODate),
                               s.periodEnd.toString(Qt::ISODate), project, sub} +
-                     archive.params)) {
-            const QDateTime at(QDate::fromString(p[u"Day"_s].toString(), Qt::ISODate),
-                               QTime::fromString(p[u"Time"_s].toString(), u"HH:mm:ss"_s), Qt::UTC);
-            if (p[u"InOut"_s] == u"In"_s) {
-                ++ins;
-                open = true;
-                lastIn = at;
-            } else if (p[u"InOut"_s] == u"Out"_s) {
-                ++outs;
-                const qint64 m = WorkedTime::roundedMinutes(lastIn.secsTo(at));
-                if (open && m >= -32768 && m <= 32767)
-                    minutes += m;
-                open = false;
-            }
-        }
+                     archive.params);
+        WorkedTime::Pairing pairing;
+        for (int i = 0; i < list.size(); ++i)
+            pairing.add(WorkedTime::direction(list[i][u"InOut"_s].toString()),
+                        WorkedTime::instant(list[i][u"Day"_s], list[i][u"Time"_s]), i + 1 == list.size());
         for (qint64 *sum : sums)
-            *sum += minutes;
-        return ins != outs;
+            *sum += pairing.minutes();
+        return pairing.atWork();
     }
     static QString text(qint64 minutes, bool atWork = false)
     {
