@@ -2,7 +2,6 @@
 
 #include <QDate>
 #include <QStringList>
-#include <QTime>
 
 #include <gtest/gtest.h>
 
@@ -82,19 +81,15 @@ TEST(WorkedTimeTest, PairingTable)
         for (int i = 0; i < punches.size(); ++i) {
             QStringList parts = punches[i].split(u' ');
             const int day = parts.first().startsWith(u'+') ? parts.takeFirst().toInt() : 0;
-            QTime time = QTime::fromString(parts[1], u"HH:mm:ss"_s);
-            if (!time.isValid())
-                time = QTime::fromString(parts[1], u"HH:mm"_s);
             pairing.add(WorkedTime::direction(parts[0]),
                         WorkedTime::instant(QDate(2003, 3, 3).addDays(day).toString(Qt::ISODate),
-                                            time.toString(u"HH:mm:ss"_s)),
+                                            parts[1].size() == 5 ? parts[1] + u":00"_s : parts[1]),
                         i + 1 == punches.size());
         }
         SCOPED_TRACE(c.punches);
         EXPECT_EQ(pairing.minutes(), c.minutes);
         EXPECT_EQ(pairing.ins(), c.ins);
         EXPECT_EQ(pairing.outs(), c.outs);
-        EXPECT_EQ(pairing.atWork(), c.ins != c.outs);
     }
 }
 
