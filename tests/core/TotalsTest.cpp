@@ -5,6 +5,7 @@
 #include "support/DataGenerator.h"
 #include "support/ProgramFixture.h"
 
+#include <QFileInfo>
 #include <QTime>
 
 #include <random>
@@ -203,20 +204,11 @@ TEST_F(TotalsTest, PeriodDaysArchiveChoiceAndEmployeesTable)
     }
 }
 
-TEST_F(TotalsTest, NothingWrittenOnAnInvalidPeriodAFailureOrACancel)
+TEST_F(TotalsTest, AFailedWriteOrAMissingDatabaseLeavesNothingWritten)
 {
     addEmployee(u"1001"_s, u"Alice"_s, u"Out"_s);
     addProject(u"P"_s, {u"A"_s});
     punches({u"1001|In|0|08:00|P|A"_s});
-    ReportSelection blank = week();
-    blank.periodEnd = QDate();
-    EXPECT_EQ(byEmployee(blank).outcome, Outcome::PeriodInvalid);
-    EXPECT_EQ(byProject(blank).outcome, Outcome::PeriodInvalid);
-
-    const auto stop = [](qint64, qint64) { return false; };
-    EXPECT_EQ(TotalsByEmployee(databasePath(), week(), stop).outcome, Outcome::Cancelled);
-    EXPECT_EQ(TotalsByProject(databasePath(), week(), stop).outcome, Outcome::Cancelled);
-
     // A write refused half-way: the rows and the Status written before it go too.
     execSql(u"CREATE TRIGGER Refuse BEFORE INSERT ON Projets WHEN NEW.SousProjet Is Null "
             "BEGIN SELECT RAISE(ABORT, 'disk full'); END"_s);
@@ -228,6 +220,7 @@ TEST_F(TotalsTest, NothingWrittenOnAnInvalidPeriodAFailureOrACancel)
     EXPECT_EQ(scalar(u"SELECT COUNT(*) FROM Vendeurs WHERE Projet Is Not Null"_s).toInt(), 0);
     EXPECT_EQ(statuses(), u"1001=Out"_s);
     EXPECT_EQ(TotalsByEmployee(folder() + u"/missing.mdb"_s, week()).outcome, Outcome::Failed);
+    EXPECT_FALSE(QFileInfo::exists(folder() + u"/missing.mdb"_s)) << "never created";
 }
 
 TEST_F(TotalsTest, ResultsEqualAStraightforwardWalkOnARandomDatabase)

@@ -12,17 +12,12 @@ namespace {
 
 TEST(WorkedTimeTest, TextHasWholeHoursOfAnySizeAndTwoDigitMinutes)
 {
-    const struct {
-        qint64 minutes;
-        const char *text;
-    } cases[] = {
-        {0, "0:00 u"},       {5, "0:05 u"},     {754, "12:34 u"},
-        {1565, "26:05 u"},   {4445, "74:05 u"}, // 3 days 2 hours 5 minutes
-        {57600, "960:00 u"},                    // 40 days
-        {-65, "-1:05 u"},
-    };
+    // hours run past a day: 74:05 is 3 days 2 hours 5 minutes, 960:00 is 40 days
+    const std::pair<qint64, const char *> cases[] = {
+        {0, "0:00 u"},     {5, "0:05 u"},       {754, "12:34 u"}, {1565, "26:05 u"},
+        {4445, "74:05 u"}, {57600, "960:00 u"}, {-65, "-1:05 u"}};
     for (const auto &c : cases)
-        EXPECT_EQ(WorkedTime::text(c.minutes, u" u"_s), QString::fromUtf8(c.text)) << c.minutes;
+        EXPECT_EQ(WorkedTime::text(c.first, u" u"_s), QString::fromUtf8(c.second)) << c.first;
 }
 
 TEST(WorkedTimeTest, SecondsRoundToTheNearestMinuteHalvesToEven)

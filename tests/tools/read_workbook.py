@@ -1,10 +1,7 @@
 #!/usr/bin/python3
-"""Prints an .xlsx workbook for the tests: "sheets<TAB>count", then one line
-per filled cell of the first sheet, in row and column order:
-row<TAB>column letter<TAB>bold (0/1)<TAB>value, the value tagged by its kind
-("s:" text, "n:" number, "b:" boolean, "d:" date, "t:" time, "dt:" date and
-time). Line breaks and tabs inside texts are written as \\n and \\t.
-"""
+"""Prints an .xlsx workbook for the tests: "sheets<TAB>count", then for each
+filled cell of the first sheet: row, column letter, bold (0/1) and value tagged
+by its kind (s: n: b: d: t: dt:), tab-separated; texts escape \\n and \\t."""
 import datetime
 import sys
 
