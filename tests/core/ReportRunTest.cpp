@@ -1,7 +1,11 @@
 #include "reports/ReportRun.h"
+#include "platform/Spreadsheet.h"
 #include "reports/Totals.h"
+#include "reports/WorkbookExport.h"
 #include "support/ReportFixture.h"
+#include "support/WorkbookReader.h"
 
+#include <QDir>
 #include <QFile>
 
 using namespace Qt::StringLiterals;
@@ -12,6 +16,11 @@ namespace {
 
 // A report run with its hooks recording what happened, in order.
 struct ReportRunTest : ReportFixture {
+    void TearDown() override
+    {
+        SpreadsheetApplication::setDocumentsFolder(QString());
+        ReportFixture::TearDown();
+    }
     ReportRun::Hooks hooks(bool periodValid = true)
     {
         ReportRun::Hooks h;
@@ -20,7 +29,6 @@ struct ReportRunTest : ReportFixture {
             s.kind == ReportSelection::Kind::ByProject ? addProjectTotals() : addEmployeeTotals();
             return periodValid;
         };
-        h.exportWorkbook = [this](const ReportSelection &) { events << u"workbook"_s; };
         h.showReport = [this](const std::shared_ptr<DataReport> &report) {
             events << u"shown"_s;
             rowsWhileShown = temporaryRows();
@@ -31,12 +39,11 @@ struct ReportRunTest : ReportFixture {
         h.afterCleanUp = [this] { events << u"cleaned up"_s; };
         return h;
     }
-    bool run(bool periodValid = true, const QString &database = QString())
+    bool run(const ReportRun::Hooks &h, const QString &database = QString())
     {
         events.clear();
         dialogs->whileMessageShown = [this](const QString &) { events << u"message"_s; };
-        ReportRun r(database.isNull() ? databasePath() : database, selection, hooks(periodValid));
-        return r.run();
+        return ReportRun(database.isNull() ? databasePath() : database, selection, h).run();
     }
 
     QStringList events;
@@ -47,18 +54,36 @@ struct ReportRunTest : ReportFixture {
 
 TEST_F(ReportRunTest, TextFileThenWorkbookThenReportAndNothingTemporaryLeftAfterwards)
 {
+    const QDir documents(folder() + u"/Documents"_s);
+    SpreadsheetApplication::setDocumentsFolder(documents.path());
     selection.kind = ReportSelection::Kind::ByEmployee;
-    selection.exportText = selection.exportWorkbook = true;
+    selection.exportText = true;
+    selection.detail = false;
     const QString path = folder() + u"/export.txt"_s;
-    dialogs->whileMessageShown = nullptr;
-    dialogs->then(Answer::file(path));
-    EXPECT_TRUE(run());
-    EXPECT_EQ(events, QStringList({u"totals"_s, u"workbook"_s, u"shown"_s, u"cleaned up"_s}));
-    ASSERT_EQ(dialogs->shown().size(), 1);
+    ReportRun::Hooks h = hooks();
+    int workbooksWhileShown = -1;
+    h.showReport = [&, show = h.showReport](const std::shared_ptr<DataReport> &report) {
+        show(report);
+        workbooksWhileShown = int(documents.entryList(QDir::Files).size());
+    };
+    for (bool asked : {false, true}) {
+        dialogs->then(Answer::file(path));
+        selection.exportWorkbook = asked;
+        EXPECT_TRUE(run(h));
+        EXPECT_EQ(events, QStringList({u"totals"_s, u"shown"_s, u"cleaned up"_s}));
+        EXPECT_EQ(workbooksWhileShown, asked ? 1 : 0);
+    }
     EXPECT_EQ(dialogs->shown().at(0).kind, Shown::SaveFile) << "the save dialog came before the workbook";
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(QString::fromUtf8(file.readAll()), linesShown.join(u'\n') + u'\n') << "the report shown";
+    const WorkbookContent content =
+        readWorkbook(documents.filePath(documents.entryList(QDir::Files).value(0)));
+    ASSERT_TRUE(content.ok) << content.error.toStdString();
+    EXPECT_EQ(content.rows.mid(2, 3),
+              QStringList({u"4: A*Employee no.: | B=1001 | C*Name: | D=Alice Martin | E*Status: | F=Out"_s,
+                           u"5: B*Project: | C=Bureau"_s, u"6: B*Project total: | C=0:00 Hours:Minutes"_s}))
+        << "the run's totals";
     EXPECT_GT(rowsWhileShown, 0);
     EXPECT_EQ(temporaryRows(), 0);
     EXPECT_EQ(scalar(u"SELECT COUNT(*) FROM Projets"_s).toInt(), 7) << "project and sub-project rows stay";
@@ -69,32 +94,35 @@ TEST_F(ReportRunTest, EveryWayOutRemovesTheTemporaryRows)
 {
     const struct {
         const char *name;
-        bool periodValid;
-        QString database;
-        QStringList events;
-        QString message;
+        QString database, message; // no message: the period was not valid
     } cases[] = {
-        {"invalid period", false, QString(), {u"totals"_s, u"cleaned up"_s}, QString()},
-        {"no database file",
-         true,
-         u"/nowhere/tarnvik.mdb"_s,
-         {u"totals"_s, u"message"_s, u"cleaned up"_s},
+        {"invalid period", QString(), QString()},
+        {"no database file", u"/nowhere/tarnvik.mdb"_s,
          u"Please verify the database name if it is in /nowhere/tarnvik.mdb"_s},
-        {"no punch table", true, QString(), {u"totals"_s, u"message"_s, u"cleaned up"_s}, u"no such table"_s},
+        {"failure inside the report", QString(), u"the printer caught fire"_s},
+        {"no punch table", QString(), u"no such table"_s},
     };
     for (const auto &c : cases) {
-        if (QLatin1String(c.name) == QLatin1String("no punch table"))
+        SCOPED_TRACE(c.name);
+        const QLatin1String name(c.name);
+        if (name == QLatin1String("no punch table"))
             execSql(u"ALTER TABLE Punch RENAME TO Pointage"_s);
+        ReportRun::Hooks h = hooks(!c.message.isEmpty());
+        if (name == QLatin1String("failure inside the report"))
+            h.showReport = [](const std::shared_ptr<DataReport> &) {
+                throw std::runtime_error("the printer caught fire");
+            };
         dialogs->clear();
-        EXPECT_FALSE(run(c.periodValid, c.database)) << c.name;
-        EXPECT_EQ(events, c.events) << c.name;
+        EXPECT_FALSE(run(h, c.database));
+        EXPECT_EQ(events, c.message.isEmpty() ? QStringList({u"totals"_s, u"cleaned up"_s})
+                                              : QStringList({u"totals"_s, u"message"_s, u"cleaned up"_s}));
         EXPECT_TRUE(c.message.isEmpty() ? dialogs->messages().isEmpty()
                                         : dialogs->messages().value(0).contains(c.message))
-            << c.name << ": " << dialogs->messages().join(u'|').toStdString();
+            << dialogs->messages().join(u'|').toStdString();
+        EXPECT_FALSE(dialogs->busyCursor());
         // With no database file there is nowhere to remove them from.
-        EXPECT_EQ(temporaryRows(), c.database.isEmpty() ? 0 : 15) << c.name;
-        QString error;
-        ASSERT_TRUE(removeTemporaryReportRows(databasePath(), &error)) << error.toStdString();
+        EXPECT_EQ(temporaryRows(), c.database.isEmpty() ? 0 : 15);
+        ASSERT_TRUE(removeTemporaryReportRows(databasePath()));
     }
 }
 
@@ -102,7 +130,7 @@ TEST_F(ReportRunTest, EachRunHasItsOwnLayoutSoDetailComesBackAfterARunWithout)
 {
     for (bool detail : {false, true, false}) {
         selection.detail = detail;
-        EXPECT_TRUE(run());
+        EXPECT_TRUE(run(hooks()));
         EXPECT_EQ(captionShown, detail);
         EXPECT_EQ(linesShown.contains(u"  In      16/03/2003  01:00:00 pm"_s), detail) << "by project";
     }
@@ -113,7 +141,7 @@ TEST_F(ReportRunTest, ATextFileThatCannotBeWrittenIsReportedAndTheReportStillSho
     selection.exportText = true;
     const QString unwritable = folder() + u"/no such folder/report.txt"_s;
     dialogs->then(Answer::file(unwritable));
-    EXPECT_TRUE(run());
+    EXPECT_TRUE(run(hooks()));
     EXPECT_EQ(events, QStringList({u"totals"_s, u"message"_s, u"shown"_s, u"cleaned up"_s}));
     EXPECT_TRUE(
         dialogs->messages().value(0).startsWith(u"The file \""_s + unwritable + u"\" cannot be written."_s))
@@ -121,22 +149,9 @@ TEST_F(ReportRunTest, ATextFileThatCannotBeWrittenIsReportedAndTheReportStillSho
 
     dialogs->clear();
     dialogs->then(Answer::cancel());
-    EXPECT_TRUE(run()) << "a cancelled save dialog writes nothing and goes on";
+    EXPECT_TRUE(run(hooks())) << "a cancelled save dialog writes nothing and goes on";
     EXPECT_EQ(events, QStringList({u"totals"_s, u"shown"_s, u"cleaned up"_s}));
     EXPECT_EQ(temporaryRows(), 0);
-}
-
-TEST_F(ReportRunTest, AFailureInsideTheReportIsShownAndTheRowsStillGo)
-{
-    auto h = hooks();
-    h.showReport = [](const std::shared_ptr<DataReport> &) {
-        throw std::runtime_error("the printer caught fire");
-    };
-    ReportRun r(databasePath(), selection, h);
-    EXPECT_FALSE(r.run());
-    EXPECT_EQ(dialogs->messages(), QStringList{u"the printer caught fire"_s});
-    EXPECT_EQ(temporaryRows(), 0);
-    EXPECT_FALSE(dialogs->busyCursor());
 }
 
 } // namespace

@@ -24,18 +24,17 @@ protected:
         addProject(QStringLiteral("Chantier"), {QStringLiteral("Peinture"), QStringLiteral("Plomberie")});
         addProject(QStringLiteral("Bureau"), {QStringLiteral("Accueil")});
         addProject(QStringLiteral("Aucun"), {QStringLiteral("Aucun")});
-        const QString chantier = QStringLiteral("Chantier"), peinture = QStringLiteral("Peinture");
-        addPunch(QStringLiteral("1001"), QStringLiteral("In"), {2003, 3, 2}, {8, 0}, chantier, peinture);
-        addPunch(QStringLiteral("1001"), QStringLiteral("Out"), {2003, 3, 2}, {9, 0}, chantier, peinture);
-        addPunch(QStringLiteral("1001"), QStringLiteral("In"), {2003, 3, 3}, {8, 0}, chantier, peinture,
-                 true);
-        addPunch(QStringLiteral("1001"), QStringLiteral("Out"), {2003, 3, 3}, {12, 0}, chantier, peinture,
-                 true);
-        addPunch(QStringLiteral("1001"), QStringLiteral("In"), {2003, 3, 16}, {13, 0}, chantier, peinture);
-        addPunch(QStringLiteral("1001"), QStringLiteral("Out"), {2003, 3, 16}, {14, 30}, chantier, peinture);
-        addPunch(QStringLiteral("1001"), QStringLiteral("In"), {2003, 3, 17}, {8, 0}, chantier, peinture);
-        addPunch(QStringLiteral("1002"), QStringLiteral("In"), {2003, 3, 5}, {7, 15},
-                 QStringLiteral("Bureau"), QStringLiteral("Accueil"));
+        // "number direction day-of-March hour minute", "a" if archived; Bob's on Bureau / Accueil,
+        // the others on Chantier / Peinture
+        for (const char *punch :
+             {"1001 In 2 8 0", "1001 Out 2 9 0", "1001 In 3 8 0 a", "1001 Out 3 12 0 a", "1001 In 16 13 0",
+              "1001 Out 16 14 30", "1001 In 17 8 0", "1002 In 5 7 15"}) {
+            const QStringList f = QString::fromLatin1(punch).split(QLatin1Char(' '));
+            const bool bob = f[0] == QLatin1String("1002");
+            addPunch(f[0], f[1], QDate(2003, 3, f[2].toInt()), QTime(f[3].toInt(), f[4].toInt()),
+                     bob ? QStringLiteral("Bureau") : QStringLiteral("Chantier"),
+                     bob ? QStringLiteral("Accueil") : QStringLiteral("Peinture"), f.size() > 5);
+        }
         selection.periodStart = QDate(2003, 3, 3);
         selection.periodEnd = QDate(2003, 3, 16);
     }
@@ -62,45 +61,40 @@ protected:
                                "TotalHeures) VALUES (?, ?, 'Out', ?, ?, ?)"),
                 {employee, name, project, subProject, total});
     }
+    // "h:mm" with its unit, "*" after it for an employee at work.
+    QString total(const QString &text) const
+    {
+        const bool atWork = text.endsWith(QLatin1Char('*'));
+        return hours(atWork ? text.chopped(1) : text, atWork);
+    }
+    // Total rows "project|sub-project|total" ("" sub-project: the project's total).
+    void addTotals(const QString &employee, const char *rows)
+    {
+        for (const QString &row : QString::fromLatin1(rows).split(QLatin1Char(' '))) {
+            const QStringList f = row.split(QLatin1Char('|'));
+            addTotal(employee, f[0], f[1], total(f[2]));
+        }
+    }
+    static constexpr const char *AliceTotals =
+        "Aucun|Aucun|0:00 Aucun||0:00 Bureau|Accueil|0:00 Bureau||0:00 "
+        "Chantier|Peinture|5:30 Chantier|Plomberie|0:00 Chantier||5:30";
     // The rows the totals by employee write for this database.
     void addEmployeeTotals()
     {
-        for (const QString &e : {QStringLiteral("1001"), QStringLiteral("1002")}) {
-            const bool alice = e == QLatin1String("1001");
-            addTotal(e, QStringLiteral("Aucun"), QStringLiteral("Aucun"), hours(QStringLiteral("0:00")));
-            addTotal(e, QStringLiteral("Aucun"), QString(), hours(QStringLiteral("0:00")));
-            addTotal(e, QStringLiteral("Bureau"), QStringLiteral("Accueil"),
-                     hours(QStringLiteral("0:00"), !alice));
-            addTotal(e, QStringLiteral("Bureau"), QString(), hours(QStringLiteral("0:00"), !alice));
-            addTotal(e, QStringLiteral("Chantier"), QStringLiteral("Peinture"),
-                     hours(alice ? QStringLiteral("5:30") : QStringLiteral("0:00")));
-            addTotal(e, QStringLiteral("Chantier"), QStringLiteral("Plomberie"),
-                     hours(QStringLiteral("0:00")));
-            addTotal(e, QStringLiteral("Chantier"), QString(),
-                     hours(alice ? QStringLiteral("5:30") : QStringLiteral("0:00")));
-        }
+        addTotals(QStringLiteral("1001"), AliceTotals);
+        addTotals(QStringLiteral("1002"), "Aucun|Aucun|0:00 Aucun||0:00 Bureau|Accueil|0:00* Bureau||0:00* "
+                                          "Chantier|Peinture|0:00 Chantier|Plomberie|0:00 Chantier||0:00");
     }
-    // The rows the totals by project write for this database.
+    // The rows the totals by project write for this database: the same
+    // totals as Alice's, and each employee's row "project|sub-project|Alice|Bob".
     void addProjectTotals()
     {
-        const QString zero = hours(QStringLiteral("0:00"));
-        for (const QString &p :
-             {QStringLiteral("Aucun"), QStringLiteral("Bureau"), QStringLiteral("Chantier")}) {
-            const QStringList subs = p == QLatin1String("Chantier") ? QStringList{QStringLiteral("Peinture"),
-                                                                                  QStringLiteral("Plomberie")}
-                                     : p == QLatin1String("Bureau") ? QStringList{QStringLiteral("Accueil")}
-                                                                    : QStringList{QStringLiteral("Aucun")};
-            for (const QString &s : subs) {
-                const bool painting = s == QLatin1String("Peinture");
-                const bool desk = s == QLatin1String("Accueil");
-                addEmployeeTotal(QStringLiteral("1001"), QStringLiteral("Alice Martin"), p, s,
-                                 painting ? hours(QStringLiteral("5:30")) : zero);
-                addEmployeeTotal(QStringLiteral("1002"), QStringLiteral("Bob O'Neil"), p, s,
-                                 desk ? hours(QStringLiteral("0:00"), true) : zero);
-                addTotal(QString(), p, s, painting ? hours(QStringLiteral("5:30")) : zero);
-            }
-            addTotal(QString(), p, QString(),
-                     p == QLatin1String("Chantier") ? hours(QStringLiteral("5:30")) : zero);
+        addTotals(QString(), AliceTotals);
+        for (const char *row : {"Aucun|Aucun|0:00|0:00", "Bureau|Accueil|0:00|0:00*",
+                                "Chantier|Peinture|5:30|0:00", "Chantier|Plomberie|0:00|0:00"}) {
+            const QStringList f = QString::fromLatin1(row).split(QLatin1Char('|'));
+            addEmployeeTotal(QStringLiteral("1001"), QStringLiteral("Alice Martin"), f[0], f[1], total(f[2]));
+            addEmployeeTotal(QStringLiteral("1002"), QStringLiteral("Bob O'Neil"), f[0], f[1], total(f[3]));
         }
     }
     int temporaryRows() const
