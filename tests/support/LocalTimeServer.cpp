@@ -13,25 +13,21 @@ LocalTimeServer::LocalTimeServer()
     connect(&m_server, &QTcpServer::newConnection, this, [this]() {
         while (QTcpSocket *socket = m_server.nextPendingConnection()) {
             m_connections.append(socket);
-            if (autoReply) {
-                socket->write(reply);
-                socket->disconnectFromHost();
-            }
+            if (autoReply)
+                socket->write(reply), socket->disconnectFromHost();
         }
     });
 }
 
 void LocalTimeServer::send(int index, const QByteArray &bytes)
 {
-    if (QTcpSocket *socket = connection(index)) {
-        socket->write(bytes);
-        socket->flush();
-    }
+    if (QTcpSocket *socket = m_connections.value(index))
+        socket->write(bytes), socket->flush();
 }
 
 void LocalTimeServer::closeConnection(int index)
 {
-    if (QTcpSocket *socket = connection(index))
+    if (QTcpSocket *socket = m_connections.value(index))
         socket->disconnectFromHost();
 }
 
@@ -45,12 +41,10 @@ QByteArray bytes(std::initializer_list<int> values)
 
 bool waitUntil(const std::function<bool()> &done, int timeoutMs)
 {
-    QDeadlineTimer deadline(timeoutMs);
-    while (!done()) {
+    for (QDeadlineTimer deadline(timeoutMs); !done(); QThread::msleep(1)) {
         if (deadline.hasExpired())
             return false;
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(1);
     }
     return true;
 }

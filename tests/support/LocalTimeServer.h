@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QByteArray>
 #include <QList>
 #include <QPointer>
 #include <QTcpServer>
@@ -10,9 +9,8 @@
 
 namespace tarnvik::test {
 
-// A TIME server on 127.0.0.1 at a free port. By default every connection
-// gets the reply at once and is closed; with autoReply false the test sends
-// and closes by hand.
+// A TIME server on 127.0.0.1 at a free port. By default every connection gets the reply at once and is
+// closed; with autoReply false the test sends and closes by hand (connections by index, in arrival order).
 class LocalTimeServer : public QObject {
 public:
     LocalTimeServer();
@@ -25,8 +23,6 @@ public:
     bool autoReply = true;
 
     int connectionCount() const { return int(m_connections.size()); }
-    // The server side of a connection (null once it is gone).
-    QTcpSocket *connection(int index) const { return m_connections.value(index); }
     void send(int index, const QByteArray &bytes);
     void closeConnection(int index);
 
@@ -35,11 +31,10 @@ private:
     QList<QPointer<QTcpSocket>> m_connections;
 };
 
-// Replies of 4 bytes as the server sends them.
+// Bytes of the given values, as the server sends them.
 QByteArray bytes(std::initializer_list<int> values);
 
-// Runs the event loop until done() holds, for at most timeoutMs; answers
-// whether it holds.
+// Runs the event loop until done() holds, for at most timeoutMs; answers whether it holds.
 bool waitUntil(const std::function<bool()> &done, int timeoutMs = 5000);
 
 } // namespace tarnvik::test

@@ -18,13 +18,12 @@ namespace tarnvik::test {
 void copyProgramFiles(const QString &toFolder)
 {
     const QDir from(QStringLiteral(TARNVIK_BUILD_PROGRAM_DIR));
-    const QStringList names =
-        from.entryList({QStringLiteral("LANGUAGE.DAT"), QStringLiteral("*.html")}, QDir::Files);
-    for (const QString &name : names)
+    for (const QString &name : from.entryList({QStringLiteral("LANGUAGE.DAT"), QStringLiteral("*.html")}, QDir::Files))
         QFile::copy(from.filePath(name), QDir(toFolder).filePath(name));
 }
 
-void resetProgramState()
+// Puts every program-wide value back as at start (also the language table).
+static void resetProgramState()
 {
     LOCRTSModule::reset();
     Database::closeAll();
@@ -41,7 +40,7 @@ void ProgramFixture::SetUp()
     ProgramFolder::setOverride(m_dir->path());
     copyProgramFiles(m_dir->path());
     dialogs = std::make_unique<ScriptedDialogs>();
-    Clock::setFixed(startMoment);
+    Clock::setFixed(QDateTime(QDate(2003, 3, 1), QTime(9, 0)));
     if (prepareDatabase()) {
         const Database::Status status = Database::ensure(databasePath(), true);
         ASSERT_TRUE(status.usable()) << status.detail.toStdString();
@@ -70,15 +69,12 @@ QList<QVariantMap> ProgramFixture::rows(const QString &sql, const QVariantList &
     q.prepare(sql);
     for (const QVariant &v : params)
         q.addBindValue(v);
-    if (!q.exec()) {
+    if (!q.exec())
         ADD_FAILURE() << "query failed: " << sql.toStdString() << ": " << q.lastError().text().toStdString();
-        return result;
-    }
     while (q.next()) {
         QVariantMap row;
-        const QSqlRecord r = q.record();
-        for (int i = 0; i < r.count(); ++i)
-            row.insert(r.fieldName(i), q.value(i));
+        for (int i = 0; i < q.record().count(); ++i)
+            row.insert(q.record().fieldName(i), q.value(i));
         result << row;
     }
     return result;
@@ -87,9 +83,7 @@ QList<QVariantMap> ProgramFixture::rows(const QString &sql, const QVariantList &
 QVariant ProgramFixture::scalar(const QString &sql, const QVariantList &params) const
 {
     const QList<QVariantMap> r = rows(sql, params);
-    if (r.isEmpty() || r.first().isEmpty())
-        return QVariant();
-    return r.first().first();
+    return r.isEmpty() || r.first().isEmpty() ? QVariant() : r.first().first();
 }
 
 bool ProgramFixture::execSql(const QString &sql, const QVariantList &params) const

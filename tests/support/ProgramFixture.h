@@ -12,10 +12,9 @@
 
 namespace tarnvik::test {
 
-// A program folder in a temporary directory, with the built language file,
-// the help documents, a settings file and a fresh database; the clock is
-// fixed and every box is answered by the script. Everything program-wide is
-// put back when the test ends.
+// A program folder in a temporary directory, with the built language file, the help documents, a settings
+// file and a fresh database; the clock is fixed on 1 March 2003 at nine and every box is answered by the
+// script. Everything program-wide is put back when the test ends.
 class ProgramFixture : public ::testing::Test {
 protected:
     void SetUp() override;
@@ -39,13 +38,9 @@ protected:
 
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<ScriptedDialogs> dialogs;
-    QDateTime startMoment = QDateTime(QDate(2003, 3, 1), QTime(9, 0, 0));
 };
 
 // Copies the language file and the help documents of the build into a folder.
 void copyProgramFiles(const QString &toFolder);
-
-// Puts every program-wide value back as at start (also the language table).
-void resetProgramState();
 
 } // namespace tarnvik::test

@@ -2,47 +2,32 @@
 
 namespace tarnvik::test {
 
-ScriptedDialogs::ScriptedDialogs()
-{
-    setDialogService(this);
-}
-
-ScriptedDialogs::~ScriptedDialogs()
-{
-    releaseDialogService(this);
-}
-
 void ScriptedDialogs::clear()
 {
-    m_script.clear();
-    m_shown.clear();
-    m_urls.clear();
-    m_unanswered = 0;
-    m_beeps = 0;
+    m_script.clear(), m_shown.clear(), m_urls.clear();
+    m_unanswered = m_beeps = 0;
     m_progress = std::make_shared<QList<Progress>>();
 }
 
 QStringList ScriptedDialogs::messages() const
 {
     QStringList texts;
-    for (const Shown &s : m_shown) {
+    for (const Shown &s : m_shown)
         if (s.kind == Shown::Message)
             texts << s.text;
-    }
     return texts;
 }
 
-bool ScriptedDialogs::take(Answer::Kind kind, Answer *answer)
+std::optional<Answer> ScriptedDialogs::take(Answer::Kind kind)
 {
-    if (m_script.empty())
-        return false;
-    const Answer &next = m_script.front();
-    const bool fits = next.kind == kind || (kind == Answer::Text && next.kind == Answer::Cancel);
-    if (!fits)
-        return false;
-    *answer = next;
+    if (m_script.empty() || (m_script.front().kind != kind && !(kind == Answer::Text &&
+                                                                m_script.front().kind == Answer::Cancel))) {
+        ++m_unanswered;
+        return std::nullopt;
+    }
+    const Answer next = m_script.front();
     m_script.pop_front();
-    return true;
+    return next;
 }
 
 MsgResult ScriptedDialogs::messageBox(const QString &text, int style, const QString &title)
@@ -50,25 +35,19 @@ MsgResult ScriptedDialogs::messageBox(const QString &text, int style, const QStr
     m_shown.append({Shown::Message, text, style, title, {}});
     if (whileMessageShown)
         whileMessageShown(text);
-    Answer answer;
-    if (take(Answer::Button, &answer))
-        return answer.button;
-    if (!m_script.empty() && m_script.front().kind == Answer::Cancel) {
-        m_script.pop_front();
-        return MsgResult::Cancel;
-    }
-    switch (MsgStyle::buttons(style)) {
-    case MsgStyle::OkOnly:
+    if (!m_script.empty() && m_script.front().kind == Answer::Cancel)
+        return m_script.pop_front(), MsgResult::Cancel;
+    if (MsgStyle::buttons(style) == MsgStyle::OkOnly && (m_script.empty() || m_script.front().kind != Answer::Button))
         return MsgResult::OK;
+    if (const std::optional<Answer> answer = take(Answer::Button))
+        return answer->button;
+    switch (MsgStyle::buttons(style)) {
     case MsgStyle::YesNo:
     case MsgStyle::YesNoCancel:
-        ++m_unanswered;
         return MsgStyle::defaultButton(style) == 1 ? MsgResult::No : MsgResult::Yes;
     case MsgStyle::AbortRetryIgnore:
-        ++m_unanswered;
         return MsgResult::Abort;
     default:
-        ++m_unanswered;
         return MsgResult::OK;
     }
 }
@@ -77,51 +56,31 @@ std::optional<QString> ScriptedDialogs::inputBox(const QString &prompt, const QS
                                                  const QString &defaultText, bool masked)
 {
     m_shown.append({Shown::Input, prompt, masked ? 1 : 0, title, {}});
-    Answer answer;
-    if (take(Answer::Text, &answer)) {
-        if (answer.kind == Answer::Cancel)
-            return std::nullopt;
-        return answer.text;
-    }
-    ++m_unanswered;
-    return defaultText;
+    const std::optional<Answer> answer = take(Answer::Text);
+    if (!answer)
+        return defaultText;
+    return answer->kind == Answer::Cancel ? std::nullopt : std::optional(answer->text);
 }
 
-QString ScriptedDialogs::openFileName(const QString &caption, const QString &, const QString &filter)
+QString ScriptedDialogs::fileName(Shown::Kind kind, const QString &caption, const QString &filter)
 {
-    m_shown.append({Shown::OpenFile, caption, 0, filter, {}});
-    Answer answer;
-    if (take(Answer::Text, &answer))
-        return answer.kind == Answer::Cancel ? QString() : answer.text;
-    ++m_unanswered;
-    return QString();
-}
-
-QString ScriptedDialogs::saveFileName(const QString &caption, const QString &, const QString &filter)
-{
-    m_shown.append({Shown::SaveFile, caption, 0, filter, {}});
-    Answer answer;
-    if (take(Answer::Text, &answer))
-        return answer.kind == Answer::Cancel ? QString() : answer.text;
-    ++m_unanswered;
-    return QString();
+    m_shown.append({kind, caption, 0, filter, {}});
+    const std::optional<Answer> answer = take(Answer::Text);
+    return answer && answer->kind == Answer::Text ? answer->text : QString();
 }
 
 int ScriptedDialogs::chooseLanguage(const QStringList &names)
 {
     m_shown.append({Shown::Language, QString(), 0, QString(), names});
-    Answer answer;
-    if (take(Answer::Choice, &answer))
-        return answer.choice;
-    ++m_unanswered;
-    return 0;
+    const std::optional<Answer> answer = take(Answer::Choice);
+    return answer ? answer->choice : 0;
 }
 
 namespace {
 class RecordedProgress final : public ProgressTask {
 public:
-    RecordedProgress(std::shared_ptr<QList<ScriptedDialogs::Progress>> list, qsizetype index)
-        : m_list(std::move(list)), m_index(index)
+    RecordedProgress(std::shared_ptr<QList<ScriptedDialogs::Progress>> list)
+        : m_list(std::move(list)), m_index(m_list->size() - 1)
     {
     }
     void setValue(int done) override { (*m_list)[m_index].value = done; }
@@ -135,7 +94,7 @@ private:
 std::unique_ptr<ProgressTask> ScriptedDialogs::startProgress(const QString &label, int total)
 {
     m_progress->append(Progress{label, total, -1});
-    return std::make_unique<RecordedProgress>(m_progress, m_progress->size() - 1);
+    return std::make_unique<RecordedProgress>(m_progress);
 }
 
 } // namespace tarnvik::test

@@ -3,13 +3,11 @@
 #include "common/Dialogs.h"
 
 #include <QList>
-#include <QString>
 #include <QStringList>
 
 #include <deque>
 #include <functional>
 #include <memory>
-#include <variant>
 
 namespace tarnvik::test {
 
@@ -23,12 +21,10 @@ struct Answer {
 
     static Answer yes() { return {Button, MsgResult::Yes, {}, 0}; }
     static Answer no() { return {Button, MsgResult::No, {}, 0}; }
-    static Answer ok() { return {Button, MsgResult::OK, {}, 0}; }
     static Answer abort() { return {Button, MsgResult::Abort, {}, 0}; }
     static Answer retry() { return {Button, MsgResult::Retry, {}, 0}; }
     static Answer ignore() { return {Button, MsgResult::Ignore, {}, 0}; }
     static Answer cancel() { return {Cancel, MsgResult::Cancel, {}, 0}; }
-    static Answer typed(const QString &t) { return {Text, MsgResult::OK, t, 0}; }
     static Answer choose(int index) { return {Choice, MsgResult::OK, {}, index}; }
     static Answer file(const QString &path) { return {Text, MsgResult::OK, path, 0}; }
 };
@@ -43,25 +39,18 @@ struct Shown {
     QStringList items;
 };
 
-// A dialog service for tests: answers from a script, records every box, and
-// never blocks. A message box with an OK button alone is answered OK when the
-// script does not begin with an answer for it; any other box without a
-// scripted answer takes its default and is counted in unanswered().
-// Installs itself on construction and removes itself on destruction.
+// A dialog service for tests: answers from a script, records every box and never blocks. A box without a
+// scripted answer takes its default (OK alone: OK) and, unless it has an OK button alone, counts in
+// unanswered(). Installs itself on construction and removes itself on destruction.
 class ScriptedDialogs final : public DialogService {
 public:
-    ScriptedDialogs();
-    ~ScriptedDialogs() override;
+    ScriptedDialogs() { setDialogService(this); }
+    ~ScriptedDialogs() override { releaseDialogService(this); }
 
-    ScriptedDialogs &then(const Answer &answer)
-    {
-        m_script.push_back(answer);
-        return *this;
-    }
+    ScriptedDialogs &then(const Answer &answer) { return m_script.push_back(answer), *this; }
     ScriptedDialogs &thenYes() { return then(Answer::yes()); }
     ScriptedDialogs &thenNo() { return then(Answer::no()); }
-    ScriptedDialogs &thenOk() { return then(Answer::ok()); }
-    ScriptedDialogs &thenType(const QString &t) { return then(Answer::typed(t)); }
+    ScriptedDialogs &thenType(const QString &t) { return then({Answer::Text, MsgResult::OK, t, 0}); }
 
     const QList<Shown> &shown() const { return m_shown; }
     QStringList messages() const; // texts of the message boxes, in order
@@ -70,30 +59,26 @@ public:
     int beeps() const { return m_beeps; }
     QList<QUrl> openedUrls() const { return m_urls; }
     bool openUrlResult = true;
-    // Runs while each message box is on screen, before it is answered (a
-    // test looks at the database as the user sees the box).
+    // Runs while each message box is on screen, before it is answered.
     std::function<void(const QString &text)> whileMessageShown;
     void clear();
 
     MsgResult messageBox(const QString &text, int style, const QString &title) override;
     std::optional<QString> inputBox(const QString &prompt, const QString &title, const QString &defaultText,
                                     bool masked) override;
-    QString openFileName(const QString &caption, const QString &directory, const QString &filter) override;
-    QString saveFileName(const QString &caption, const QString &directory, const QString &filter) override;
+    QString openFileName(const QString &caption, const QString &, const QString &filter) override
+    {
+        return fileName(Shown::OpenFile, caption, filter);
+    }
+    QString saveFileName(const QString &caption, const QString &, const QString &filter) override
+    {
+        return fileName(Shown::SaveFile, caption, filter);
+    }
     int chooseLanguage(const QStringList &names) override;
     void beep() override { ++m_beeps; }
-    bool openUrl(const QUrl &url) override
-    {
-        m_urls << url;
-        return openUrlResult;
-    }
-    void setBusyCursor(bool busy) override
-    {
-        m_busy = busy;
-        m_busyHistory << busy;
-    }
+    bool openUrl(const QUrl &url) override { return m_urls << url, openUrlResult; }
+    void setBusyCursor(bool busy) override { m_busy = busy; }
     bool busyCursor() const override { return m_busy; }
-    QList<bool> busyHistory() const { return m_busyHistory; }
     // The long tasks whose progress was shown: label, total and the last value.
     struct Progress {
         QString label;
@@ -105,12 +90,13 @@ public:
     [[noreturn]] void terminate(int exitCode) override { throw ProgramTerminated{exitCode}; }
 
 private:
-    bool take(Answer::Kind kind, Answer *answer);
+    // The next scripted answer when it is of that kind (a Cancel fits a text); none counts as unanswered.
+    std::optional<Answer> take(Answer::Kind kind);
+    QString fileName(Shown::Kind kind, const QString &caption, const QString &filter);
 
     std::deque<Answer> m_script;
     QList<Shown> m_shown;
     QList<QUrl> m_urls;
-    QList<bool> m_busyHistory;
     std::shared_ptr<QList<Progress>> m_progress = std::make_shared<QList<Progress>>();
     int m_unanswered = 0;
     int m_beeps = 0;
