@@ -57,7 +57,8 @@ TEST_F(AdminGateTest, PasswordCheckRefusesOtherCaseOrLengthAcceptsCollisionsAndL
     for (const QString &typed : {u"secret"_s, u"SECRET"_s, u"Secre"_s, u"Secrets"_s, u"Secret "_s}) {
         dialogs->thenType(typed);
         EXPECT_FALSE(click()) << typed.toStdString();
-        EXPECT_EQ(boxes().last(2), QStringList({box(1246, 1092, 1), box(1394, 1250, 16)})) << typed.toStdString();
+        EXPECT_EQ(boxes().last(2), QStringList({box(1246, 1092, 1), box(1394, 1250, 16)}))
+            << typed.toStdString();
     }
     dialogs->clear();
     dialogs->thenType(u"Tddqfs"_s).then(Answer::cancel()).thenType(QString()).thenType(u"Secret"_s);

@@ -66,7 +66,8 @@ TEST(LanguageFileWriter, SectionPositionsPointAtTheSectionLinesAndTextsAreKeptIn
         EXPECT_EQ(back.texts.value({1, highest}) + back.texts.value({2, 1024}), "dernierfirst") << highest;
     }
     const ReadBack back = build("# comment\n\n1026\t Heures\t Hours\r\n1024\tdit \"oui\"~~été \tit’s 5 €\n");
-    EXPECT_EQ(back.texts.value({1, 1024}) + '|' + back.texts.value({2, 1024}) + '|' + back.texts.value({2, 1026}),
+    EXPECT_EQ(back.texts.value({1, 1024}) + '|' + back.texts.value({2, 1024}) + '|' +
+                  back.texts.value({2, 1026}),
               "dit \"oui\"~~été |it’s 5 €| Hours");
     // What the code page cannot hold, odd numbers, a missing column and an empty table are refused.
     const std::pair<const char *, const char *> refused[] = {{"1024\tok\t\xF0\x9F\x98\x80\n", "U+1F600"},

@@ -42,9 +42,14 @@ struct PipeClockChange final : ClockChangeDescriptor {
         char c = 0;
         if (::read(fds[0], &c, 1) != 1)
             return ClockChangeRead::Nothing;
-        return c == 'c' ? ClockChangeRead::ClockSet : c == 'e' ? ClockChangeRead::Expired : ClockChangeRead::Failed;
+        return c == 'c'   ? ClockChangeRead::ClockSet
+               : c == 'e' ? ClockChangeRead::Expired
+                          : ClockChangeRead::Failed;
     }
-    void report(const char *events) { EXPECT_EQ(::write(fds[1], events, strlen(events)), ssize_t(strlen(events))); }
+    void report(const char *events)
+    {
+        EXPECT_EQ(::write(fds[1], events, strlen(events)), ssize_t(strlen(events)));
+    }
     int fds[2] = {-1, -1};
     int *arms;
     bool *armFails;

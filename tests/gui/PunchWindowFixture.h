@@ -76,12 +76,14 @@ protected:
     QList<QVariantMap> punches() const { return rows(u"SELECT * FROM Punch ORDER BY rowid"_s); }
     QString status(const QString &n) const
     {
-        return scalar(u"SELECT Status FROM Vendeurs WHERE NoVendeur=? AND NomVendeur NOTNULL"_s, {n}).toString();
+        return scalar(u"SELECT Status FROM Vendeurs WHERE NoVendeur=? AND NomVendeur NOTNULL"_s, {n})
+            .toString();
     }
     int presenceCount(const QString &n) const
     {
-        return scalar(u"SELECT COUNT(*) FROM Vendeurs WHERE NoVendeur=? AND NomVendeur ISNULL AND Projet NOTNULL"_s,
-                      {n})
+        return scalar(
+                   u"SELECT COUNT(*) FROM Vendeurs WHERE NoVendeur=? AND NomVendeur ISNULL AND Projet NOTNULL"_s,
+                   {n})
             .toInt();
     }
 

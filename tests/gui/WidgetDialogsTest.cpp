@@ -59,48 +59,36 @@ protected:
 TEST_F(WidgetDialogsTest, StandardBoxesAndTheFileDialogSpeakTheLanguageInUseAndFollowItsChange)
 {
     const auto question = [&] { widgets.messageBox(u"?"_s, MsgStyle::YesNo | MsgStyle::Question, u"T"_s); };
-    const auto okCancel = [&] { widgets.messageBox(u"?"_s, MsgStyle::OkCancel, u"T"_s); };
     const auto input = [&] { widgets.inputBox(u"?"_s, u"T"_s, QString(), true); };
     const auto fileDialog = [&] { widgets.openFileName(u"T"_s, folder(), u"Base (*.mdb)"_s); };
-
-    useLanguage(1); // Français
-    EXPECT_EQ(buttonsOf(question), (QStringList{u"Non"_s, u"Oui"_s}));
-    EXPECT_EQ(buttonsOf(okCancel), (QStringList{u"Annuler"_s, u"OK"_s}));
-    EXPECT_EQ(buttonsOf(input), (QStringList{u"Annuler"_s, u"OK"_s}));
-    EXPECT_TRUE(buttonsOf(fileDialog).contains(u"Ouvrir"_s));
-
-    useLanguage(2); // English, after a change in the preferences
-    EXPECT_EQ(buttonsOf(question), (QStringList{u"No"_s, u"Yes"_s}));
-    EXPECT_EQ(buttonsOf(input), (QStringList{u"Cancel"_s, u"OK"_s}));
-    EXPECT_TRUE(buttonsOf(fileDialog).contains(u"Open"_s));
-
-    useLanguage(1);
-    EXPECT_EQ(buttonsOf(question), (QStringList{u"Non"_s, u"Oui"_s})) << "and back";
+    for (int lang : {1, 2, 1}) { // Français, English after a change in the preferences, and back
+        useLanguage(lang);
+        const bool fr = lang == 1;
+        EXPECT_EQ(buttonsOf(question),
+                  fr ? QStringList({u"Non"_s, u"Oui"_s}) : QStringList({u"No"_s, u"Yes"_s}));
+        EXPECT_EQ(buttonsOf(input), QStringList({fr ? u"Annuler"_s : u"Cancel"_s, u"OK"_s}));
+        EXPECT_TRUE(buttonsOf(fileDialog).contains(fr ? u"Ouvrir"_s : u"Open"_s)) << lang;
+    }
 }
 
-// The password prompt of the gate shows one "*" per character typed, as the number box does.
+// The password prompt of the gate shows one "*" per character typed; an unmasked box shows the text.
 TEST_F(WidgetDialogsTest, MaskedInputBoxShowsOneStarPerCharacter)
 {
     useLanguage(2);
-    QString shown;
-    std::optional<QString> answer;
-    whileOnScreen([&] { answer = widgets.inputBox(u"Password"_s, u"T"_s, QString(), true); },
-                  [&](QDialog *box) {
-                      auto *field = box->findChild<QLineEdit *>();
-                      ASSERT_NE(field, nullptr);
-                      QTest::keyClicks(field, u"Secret"_s);
-                      shown = field->displayText();
-                      QTest::keyClick(field, Qt::Key_Return);
-                  });
-    EXPECT_EQ(shown, u"******"_s);
-    EXPECT_EQ(answer, std::optional<QString>(u"Secret"_s));
-    whileOnScreen([&] { answer = widgets.inputBox(u"Name"_s, u"T"_s, QString(), false); },
-                  [&](QDialog *box) {
-                      QTest::keyClicks(box->findChild<QLineEdit *>(), u"Plain"_s);
-                      shown = box->findChild<QLineEdit *>()->displayText();
-                      box->accept();
-                  });
-    EXPECT_EQ(shown, u"Plain"_s) << "an unmasked box shows the text";
+    for (bool masked : {true, false}) {
+        QString shown;
+        std::optional<QString> answer;
+        whileOnScreen([&] { answer = widgets.inputBox(u"Password"_s, u"T"_s, QString(), masked); },
+                      [&](QDialog *box) {
+                          auto *field = box->findChild<QLineEdit *>();
+                          ASSERT_NE(field, nullptr);
+                          QTest::keyClicks(field, u"Secret"_s);
+                          shown = field->displayText();
+                          QTest::keyClick(field, Qt::Key_Return);
+                      });
+        EXPECT_EQ(shown, masked ? u"******"_s : u"Secret"_s);
+        EXPECT_EQ(answer, std::optional<QString>(u"Secret"_s));
+    }
 }
 
 // A report saved under a bare name lands in the documents folder with the

@@ -34,11 +34,12 @@ TEST_F(frmPunchEntryTest, CorrectionPunchKeepsTheFourDigitYearTypedInThePickers)
     frmPunch &w = open();
     QTest::mouseClick(w.chkErreur, Qt::LeftButton);
     // A click on a section and digits type into it, in any order of sections.
-    for (const auto &[picker, at, digits] : {std::tuple<QDateTimeEdit *, int, QString>(w.DPicker, 7, u"2035"_s),
-                                             {w.DPicker, 0, u"06"_s},
-                                             {w.DPicker, 4, u"12"_s},
-                                             {w.TPicker, 0, u"22"_s},
-                                             {w.TPicker, 4, u"45"_s}})
+    for (const auto &[picker, at, digits] :
+         {std::tuple<QDateTimeEdit *, int, QString>(w.DPicker, 7, u"2035"_s),
+          {w.DPicker, 0, u"06"_s},
+          {w.DPicker, 4, u"12"_s},
+          {w.TPicker, 0, u"22"_s},
+          {w.TPicker, 4, u"45"_s}})
         typeIntoSection(picker, at, digits);
     dialogs->thenYes();
     punchByKeyboard(u"1001"_s, u"Peinture"_s);
@@ -117,7 +118,8 @@ TEST_F(frmPunchEntryTest, SubProjectOutsideTheListIsRefusedBeforeAnythingIsStore
         if (c.stored)
             EXPECT_EQ(fields(punches().last(), {"Projet", "SousProjet"}), u"Chantier|Plomberie"_s);
         else // kept for the employee to pick again
-            EXPECT_EQ(w.txtNumVendeur->text() + w.dcbProjet->Text() + QString::number(focused() == w.dcbProjet),
+            EXPECT_EQ(w.txtNumVendeur->text() + w.dcbProjet->Text() +
+                          QString::number(focused() == w.dcbProjet),
                       u"1001Plo1"_s);
     }
     // A number replaced after a choice empties the sub-project but keeps the project shown.

@@ -18,7 +18,8 @@ namespace tarnvik::test {
 void copyProgramFiles(const QString &toFolder)
 {
     const QDir from(QStringLiteral(TARNVIK_BUILD_PROGRAM_DIR));
-    for (const QString &name : from.entryList({QStringLiteral("LANGUAGE.DAT"), QStringLiteral("*.html")}, QDir::Files))
+    for (const QString &name :
+         from.entryList({QStringLiteral("LANGUAGE.DAT"), QStringLiteral("*.html")}, QDir::Files))
         QFile::copy(from.filePath(name), QDir(toFolder).filePath(name));
 }
 

@@ -20,8 +20,8 @@ QStringList ScriptedDialogs::messages() const
 
 std::optional<Answer> ScriptedDialogs::take(Answer::Kind kind)
 {
-    if (m_script.empty() || (m_script.front().kind != kind && !(kind == Answer::Text &&
-                                                                m_script.front().kind == Answer::Cancel))) {
+    if (m_script.empty() || (m_script.front().kind != kind &&
+                             !(kind == Answer::Text && m_script.front().kind == Answer::Cancel))) {
         ++m_unanswered;
         return std::nullopt;
     }
@@ -37,19 +37,14 @@ MsgResult ScriptedDialogs::messageBox(const QString &text, int style, const QStr
         whileMessageShown(text);
     if (!m_script.empty() && m_script.front().kind == Answer::Cancel)
         return m_script.pop_front(), MsgResult::Cancel;
-    if (MsgStyle::buttons(style) == MsgStyle::OkOnly && (m_script.empty() || m_script.front().kind != Answer::Button))
+    if (MsgStyle::buttons(style) == MsgStyle::OkOnly &&
+        (m_script.empty() || m_script.front().kind != Answer::Button))
         return MsgResult::OK;
     if (const std::optional<Answer> answer = take(Answer::Button))
         return answer->button;
-    switch (MsgStyle::buttons(style)) {
-    case MsgStyle::YesNo:
-    case MsgStyle::YesNoCancel:
+    if (MsgStyle::buttons(style) == MsgStyle::YesNo || MsgStyle::buttons(style) == MsgStyle::YesNoCancel)
         return MsgStyle::defaultButton(style) == 1 ? MsgResult::No : MsgResult::Yes;
-    case MsgStyle::AbortRetryIgnore:
-        return MsgResult::Abort;
-    default:
-        return MsgResult::OK;
-    }
+    return MsgStyle::buttons(style) == MsgStyle::AbortRetryIgnore ? MsgResult::Abort : MsgResult::OK;
 }
 
 std::optional<QString> ScriptedDialogs::inputBox(const QString &prompt, const QString &title,
@@ -77,17 +72,14 @@ int ScriptedDialogs::chooseLanguage(const QStringList &names)
 }
 
 namespace {
-class RecordedProgress final : public ProgressTask {
-public:
-    RecordedProgress(std::shared_ptr<QList<ScriptedDialogs::Progress>> list)
-        : m_list(std::move(list)), m_index(m_list->size() - 1)
+struct RecordedProgress final : ProgressTask {
+    explicit RecordedProgress(std::shared_ptr<QList<ScriptedDialogs::Progress>> list)
+        : list(std::move(list)), index(this->list->size() - 1)
     {
     }
-    void setValue(int done) override { (*m_list)[m_index].value = done; }
-
-private:
-    std::shared_ptr<QList<ScriptedDialogs::Progress>> m_list;
-    qsizetype m_index;
+    void setValue(int done) override { (*list)[index].value = done; }
+    std::shared_ptr<QList<ScriptedDialogs::Progress>> list;
+    qsizetype index;
 };
 } // namespace
 

@@ -21,7 +21,6 @@ struct Answer {
 
     static Answer yes() { return {Button, MsgResult::Yes, {}, 0}; }
     static Answer no() { return {Button, MsgResult::No, {}, 0}; }
-    static Answer abort() { return {Button, MsgResult::Abort, {}, 0}; }
     static Answer retry() { return {Button, MsgResult::Retry, {}, 0}; }
     static Answer ignore() { return {Button, MsgResult::Ignore, {}, 0}; }
     static Answer cancel() { return {Cancel, MsgResult::Cancel, {}, 0}; }
@@ -42,7 +41,7 @@ struct Shown {
 // A dialog service for tests: answers from a script, records every box and never blocks. A box without a
 // scripted answer takes its default (OK alone: OK) and, unless it has an OK button alone, counts in
 // unanswered(). Installs itself on construction and removes itself on destruction.
-class ScriptedDialogs final : public DialogService {
+class ScriptedDialogs : public DialogService {
 public:
     ScriptedDialogs() { setDialogService(this); }
     ~ScriptedDialogs() override { releaseDialogService(this); }
