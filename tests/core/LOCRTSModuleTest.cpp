@@ -119,18 +119,6 @@ TEST_F(Localisation, StaleSectionPositionsAreSearchedAndFilesMissingWhatIsNeeded
     EXPECT_EQ(LOC_RTString(2), "Two"); // a line without a sign is skipped under other numberings
 }
 
-TEST_F(Localisation, CommandLineChoosesUnlessANumberIsStored)
-{
-    restart(languageFile({"English", "Eng"}, {"NumStrings=1"},
-                         {"[English]", " 0=long", "", "[Eng]", " 0=short"}));
-    LOCRTSModule::setCommandLine("-x /l=ENGLISH -y"); // matches both names: the latest wins
-    EXPECT_EQ(LOC_RTString(0), "short");
-    EXPECT_TRUE(storedLang().isNull());
-    setLang(1);
-    LOC_RTString(-1);
-    EXPECT_EQ(LOC_RTString(0), "long");
-}
-
 TEST_F(Localisation, LoadErrorsOfferAbortRetryIgnoreAndAnUnreadableSettingsRowIsReported)
 {
     restart(languageFile({"Only"}, {"NumStrings=3"}, {"[Only]", " 0=zero", " 7=outside", " 2=two"}));

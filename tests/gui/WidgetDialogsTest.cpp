@@ -39,14 +39,25 @@ protected:
     {
         QStringList captions;
         whileOnScreen(show, [&](QDialog *box) {
-            for (const QAbstractButton *button : box->findChildren<QAbstractButton *>()) {
+            for (const QAbstractButton *button : box->findChildren<QAbstractButton *>())
                 if (button->isVisible() && !button->text().isEmpty())
                     captions << button->text().remove(u'&');
-            }
             box->reject();
         });
-        captions.sort();
-        return captions;
+        return captions.sort(), captions;
+    }
+    // Types text into the named field (or the first) of the box that show opens, then Enter; what it showed.
+    static QString typeInto(const std::function<void()> &show, const QString &field, const QString &text)
+    {
+        QString shown;
+        whileOnScreen(show, [&](QDialog *box) {
+            auto *edit = box->findChild<QLineEdit *>(field);
+            ASSERT_NE(edit, nullptr);
+            QTest::keyClicks(edit, text);
+            shown = edit->displayText();
+            QTest::keyClick(edit, Qt::Key_Return);
+        });
+        return shown;
     }
     void useLanguage(int lang)
     {
@@ -71,42 +82,25 @@ TEST_F(WidgetDialogsTest, StandardBoxesAndTheFileDialogSpeakTheLanguageInUseAndF
     }
 }
 
-// The password prompt of the gate shows one "*" per character typed; an unmasked box shows the text.
-TEST_F(WidgetDialogsTest, MaskedInputBoxShowsOneStarPerCharacter)
+// The password prompt of the gate shows one "*" per character typed; an unmasked box shows the text. A report
+// saved under a bare name lands in the documents folder with the filter's extension, not in the folder the
+// program was started from.
+TEST_F(WidgetDialogsTest, MaskedInputShowsStarsAndSaveDialogStartsInTheDocumentsAndAddsTheExtension)
 {
     useLanguage(2);
     for (bool masked : {true, false}) {
-        QString shown;
         std::optional<QString> answer;
-        whileOnScreen([&] { answer = widgets.inputBox(u"Password"_s, u"T"_s, QString(), masked); },
-                      [&](QDialog *box) {
-                          auto *field = box->findChild<QLineEdit *>();
-                          ASSERT_NE(field, nullptr);
-                          QTest::keyClicks(field, u"Secret"_s);
-                          shown = field->displayText();
-                          QTest::keyClick(field, Qt::Key_Return);
-                      });
-        EXPECT_EQ(shown, masked ? u"******"_s : u"Secret"_s);
+        EXPECT_EQ(typeInto([&] { answer = widgets.inputBox(u"Password"_s, u"T"_s, QString(), masked); }, {},
+                           u"Secret"_s),
+                  masked ? u"******"_s : u"Secret"_s);
         EXPECT_EQ(answer, std::optional<QString>(u"Secret"_s));
     }
-}
-
-// A report saved under a bare name lands in the documents folder with the
-// filter's extension, not in the folder the program was started from.
-TEST_F(WidgetDialogsTest, SaveDialogStartsInTheDocumentsAndAddsTheExtension)
-{
     QStandardPaths::setTestModeEnabled(true);
     const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     ASSERT_TRUE(QDir().mkpath(documents));
-    useLanguage(2);
     QString chosen;
-    whileOnScreen([&] { chosen = widgets.saveFileName(u"Export"_s, QString(), u"Text (*.txt)"_s); },
-                  [&](QDialog *box) {
-                      auto *name = box->findChild<QLineEdit *>(u"fileNameEdit"_s);
-                      ASSERT_NE(name, nullptr);
-                      QTest::keyClicks(name, u"rapport"_s);
-                      QTest::keyClick(name, Qt::Key_Return);
-                  });
+    typeInto([&] { chosen = widgets.saveFileName(u"Export"_s, QString(), u"Text (*.txt)"_s); },
+             u"fileNameEdit"_s, u"rapport"_s);
     QStandardPaths::setTestModeEnabled(false);
     EXPECT_EQ(chosen, QDir(documents).filePath(u"rapport.txt"_s));
 }

@@ -49,12 +49,6 @@ TEST_F(frmPunchEndOfDayTest, ClosesExactlyThePresencesStillOpenInOneGo)
                                  "1002|Out|18:30:00|Chantier|Plomberie|Fin de journée générale"}));
     EXPECT_EQ(status(u"1001"_s) + status(u"1002"_s), u"OutOut"_s);
     EXPECT_EQ(scalar(u"SELECT COUNT(*) FROM Vendeurs WHERE Projet NOTNULL"_s).toInt(), 0);
-
-    // With nothing open, Yes writes nothing and shows nothing more.
-    dialogs->clear();
-    dialogs->thenYes();
-    w.FinDeJournee();
-    EXPECT_EQ(dialogs->shown().size() + punchCount(), 1 + 6);
 }
 
 } // namespace

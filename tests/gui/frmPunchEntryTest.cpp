@@ -29,20 +29,24 @@ void typeIntoSection(QDateTimeEdit *picker, int characterIndex, const QString &d
     QTest::keyClicks(QApplication::focusWidget(), digits);
 }
 
-TEST_F(frmPunchEntryTest, CorrectionPunchKeepsTheFourDigitYearTypedInThePickers)
+TEST_F(frmPunchEntryTest, CorrectionPunchRefusesAnEmptyDateAndKeepsTheFourDigitYearTyped)
 {
     frmPunch &w = open();
-    QTest::mouseClick(w.chkErreur, Qt::LeftButton);
-    // A click on a section and digits type into it, in any order of sections.
-    for (const auto &[picker, at, digits] :
-         {std::tuple<QDateTimeEdit *, int, QString>(w.DPicker, 7, u"2035"_s),
-          {w.DPicker, 0, u"06"_s},
-          {w.DPicker, 4, u"12"_s},
-          {w.TPicker, 0, u"22"_s},
-          {w.TPicker, 4, u"45"_s}})
-        typeIntoSection(picker, at, digits);
+    QTest::mouseClick(w.Label1, Qt::LeftButton); // the label toggles the box; the date picker has the focus
+    QTest::keyClick(focused(), Qt::Key_Delete);
     dialogs->thenYes();
-    punchByKeyboard(u"1001"_s, u"Peinture"_s);
+    punchByKeyboard(u"1001"_s, u"Accueil"_s);
+    EXPECT_EQ(dialogs->messages(), QStringList({question(u"Alice Martin"_s, u"In"_s), LOC_RTString(1202)}));
+    EXPECT_EQ(punchCount() + w.chkErreur->isChecked(), 1) << "nothing stored, still correcting";
+    // A date picked again; a click on a section and digits type into it, in any order of sections.
+    w.DPicker->setValue(QDate(2003, 3, 1));
+    typeIntoSection(w.DPicker, 7, u"2035"_s), typeIntoSection(w.DPicker, 0, u"06"_s);
+    typeIntoSection(w.DPicker, 4, u"12"_s), typeIntoSection(w.TPicker, 0, u"22"_s);
+    typeIntoSection(w.TPicker, 4, u"45"_s);
+    dialogs->thenYes();
+    w.txtDescription->setFocus();
+    enter();
+    EXPECT_FALSE(w.chkErreur->isChecked()) << "the mode turns off after the punch";
     for (const QDate &day : {QDate(1999, 6, 12), QDate(1929, 7, 4)}) {
         QTest::mouseClick(w.chkErreur, Qt::LeftButton);
         w.DPicker->setValue(day);
@@ -131,7 +135,7 @@ TEST_F(frmPunchEntryTest, SubProjectOutsideTheListIsRefusedBeforeAnythingIsStore
     enter(u"Accueil"_s);
     w.txtNumVendeur->selectAll();
     w.txtNumVendeur->insert(u"1002"_s);
-    ASSERT_EQ(w.lblProjet->text() + u'|' + w.dcbProjet->Text(), u"Bureau|"_s);
+    EXPECT_EQ(w.lblProjet->text() + u'|' + w.dcbProjet->Text(), u"Bureau|"_s);
     enter();
     EXPECT_EQ(dialogs->messages(), QStringList{LOC_RTString(1768)});
     EXPECT_EQ(punchCount(), 3);

@@ -87,37 +87,6 @@ TEST_F(frmPunchRoadTest, ButtonsForceTheDirectionAndRefuseTheImpossible)
               u"1001In,1001Out,1002In"_s);
 }
 
-TEST_F(frmPunchRoadTest, CorrectionModeTakesThePickersAndThenTurnsOff)
-{
-    frmPunch &w = open();
-    Clock::setFixed(QDateTime(QDate(2003, 3, 1), QTime(11, 20, 0)));
-    QTest::mouseClick(w.Label1, Qt::LeftButton); // the label toggles the box
-    ASSERT_TRUE(w.chkErreur->isChecked());
-    QTest::keyClick(focused(), Qt::Key_Delete); // the date picker has the focus: emptied
-    dialogs->thenYes();
-    punchByKeyboard(u"1001"_s, u"Accueil"_s);
-    EXPECT_EQ(dialogs->messages(), QStringList({question(u"Alice Martin"_s, u"In"_s), LOC_RTString(1202)}));
-    EXPECT_EQ(punchCount() + w.chkErreur->isChecked(), 1) << "nothing stored, still correcting";
-    w.DPicker->setValue(QDate(2003, 2, 25));
-    w.TPicker->setValue(QTime(7, 45, 30));
-    dialogs->thenYes();
-    w.txtDescription->setFocus();
-    enter();
-    ASSERT_EQ(punchCount(), 1);
-    EXPECT_EQ(fields(punches()[0], {"PunchDateShort", "PunchTime", "PunchDateLong"}),
-              u"2003-02-25|07:45:30|"_s + LOC_RTString(1648));
-    EXPECT_FALSE(w.chkErreur->isChecked());
-    EXPECT_EQ(QDateTime(w.DPicker->Value(), w.TPicker->Value()), Clock::now());
-    // Enter without a number writes nothing and only turns the mode off.
-    QTest::mouseClick(w.chkErreur, Qt::LeftButton);
-    w.DPicker->setValue(QDate(2002, 12, 24));
-    w.txtDescription->setFocus();
-    dialogs->clear();
-    enter();
-    EXPECT_EQ(punchCount() + dialogs->shown().size() + w.chkErreur->isChecked(), 1);
-    EXPECT_EQ(w.DPicker->Value(), QDate(2003, 3, 1));
-}
-
 TEST_F(frmPunchRoadTest, AFailedStoreIsToldAndKeepsTheEntryForAnotherTry)
 {
     frmPunch &w = open();

@@ -14,7 +14,7 @@ namespace {
 
 using frmPunchTest = PunchWindowFixture;
 
-TEST_F(frmPunchTest, StartUpChecksThePeriodAndSynchronisesAndTheTimerRereadsTheSettings)
+TEST_F(frmPunchTest, StartUpChecksThePeriodSynchronisesAndWritesNothing)
 {
     addProject(u"Aucun"_s, {u"Aucun"_s});
     int checks = 0, syncs = 0;
@@ -29,12 +29,6 @@ TEST_F(frmPunchTest, StartUpChecksThePeriodAndSynchronisesAndTheTimerRereadsTheS
     EXPECT_EQ(std::tuple(checks, loadingAtCheck, syncs), std::tuple(1, false, 1));
     EXPECT_EQ(punchCount() + dialogs->shown().size(), 0);
     EXPECT_EQ(w.dcbProjet->count(), 3) << "the sub-projects, without the placeholder name";
-    // Every ten seconds: the dates, and the settings row read again for the period check.
-    Clock::setFixed(QDateTime(QDate(2003, 3, 2), QTime(15, 30, 45)));
-    execSql(u"UPDATE Acces SET Periode = 2"_s);
-    w.Timer2_Timer();
-    EXPECT_EQ(w.lblDateLong->text(), u"Sunday 02 March 2003"_s);
-    EXPECT_EQ(std::pair(checks, w.datAcces->recordset().value(u"Periode"_s).toInt()), std::pair(2, 2));
     w.Command4->click();
     EXPECT_EQ(syncs, 2) << "Connect synchronises";
 }

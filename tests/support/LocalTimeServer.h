@@ -1,9 +1,12 @@
 #pragma once
 
-#include <QList>
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QHostAddress>
 #include <QPointer>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QThread>
 
 #include <functional>
 
@@ -13,18 +16,33 @@ namespace tarnvik::test {
 // closed; with autoReply false the test sends and closes by hand (connections by index, in arrival order).
 class LocalTimeServer : public QObject {
 public:
-    LocalTimeServer();
-
+    LocalTimeServer()
+    {
+        m_server.listen(QHostAddress::LocalHost, 0);
+        connect(&m_server, &QTcpServer::newConnection, this, [this]() {
+            while (QTcpSocket *socket = m_server.nextPendingConnection()) {
+                m_connections.append(socket);
+                if (autoReply)
+                    socket->write(reply), socket->disconnectFromHost();
+            }
+        });
+    }
     quint16 port() const { return m_server.serverPort(); }
-    // Stops listening: connections to the port are then refused.
-    void stopListening() { m_server.close(); }
+    void stopListening() { m_server.close(); } // connections to the port are then refused
+    int connectionCount() const { return int(m_connections.size()); }
+    void send(int index, const QByteArray &bytes)
+    {
+        if (QTcpSocket *socket = m_connections.value(index))
+            socket->write(bytes), socket->flush();
+    }
+    void closeConnection(int index)
+    {
+        if (QTcpSocket *socket = m_connections.value(index))
+            socket->disconnectFromHost();
+    }
 
     QByteArray reply;
     bool autoReply = true;
-
-    int connectionCount() const { return int(m_connections.size()); }
-    void send(int index, const QByteArray &bytes);
-    void closeConnection(int index);
 
 private:
     QTcpServer m_server;
@@ -32,9 +50,23 @@ private:
 };
 
 // Bytes of the given values, as the server sends them.
-QByteArray bytes(std::initializer_list<int> values);
+inline QByteArray bytes(std::initializer_list<int> values)
+{
+    QByteArray result;
+    for (int v : values)
+        result.append(char(quint8(v)));
+    return result;
+}
 
 // Runs the event loop until done() holds, for at most timeoutMs; answers whether it holds.
-bool waitUntil(const std::function<bool()> &done, int timeoutMs = 5000);
+inline bool waitUntil(const std::function<bool()> &done, int timeoutMs = 5000)
+{
+    for (QDeadlineTimer deadline(timeoutMs); !done(); QThread::msleep(1)) {
+        if (deadline.hasExpired())
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    return true;
+}
 
 } // namespace tarnvik::test

@@ -52,7 +52,14 @@ public:
     ScriptedDialogs &thenType(const QString &t) { return then({Answer::Text, MsgResult::OK, t, 0}); }
 
     const QList<Shown> &shown() const { return m_shown; }
-    QStringList messages() const; // texts of the message boxes, in order
+    QStringList messages() const // texts of the message boxes, in order
+    {
+        QStringList texts;
+        for (const Shown &s : m_shown)
+            if (s.kind == Shown::Message)
+                texts << s.text;
+        return texts;
+    }
     int unanswered() const { return m_unanswered; }
     int remaining() const { return int(m_script.size()); }
     int beeps() const { return m_beeps; }
@@ -60,11 +67,38 @@ public:
     bool openUrlResult = true;
     // Runs while each message box is on screen, before it is answered.
     std::function<void(const QString &text)> whileMessageShown;
-    void clear();
+    void clear()
+    {
+        m_script.clear(), m_shown.clear(), m_urls.clear();
+        m_unanswered = m_beeps = 0;
+        m_progress = std::make_shared<QList<Progress>>();
+    }
 
-    MsgResult messageBox(const QString &text, int style, const QString &title) override;
+    MsgResult messageBox(const QString &text, int style, const QString &title) override
+    {
+        m_shown.append({Shown::Message, text, style, title, {}});
+        if (whileMessageShown)
+            whileMessageShown(text);
+        const int buttons = MsgStyle::buttons(style);
+        if (!m_script.empty() && m_script.front().kind == Answer::Cancel)
+            return m_script.pop_front(), MsgResult::Cancel;
+        if (buttons == MsgStyle::OkOnly && (m_script.empty() || m_script.front().kind != Answer::Button))
+            return MsgResult::OK;
+        if (const std::optional<Answer> answer = take(Answer::Button))
+            return answer->button;
+        if (buttons == MsgStyle::YesNo || buttons == MsgStyle::YesNoCancel)
+            return MsgStyle::defaultButton(style) == 1 ? MsgResult::No : MsgResult::Yes;
+        return buttons == MsgStyle::AbortRetryIgnore ? MsgResult::Abort : MsgResult::OK;
+    }
     std::optional<QString> inputBox(const QString &prompt, const QString &title, const QString &defaultText,
-                                    bool masked) override;
+                                    bool masked) override
+    {
+        m_shown.append({Shown::Input, prompt, masked ? 1 : 0, title, {}});
+        const std::optional<Answer> answer = take(Answer::Text);
+        if (!answer)
+            return defaultText;
+        return answer->kind == Answer::Cancel ? std::nullopt : std::optional(answer->text);
+    }
     QString openFileName(const QString &caption, const QString &, const QString &filter) override
     {
         return fileName(Shown::OpenFile, caption, filter);
@@ -73,7 +107,12 @@ public:
     {
         return fileName(Shown::SaveFile, caption, filter);
     }
-    int chooseLanguage(const QStringList &names) override;
+    int chooseLanguage(const QStringList &names) override
+    {
+        m_shown.append({Shown::Language, QString(), 0, QString(), names});
+        const std::optional<Answer> answer = take(Answer::Choice);
+        return answer ? answer->choice : 0;
+    }
     void beep() override { ++m_beeps; }
     bool openUrl(const QUrl &url) override { return m_urls << url, openUrlResult; }
     void setBusyCursor(bool busy) override { m_busy = busy; }
@@ -85,13 +124,41 @@ public:
         int value = -1;
     };
     QList<Progress> progress() const { return *m_progress; }
-    std::unique_ptr<ProgressTask> startProgress(const QString &label, int total) override;
+    std::unique_ptr<ProgressTask> startProgress(const QString &label, int total) override
+    {
+        struct Recorded final : ProgressTask {
+            Recorded(std::shared_ptr<QList<Progress>> list)
+                : list(std::move(list)), index(this->list->size() - 1)
+            {
+            }
+            void setValue(int done) override { (*list)[index].value = done; }
+            std::shared_ptr<QList<Progress>> list;
+            qsizetype index;
+        };
+        m_progress->append(Progress{label, total, -1});
+        return std::make_unique<Recorded>(m_progress);
+    }
     [[noreturn]] void terminate(int exitCode) override { throw ProgramTerminated{exitCode}; }
 
 private:
     // The next scripted answer when it is of that kind (a Cancel fits a text); none counts as unanswered.
-    std::optional<Answer> take(Answer::Kind kind);
-    QString fileName(Shown::Kind kind, const QString &caption, const QString &filter);
+    std::optional<Answer> take(Answer::Kind kind)
+    {
+        const bool fits =
+            !m_script.empty() && (m_script.front().kind == kind ||
+                                  (kind == Answer::Text && m_script.front().kind == Answer::Cancel));
+        if (!fits)
+            return ++m_unanswered, std::nullopt;
+        const Answer next = m_script.front();
+        m_script.pop_front();
+        return next;
+    }
+    QString fileName(Shown::Kind kind, const QString &caption, const QString &filter)
+    {
+        m_shown.append({kind, caption, 0, filter, {}});
+        const std::optional<Answer> answer = take(Answer::Text);
+        return answer && answer->kind == Answer::Text ? answer->text : QString();
+    }
 
     std::deque<Answer> m_script;
     QList<Shown> m_shown;
