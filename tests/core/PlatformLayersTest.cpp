@@ -1,5 +1,4 @@
 #include "platform/SysInfo.h"
-#include "platform/Winsock.h"
 #include "support/LocalTimeServer.h"
 
 #include <QSignalSpy>
@@ -75,19 +74,5 @@ TEST(SysInfo, OneNotificationPerClockChangeAndNoStormWhenTheWatchFails)
     EXPECT_TRUE(none.isEmpty());
 }
 #endif
-
-TEST(Winsock, UnknownHostIsReportedAsAnError)
-{
-    Winsock socket;
-    QSignalSpy errors(&socket, &Winsock::Error);
-    QSignalSpy connects(&socket, &Winsock::Connect);
-    // A name no resolver could hold (it has blanks): refused here, with no query leaving the machine.
-    socket.connectTo(QStringLiteral("no such host.invalid"), 37);
-    ASSERT_TRUE(test::waitUntil([&] { return errors.size() > 0; }, 20000));
-    EXPECT_EQ(errors.size(), 1);
-    EXPECT_EQ(errors.at(0).at(0).value<qint16>(), Winsock::ErrHostNotFound);
-    EXPECT_EQ(socket.state(), Winsock::Failed);
-    EXPECT_TRUE(connects.isEmpty());
-}
 
 } // namespace

@@ -2,7 +2,6 @@
 
 #include "platform/ui/Pickers.h"
 #include "platform/ui/PictureButton.h"
-#include "station/ui/PayPeriodHook.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -57,39 +56,6 @@ TEST_F(frmPunchEntryTest, CorrectionPunchRefusesAnEmptyDateAndKeepsTheFourDigitY
     for (const QVariantMap &row : punches())
         stored << fields(row, {"PunchDateShort", "PunchTime"});
     EXPECT_EQ(stored, QStringList({"2035-12-06|22:45:00", "1999-06-12|09:00:00", "1929-07-04|09:00:00"}));
-}
-
-TEST_F(frmPunchEntryTest, NightShiftPunchesOutAfterThePeriodRolledOver)
-{
-    execSql(u"UPDATE Acces SET Periode = 1, DateDebut = '2003-03-01'"_s);
-    frmPunch &w = open();
-    plugInPeriodCheck(&w);
-    Clock::setFixed(QDateTime(QDate(2003, 3, 7), QTime(22, 0)));
-    dialogs->thenYes();
-    punchByKeyboard(u"1001"_s, u"Peinture"_s);
-    // Past midnight the week rolls over while he is at work: his In stays open.
-    Clock::setFixed(QDateTime(QDate(2003, 3, 8), QTime(6, 0)));
-    dialogs->clear();
-    w.CheckPeriode();
-    EXPECT_EQ(dialogs->messages(), QStringList{LOC_RTString(1630)});
-    EXPECT_EQ(scalar(u"SELECT DateDebut FROM Acces"_s).toString(), u"2003-03-08"_s);
-    // Enter proposes Out (he answers No), and the Out button punches him out.
-    dialogs->clear();
-    dialogs->thenNo().thenYes();
-    punchByKeyboard(u"1001"_s, u"Peinture"_s);
-    w.txtNumVendeur->setFocus();
-    enter(u"1001"_s);
-    enter(u"Peinture"_s);
-    QTest::mouseClick(w.Command2, Qt::LeftButton);
-    EXPECT_EQ(dialogs->messages(), QStringList({question(u"Alice Martin"_s, u"Out"_s), LOC_RTString(1134),
-                                                LOC_RTString(1256) + u"Alice Martin?"_s}));
-    EXPECT_EQ(scalar(u"SELECT group_concat(InOut || PunchDateShort || Archived) FROM Punch"_s).toString(),
-              u"In2003-03-070,Out2003-03-080"_s);
-    EXPECT_EQ(status(u"1001"_s) + QString::number(presenceCount(u"1001"_s)), u"Out0"_s);
-    // The next roll-over archives the pair.
-    Clock::setFixed(QDateTime(QDate(2003, 3, 15), QTime(6, 0)));
-    w.CheckPeriode();
-    EXPECT_EQ(scalar(u"SELECT SUM(Archived) FROM Punch"_s).toInt(), 2);
 }
 
 TEST_F(frmPunchEntryTest, SubProjectOutsideTheListIsRefusedBeforeAnythingIsStored)
