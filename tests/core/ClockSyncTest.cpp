@@ -129,9 +129,8 @@ TEST_F(ClockSyncTest, FailuresAreLoggedAndLeaveTheClockAlone)
     EXPECT_TRUE(systemClock.records.isEmpty() && view.redraws == 0);
 }
 
-// A second Connect drops the open query; the time-out counts from the server's last sign of life: a slow
-// server whose whole reply takes longer than the time-out still sets the clock, one that falls silent for the
-// time-out is given up.
+// A second Connect drops the open query; the time-out counts from the server's last sign of life, so a slow
+// server whose whole reply takes longer than the time-out still sets the clock.
 TEST_F(ClockSyncTest, SecondConnectDropsTheOpenQueryAndTimeOutCountsFromTheLastByteReceived)
 {
     sync.setQueryTimeout(std::chrono::milliseconds(700));
@@ -153,16 +152,6 @@ TEST_F(ClockSyncTest, SecondConnectDropsTheOpenQueryAndTimeOutCountsFromTheLastB
     EXPECT_EQ(view.lines.mid(0, 13), Header + QStringList{QString()} + Header + pieces + Closed);
     ASSERT_EQ(systemClock.records.size(), 1) << view.lines.join(u'\n').toStdString();
     EXPECT_EQ(systemClock.records[0].hour, 14);
-
-    view.lines.clear();
-    ASSERT_TRUE(connectHeld(3));
-    server.send(2, bytes({208}));
-    ASSERT_TRUE(waitUntil([&] { return view.lines.size() == 4; }));
-    elapsed.restart();
-    ASSERT_TRUE(waitUntil([&] { return view.lines.contains("sockets closed"); }));
-    EXPECT_GE(elapsed.elapsed(), 600) << "silent for the time-out after the last byte";
-    EXPECT_EQ(view.lines.mid(3),
-              QStringList{received(bytes({208}))} + errorLines("Connection timed out", 10060));
 }
 
 } // namespace

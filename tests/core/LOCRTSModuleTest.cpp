@@ -113,20 +113,11 @@ TEST_F(Localisation, StaleSectionPositionsAreSearchedAndFilesMissingWhatIsNeeded
         restart(bytes);
         expectFatal();
     }
-    restart(twoLanguages()
-                .replace("NumStrings=3", "NumStrings=3\r\nStringIndexStep=2")
-                .replace(" 0=", " no sign"));
-    EXPECT_EQ(LOC_RTString(2), "Two"); // a line without a sign is skipped under other numberings
 }
 
-TEST_F(Localisation, LoadErrorsOfferAbortRetryIgnoreAndAnUnreadableSettingsRowIsReported)
+// A settings row that cannot be read or written is reported, not passed over.
+TEST_F(Localisation, UnreadableSettingsRowIsReported)
 {
-    restart(languageFile({"Only"}, {"NumStrings=3"}, {"[Only]", " 0=zero", " 7=outside", " 2=two"}));
-    dialogs->then(Answer::retry()).then(Answer::ignore()); // Retry runs the step again, Ignore goes on
-    EXPECT_EQ(LOC_RTString(2), "two");
-    const QString box = "Subscript out of range: string number 7 is not between 0 and 3(Code 9)";
-    EXPECT_EQ(dialogs->messages(), (QStringList{box, box}));
-    EXPECT_EQ(dialogs->shown()[0].style, int(MsgStyle::AbortRetryIgnore | MsgStyle::Exclamation));
     restart(twoLanguages());
     execSql("DELETE FROM Acces");
     ProgramState::CurrentLang = 0;

@@ -13,31 +13,27 @@ namespace {
 
 using frmPunchRoadTest = PunchWindowFixture;
 
+// In, Out, then In without a sub-project (stored against the no-project text, an empty note stays Null).
 TEST_F(frmPunchRoadTest, EnterPunchesInThenOutWithConfirmations)
 {
     frmPunch &w = open();
     dialogs->thenYes().thenYes().thenYes();
     punchByKeyboard(u"1001"_s, u"Peinture"_s, u"scaffold"_s);
-    // The entry is emptied and the number box waits for the next employee.
     EXPECT_EQ(w.txtNumVendeur->text() + w.dcbProjet->Text() + w.txtDescription->text(), QString());
-    EXPECT_EQ(focused(), w.txtNumVendeur);
+    EXPECT_EQ(focused(), w.txtNumVendeur) << "the entry is emptied for the next employee";
     punchByKeyboard(u"1001"_s, u"Peinture"_s);
-    EXPECT_EQ(status(u"1001"_s) + QString::number(presenceCount(u"1001"_s)), u"Out0"_s)
-        << "Out closes the In";
-    // No sub-project chosen: stored against the no-project text, an empty note stays Null.
     punchByKeyboard(u"1002"_s, QString());
-    const QString none = LOC_RTString(1698);
-    const QStringList names{"NoVendeur", "InOut",      "PunchDateShort", "PunchTime", "PunchDateLong",
-                            "Projet",    "SousProjet", "Description",    "Archived"};
     QStringList stored;
     for (const QVariantMap &row : punches())
-        stored << fields(row, names) + (row.value("Description").isNull() ? "|null" : "");
-    EXPECT_EQ(stored,
-              QStringList(
-                  {"1001|In|2003-03-01|09:00:00|Saturday 01 March 2003|Chantier|Peinture|scaffold|0",
-                   "1001|Out|2003-03-01|09:00:00|Saturday 01 March 2003|Chantier|Peinture|" +
-                       LOC_RTString(1136) + "|0",
-                   "1002|In|2003-03-01|09:00:00|Saturday 01 March 2003|" + none + '|' + none + "||0|null"}));
+        stored << fields(row, {"NoVendeur", "InOut", "PunchDateShort", "PunchTime", "PunchDateLong", "Projet",
+                               "SousProjet", "Description", "Archived"}) +
+                      (row.value("Description").isNull() ? "|null" : "");
+    const QString day = u"|2003-03-01|09:00:00|Saturday 01 March 2003|"_s, none = LOC_RTString(1698);
+    EXPECT_EQ(stored, QStringList({"1001|In" + day + "Chantier|Peinture|scaffold|0",
+                                   "1001|Out" + day + "Chantier|Peinture|" + LOC_RTString(1136) + "|0",
+                                   "1002|In" + day + none + '|' + none + "||0|null"}));
+    EXPECT_EQ(status(u"1001"_s) + QString::number(presenceCount(u"1001"_s)), u"Out0"_s)
+        << "Out closes the In";
     EXPECT_EQ(dialogs->messages(),
               QStringList({question(u"Alice Martin"_s, u"In"_s), question(u"Alice Martin"_s, u"Out"_s),
                            question(u"Bob O'Neil"_s, u"In"_s)}));

@@ -56,21 +56,4 @@ TEST_F(frmPunchFirstStartTest, CreatesTheSettingsFileAndTheDatabase)
     EXPECT_EQ(punchCount(), 1);
 }
 
-TEST_F(frmPunchFirstStartTest, AnUnusableDatabaseIsToldAndTheStationStillOpens)
-{
-    const QString db = SettingsFile::defaultDatabasePath();
-    QFile garbage(db);
-    ASSERT_TRUE(garbage.open(QIODevice::WriteOnly) && garbage.write(QByteArray(4096, 'x')) == 4096);
-    garbage.close();
-    ASSERT_TRUE(SettingsFile::writeDatabasePath(SettingsFile::path(), db));
-    // The language cannot be read from that file nor stored in it: Ignore, English, Ignore.
-    dialogs->then(Answer::ignore()).then(Answer::choose(1)).then(Answer::ignore());
-    frmPunch &w = open();
-    const Shown last = dialogs->shown().last();
-    EXPECT_TRUE(last.text.startsWith(LOC_RTString(1702).arg(db, LOC_RTString(1712)).left(20)) &&
-                last.text.contains(db) && last.style == 16);
-    EXPECT_EQ(QFileInfo(db).size(), 4096) << "the file is left as it was";
-    EXPECT_TRUE(w.isVisible());
-}
-
 } // namespace
