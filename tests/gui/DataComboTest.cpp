@@ -3,7 +3,6 @@
 #include "common/ProgramState.h"
 #include "support/ProgramFixture.h"
 
-#include <QSignalSpy>
 #include <QTest>
 
 using namespace tarnvik;
@@ -38,7 +37,6 @@ TEST_F(DataComboTest, ListFollowsTheRowSourceAndTheBoundFieldTheChoice)
     EXPECT_EQ(scalar(u"SELECT SousProjet FROM Vendeurs"_s).toString(), u"Peinture"_s);
 
     // A typed name stays through a reload of the list; the list follows the table only when asked.
-    QSignalSpy changes(&combo, &DataCombo::Change);
     combo.clearEditText();
     QTest::keyClicks(&combo, u"Jard"_s);
     addProject(u"Parc"_s, {u"Jardin"_s});
@@ -47,8 +45,4 @@ TEST_F(DataComboTest, ListFollowsTheRowSourceAndTheBoundFieldTheChoice)
     combo.Refresh();
     EXPECT_EQ(items(), "Jardin Peinture Plomberie ");
     EXPECT_EQ(combo.Text(), u"Jard"_s);
-    const auto typed = changes.count();
-    combo.clearChoice();
-    combo.clearChoice(); // emptying an empty choice is no change
-    EXPECT_EQ(std::pair(combo.Text(), changes.count()), std::pair(QString(), typed + 1));
 }

@@ -1,10 +1,8 @@
 #include "PunchWindowFixture.h"
 
 #include "common/ProgramState.h"
-#include "common/SettingsFile.h"
 #include "platform/ui/PictureButton.h"
 
-#include <QFile>
 #include <QPushButton>
 
 using namespace tarnvik;
@@ -31,29 +29,6 @@ TEST_F(frmPunchTest, StartUpChecksThePeriodSynchronisesAndWritesNothing)
     EXPECT_EQ(w.dcbProjet->count(), 3) << "the sub-projects, without the placeholder name";
     w.Command4->click();
     EXPECT_EQ(syncs, 2) << "Connect synchronises";
-}
-
-// A first start: no settings file and no database in the program's folder.
-class frmPunchFirstStartTest : public PunchWindowFixture {
-protected:
-    bool prepareDatabase() const override { return false; }
-};
-
-TEST_F(frmPunchFirstStartTest, CreatesTheSettingsFileAndTheDatabase)
-{
-    dialogs->then(Answer::choose(1)); // the language chooser: English
-    const QString db = SettingsFile::defaultDatabasePath();
-    open();
-    QFile file(SettingsFile::path());
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_EQ(file.readAll(), (u'"' + db + "\"\r\n").toUtf8());
-    EXPECT_EQ(ProgramState::DbPath, db);
-    EXPECT_TRUE(dialogs->messages().isEmpty());
-    // The new database takes punches at once.
-    execSql(u"INSERT INTO Vendeurs (NoVendeur, NomVendeur) VALUES ('7', 'Zoé')"_s);
-    dialogs->thenYes();
-    punchByKeyboard(u"7"_s, QString());
-    EXPECT_EQ(punchCount(), 1);
 }
 
 } // namespace

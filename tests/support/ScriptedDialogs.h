@@ -32,10 +32,9 @@ struct Answer {
 struct Shown {
     enum Kind { Message, Input, OpenFile, SaveFile, Language };
     Kind kind = Message;
-    QString text;  // message text, prompt, or caption
+    QString text;  // message text, prompt, caption, or the languages offered joined by "|"
     int style = 0; // message style; for input boxes 1 when masked
     QString title; // title, or the file filter
-    QStringList items;
 };
 
 // A dialog service for tests: answers from a script, records every box and never blocks. A box without a
@@ -62,7 +61,6 @@ public:
     }
     int unanswered() const { return m_unanswered; }
     int remaining() const { return int(m_script.size()); }
-    int beeps() const { return m_beeps; }
     QList<QUrl> openedUrls() const { return m_urls; }
     bool openUrlResult = true;
     // Runs while each message box is on screen, before it is answered.
@@ -70,13 +68,13 @@ public:
     void clear()
     {
         m_script.clear(), m_shown.clear(), m_urls.clear();
-        m_unanswered = m_beeps = 0;
+        m_unanswered = 0;
         m_progress = std::make_shared<QList<Progress>>();
     }
 
     MsgResult messageBox(const QString &text, int style, const QString &title) override
     {
-        m_shown.append({Shown::Message, text, style, title, {}});
+        m_shown.append({Shown::Message, text, style, title});
         if (whileMessageShown)
             whileMessageShown(text);
         const int buttons = MsgStyle::buttons(style);
@@ -93,7 +91,7 @@ public:
     std::optional<QString> inputBox(const QString &prompt, const QString &title, const QString &defaultText,
                                     bool masked) override
     {
-        m_shown.append({Shown::Input, prompt, masked ? 1 : 0, title, {}});
+        m_shown.append({Shown::Input, prompt, masked ? 1 : 0, title});
         const std::optional<Answer> answer = take(Answer::Text);
         if (!answer)
             return defaultText;
@@ -109,11 +107,11 @@ public:
     }
     int chooseLanguage(const QStringList &names) override
     {
-        m_shown.append({Shown::Language, QString(), 0, QString(), names});
+        m_shown.append({Shown::Language, names.join(u'|'), 0, QString()});
         const std::optional<Answer> answer = take(Answer::Choice);
         return answer ? answer->choice : 0;
     }
-    void beep() override { ++m_beeps; }
+    void beep() override {}
     bool openUrl(const QUrl &url) override { return m_urls << url, openUrlResult; }
     void setBusyCursor(bool busy) override { m_busy = busy; }
     bool busyCursor() const override { return m_busy; }
@@ -155,7 +153,7 @@ private:
     }
     QString fileName(Shown::Kind kind, const QString &caption, const QString &filter)
     {
-        m_shown.append({kind, caption, 0, filter, {}});
+        m_shown.append({kind, caption, 0, filter});
         const std::optional<Answer> answer = take(Answer::Text);
         return answer && answer->kind == Answer::Text ? answer->text : QString();
     }
@@ -165,7 +163,6 @@ private:
     QList<QUrl> m_urls;
     std::shared_ptr<QList<Progress>> m_progress = std::make_shared<QList<Progress>>();
     int m_unanswered = 0;
-    int m_beeps = 0;
     bool m_busy = false;
 };
 
