@@ -1,5 +1,4 @@
 #include "platform/SysInfo.h"
-#include "platform/Winsock.h"
 #include "support/LocalTimeServer.h"
 
 #include <QSignalSpy>
@@ -15,34 +14,21 @@ using namespace tarnvik;
 
 namespace {
 
-#if defined(Q_OS_LINUX)
-// The notification rests on a timer that the kernel cancels when the clock is set; it must be armed.
-TEST(SysInfo, WatchesTheClockOnLinux)
-{
-    EXPECT_TRUE(SysInfo().isWatching());
-    const auto timer = systemClockChangeDescriptor();
-    ASSERT_TRUE(timer && timer->arm());
-    EXPECT_EQ(timer->read(), ClockChangeRead::Nothing) << "armed and quiet while the clock is left alone";
-}
-#endif
-
 #if defined(Q_OS_UNIX)
-// A descriptor of the test's own: a pipe whose bytes say what the system would report ('c' the clock was
-// set, 'e' the far timer expired, 'f' a failed read), so the notifier runs on the event loop as it does on
-// the real timer.
-class PipeClockChange final : public ClockChangeDescriptor {
-public:
-    PipeClockChange(int *arms, bool *armFails) : m_arms(arms), m_armFails(armFails)
+// A pipe whose bytes say what the system would report ('c' the clock was set, 'e' the far timer expired,
+// 'f' a failed read), so that the notifier runs on the event loop as it does on the real timer.
+struct PipeClockChange final : ClockChangeDescriptor {
+    PipeClockChange(int *arms, bool *armFails) : arms(arms), armFails(armFails)
     {
-        EXPECT_EQ(::pipe2(m_fds, O_NONBLOCK | O_CLOEXEC), 0);
+        EXPECT_EQ(::pipe2(fds, O_NONBLOCK | O_CLOEXEC), 0);
     }
-    ~PipeClockChange() override { ::close(m_fds[0]), ::close(m_fds[1]); }
-    int handle() const override { return m_fds[0]; }
-    bool arm() override { return ++*m_arms, !*m_armFails; }
+    ~PipeClockChange() override { ::close(fds[0]), ::close(fds[1]); }
+    int handle() const override { return fds[0]; }
+    bool arm() override { return ++*arms, !*armFails; }
     ClockChangeRead read() override
     {
         char c = 0;
-        if (::read(m_fds[0], &c, 1) != 1)
+        if (::read(fds[0], &c, 1) != 1)
             return ClockChangeRead::Nothing;
         return c == 'c'   ? ClockChangeRead::ClockSet
                : c == 'e' ? ClockChangeRead::Expired
@@ -50,16 +36,14 @@ public:
     }
     void report(const char *events)
     {
-        EXPECT_EQ(::write(m_fds[1], events, strlen(events)), ssize_t(strlen(events)));
+        EXPECT_EQ(::write(fds[1], events, strlen(events)), ssize_t(strlen(events)));
     }
-
-private:
-    int m_fds[2] = {-1, -1};
-    int *m_arms;
-    bool *m_armFails;
+    int fds[2] = {-1, -1};
+    int *arms;
+    bool *armFails;
 };
 
-TEST(SysInfo, OneNotificationPerClockChangeAndReArmedAfterEachRead)
+TEST(SysInfo, OneNotificationPerClockChangeAndNoStormWhenTheWatchFails)
 {
     int arms = 0;
     bool armFails = false;
@@ -67,21 +51,18 @@ TEST(SysInfo, OneNotificationPerClockChangeAndReArmedAfterEachRead)
     PipeClockChange *pipe = owned.get();
     SysInfo info(std::move(owned));
     QSignalSpy changes(&info, &SysInfo::TimeChanged);
-    EXPECT_TRUE(info.isWatching());
-    EXPECT_EQ(arms, 1) << "armed at start";
-    pipe->report("c");
-    ASSERT_TRUE(test::waitUntil([&] { return changes.size() == 1; }));
+    EXPECT_TRUE(info.isWatching() && arms == 1) << "armed at start";
     pipe->report("cec"); // two changes and an expiry, waiting together
-    ASSERT_TRUE(test::waitUntil([&] { return arms == 5; }));
+    ASSERT_TRUE(test::waitUntil([&] { return arms == 4; }));
     QTest::qWait(50);
-    EXPECT_EQ(changes.size(), 3) << "one per change, none for the expiry";
-    // A descriptor that can no longer be armed is left alone: no notification storm.
+    EXPECT_EQ(changes.size(), 2) << "one per change, none for the expiry";
+    // A descriptor that can no longer be armed is left alone.
     armFails = true;
     pipe->report("c");
     ASSERT_TRUE(test::waitUntil([&] { return !info.isWatching(); }));
     pipe->report("cc");
     QTest::qWait(50);
-    EXPECT_EQ(std::pair(changes.size(), arms), std::pair(qsizetype(4), 6));
+    EXPECT_EQ(std::pair(changes.size(), arms), std::pair(qsizetype(3), 5));
     // A read that fails stops the watch as well.
     arms = 0, armFails = false;
     auto second = std::make_unique<PipeClockChange>(&arms, &armFails);
@@ -93,20 +74,5 @@ TEST(SysInfo, OneNotificationPerClockChangeAndReArmedAfterEachRead)
     EXPECT_TRUE(none.isEmpty());
 }
 #endif
-
-TEST(Winsock, UnknownHostIsReportedAsAnError)
-{
-    Winsock socket;
-    QSignalSpy errors(&socket, &Winsock::Error);
-    QSignalSpy connects(&socket, &Winsock::Connect);
-    // A name no resolver could hold (it has blanks): refused here, with no query leaving the machine.
-    socket.connectTo(QStringLiteral("no such host.invalid"), 37);
-    ASSERT_TRUE(test::waitUntil([&] { return errors.size() > 0; }, 20000));
-    EXPECT_EQ(errors.size(), 1);
-    EXPECT_EQ(errors.at(0).at(0).value<qint16>(), Winsock::ErrHostNotFound);
-    EXPECT_EQ(errors.at(0).at(1).toString(), QStringLiteral("Host not found"));
-    EXPECT_EQ(socket.state(), Winsock::Failed);
-    EXPECT_TRUE(connects.isEmpty());
-}
 
 } // namespace

@@ -1,28 +1,12 @@
-#include "localisation/ProfileReader.h"
 #include "localisation/LeadingNumber.h"
+
+#include <QString>
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 
 using namespace tarnvik;
-
-static QString read(const QString &text, const char *key, const char *section = "LOC")
-{
-    return ProfileReader(text).value(section, key, "???", 64);
-}
-
-TEST(ProfileReader, FindsTrimmedUnquotedValuesOfTheFirstMatchingSectionAndKeyCutTo63Characters)
-{
-    const QString text =
-        "A=0\r\n[Other]\r\nB=1\r\n[loc]\r\n  b  =  \"  12  \"  \r\nB=2\r\nC\r\nLong=" + QString(70, 'x') +
-        "\r\n[LOC]\r\nD=3\r\n[Français]\r\n 1024=\"Bonjour\"";
-    EXPECT_EQ(read(text, "B"), "  12  "); // the first key of the first section, case ignored
-    EXPECT_EQ(read(text, "Long"), QString(63, 'x'));
-    EXPECT_EQ(read(text, "1024", "français"), "Bonjour");
-    for (const char *missing : {"A", "C", "D"}) // outside the section, without "=", in a repeated section
-        EXPECT_EQ(read(text, missing), "???") << missing;
-}
 
 TEST(LeadingNumber, ReadsTheNumberAtTheStartOfATextAndRoundsHalvesToEven)
 {

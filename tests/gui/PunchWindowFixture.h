@@ -23,9 +23,8 @@ inline QString fields(const QVariantMap &row, const QStringList &names)
     return values.join(u'|');
 }
 
-// The station's main window over a test database holding two employees and
-// two projects, in English, with the clock fixed on Saturday 1 March 2003 at
-// nine. Keys go to the widget that has the focus, as a user's would.
+// The station's main window over a test database holding two employees and two projects, in English, with
+// the clock fixed on Saturday 1 March 2003 at nine. Keys go to the widget that has the focus, as a user's do.
 class PunchWindowFixture : public ProgramFixture {
 protected:
     void SetUp() override
@@ -33,19 +32,14 @@ protected:
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
         ProgramFixture::SetUp();
         if (prepareDatabase()) {
-            execSql(QStringLiteral("UPDATE Acces SET Lang = 2"));
-            addEmployee(QStringLiteral("1001"), QStringLiteral("Alice Martin"), QStringLiteral("Out"));
-            addEmployee(QStringLiteral("1002"), QStringLiteral("Bob O'Neil"), QStringLiteral("Out"));
-            addProject(QStringLiteral("Chantier"), {QStringLiteral("Peinture"), QStringLiteral("Plomberie")});
-            addProject(QStringLiteral("Bureau"), {QStringLiteral("Accueil")});
+            execSql(u"UPDATE Acces SET Lang = 2"_s);
+            addEmployee(u"1001"_s, u"Alice Martin"_s, u"Out"_s);
+            addEmployee(u"1002"_s, u"Bob O'Neil"_s, u"Out"_s);
+            addProject(u"Chantier"_s, {u"Peinture"_s, u"Plomberie"_s});
+            addProject(u"Bureau"_s, {u"Accueil"_s});
         }
     }
-    void TearDown() override
-    {
-        window.reset();
-        ProgramFixture::TearDown();
-        QLocale::setDefault(m_locale);
-    }
+    void TearDown() override { window.reset(), ProgramFixture::TearDown(), QLocale::setDefault(m_locale); }
 
     // Builds the window, loads it and puts it on screen with the focus.
     frmPunch &open()
@@ -76,11 +70,10 @@ protected:
 
     QString question(const QString &name, const QString &direction) const
     {
-        return LOC_RTString(1256) + name + LOC_RTString(1054) + direction + QLatin1Char('?');
+        return LOC_RTString(1256) + name + LOC_RTString(1054) + direction + u'?';
     }
-
-    int punchCount() const { return scalar(QStringLiteral("SELECT COUNT(*) FROM Punch")).toInt(); }
-    QList<QVariantMap> punches() const { return rows(QStringLiteral("SELECT * FROM Punch ORDER BY rowid")); }
+    int punchCount() const { return scalar(u"SELECT COUNT(*) FROM Punch"_s).toInt(); }
+    QList<QVariantMap> punches() const { return rows(u"SELECT * FROM Punch ORDER BY rowid"_s); }
     QString status(const QString &n) const
     {
         return scalar(u"SELECT Status FROM Vendeurs WHERE NoVendeur=? AND NomVendeur NOTNULL"_s, {n})
@@ -88,9 +81,10 @@ protected:
     }
     int presenceCount(const QString &n) const
     {
-        auto q =
-            u"SELECT COUNT(*) FROM Vendeurs WHERE NoVendeur=? AND NomVendeur ISNULL AND Projet NOTNULL"_s;
-        return scalar(q, {n}).toInt();
+        return scalar(
+                   u"SELECT COUNT(*) FROM Vendeurs WHERE NoVendeur=? AND NomVendeur ISNULL AND Projet NOTNULL"_s,
+                   {n})
+            .toInt();
     }
 
     std::unique_ptr<frmPunch> window;

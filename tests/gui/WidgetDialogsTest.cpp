@@ -39,14 +39,25 @@ protected:
     {
         QStringList captions;
         whileOnScreen(show, [&](QDialog *box) {
-            for (const QAbstractButton *button : box->findChildren<QAbstractButton *>()) {
+            for (const QAbstractButton *button : box->findChildren<QAbstractButton *>())
                 if (button->isVisible() && !button->text().isEmpty())
                     captions << button->text().remove(u'&');
-            }
             box->reject();
         });
-        captions.sort();
-        return captions;
+        return captions.sort(), captions;
+    }
+    // Types text into the named field (or the first) of the box that show opens, then Enter; what it showed.
+    static QString typeInto(const std::function<void()> &show, const QString &field, const QString &text)
+    {
+        QString shown;
+        whileOnScreen(show, [&](QDialog *box) {
+            auto *edit = box->findChild<QLineEdit *>(field);
+            ASSERT_NE(edit, nullptr);
+            QTest::keyClicks(edit, text);
+            shown = edit->displayText();
+            QTest::keyClick(edit, Qt::Key_Return);
+        });
+        return shown;
     }
     void useLanguage(int lang)
     {
@@ -59,66 +70,37 @@ protected:
 TEST_F(WidgetDialogsTest, StandardBoxesAndTheFileDialogSpeakTheLanguageInUseAndFollowItsChange)
 {
     const auto question = [&] { widgets.messageBox(u"?"_s, MsgStyle::YesNo | MsgStyle::Question, u"T"_s); };
-    const auto okCancel = [&] { widgets.messageBox(u"?"_s, MsgStyle::OkCancel, u"T"_s); };
     const auto input = [&] { widgets.inputBox(u"?"_s, u"T"_s, QString(), true); };
     const auto fileDialog = [&] { widgets.openFileName(u"T"_s, folder(), u"Base (*.mdb)"_s); };
-
-    useLanguage(1); // Français
-    EXPECT_EQ(buttonsOf(question), (QStringList{u"Non"_s, u"Oui"_s}));
-    EXPECT_EQ(buttonsOf(okCancel), (QStringList{u"Annuler"_s, u"OK"_s}));
-    EXPECT_EQ(buttonsOf(input), (QStringList{u"Annuler"_s, u"OK"_s}));
-    EXPECT_TRUE(buttonsOf(fileDialog).contains(u"Ouvrir"_s));
-
-    useLanguage(2); // English, after a change in the preferences
-    EXPECT_EQ(buttonsOf(question), (QStringList{u"No"_s, u"Yes"_s}));
-    EXPECT_EQ(buttonsOf(input), (QStringList{u"Cancel"_s, u"OK"_s}));
-    EXPECT_TRUE(buttonsOf(fileDialog).contains(u"Open"_s));
-
-    useLanguage(1);
-    EXPECT_EQ(buttonsOf(question), (QStringList{u"Non"_s, u"Oui"_s})) << "and back";
+    for (int lang : {1, 2, 1}) { // Français, English after a change in the preferences, and back
+        useLanguage(lang);
+        const bool fr = lang == 1;
+        EXPECT_EQ(buttonsOf(question),
+                  fr ? QStringList({u"Non"_s, u"Oui"_s}) : QStringList({u"No"_s, u"Yes"_s}));
+        EXPECT_EQ(buttonsOf(input), QStringList({fr ? u"Annuler"_s : u"Cancel"_s, u"OK"_s}));
+        EXPECT_TRUE(buttonsOf(fileDialog).contains(fr ? u"Ouvrir"_s : u"Open"_s)) << lang;
+    }
 }
 
-// The password prompt of the gate shows one "*" per character typed, as the number box does.
-TEST_F(WidgetDialogsTest, MaskedInputBoxShowsOneStarPerCharacter)
+// The password prompt of the gate shows one "*" per character typed; an unmasked box shows the text. A report
+// saved under a bare name lands in the documents folder with the filter's extension, not in the folder the
+// program was started from.
+TEST_F(WidgetDialogsTest, MaskedInputShowsStarsAndSaveDialogStartsInTheDocumentsAndAddsTheExtension)
 {
     useLanguage(2);
-    QString shown;
-    std::optional<QString> answer;
-    whileOnScreen([&] { answer = widgets.inputBox(u"Password"_s, u"T"_s, QString(), true); },
-                  [&](QDialog *box) {
-                      auto *field = box->findChild<QLineEdit *>();
-                      ASSERT_NE(field, nullptr);
-                      QTest::keyClicks(field, u"Secret"_s);
-                      shown = field->displayText();
-                      QTest::keyClick(field, Qt::Key_Return);
-                  });
-    EXPECT_EQ(shown, u"******"_s);
-    EXPECT_EQ(answer, std::optional<QString>(u"Secret"_s));
-    whileOnScreen([&] { answer = widgets.inputBox(u"Name"_s, u"T"_s, QString(), false); },
-                  [&](QDialog *box) {
-                      QTest::keyClicks(box->findChild<QLineEdit *>(), u"Plain"_s);
-                      shown = box->findChild<QLineEdit *>()->displayText();
-                      box->accept();
-                  });
-    EXPECT_EQ(shown, u"Plain"_s) << "an unmasked box shows the text";
-}
-
-// A report saved under a bare name lands in the documents folder with the
-// filter's extension, not in the folder the program was started from.
-TEST_F(WidgetDialogsTest, SaveDialogStartsInTheDocumentsAndAddsTheExtension)
-{
+    for (bool masked : {true, false}) {
+        std::optional<QString> answer;
+        EXPECT_EQ(typeInto([&] { answer = widgets.inputBox(u"Password"_s, u"T"_s, QString(), masked); }, {},
+                           u"Secret"_s),
+                  masked ? u"******"_s : u"Secret"_s);
+        EXPECT_EQ(answer, std::optional<QString>(u"Secret"_s));
+    }
     QStandardPaths::setTestModeEnabled(true);
     const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     ASSERT_TRUE(QDir().mkpath(documents));
-    useLanguage(2);
     QString chosen;
-    whileOnScreen([&] { chosen = widgets.saveFileName(u"Export"_s, QString(), u"Text (*.txt)"_s); },
-                  [&](QDialog *box) {
-                      auto *name = box->findChild<QLineEdit *>(u"fileNameEdit"_s);
-                      ASSERT_NE(name, nullptr);
-                      QTest::keyClicks(name, u"rapport"_s);
-                      QTest::keyClick(name, Qt::Key_Return);
-                  });
+    typeInto([&] { chosen = widgets.saveFileName(u"Export"_s, QString(), u"Text (*.txt)"_s); },
+             u"fileNameEdit"_s, u"rapport"_s);
     QStandardPaths::setTestModeEnabled(false);
     EXPECT_EQ(chosen, QDir(documents).filePath(u"rapport.txt"_s));
 }

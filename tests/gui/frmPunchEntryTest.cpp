@@ -2,7 +2,6 @@
 
 #include "platform/ui/Pickers.h"
 #include "platform/ui/PictureButton.h"
-#include "station/ui/PayPeriodHook.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -14,8 +13,8 @@ namespace {
 
 using frmPunchEntryTest = PunchWindowFixture;
 
-// A click in the middle of the character at index of a picker's text, as a
-// user's click reaches the picker's edit box, then digits typed.
+// A click in the middle of the character at index of a picker's text, as a user's click reaches the
+// picker's edit box, then digits typed.
 void typeIntoSection(QDateTimeEdit *picker, int characterIndex, const QString &digits)
 {
     QLineEdit *edit = picker->findChild<QLineEdit *>();
@@ -29,22 +28,25 @@ void typeIntoSection(QDateTimeEdit *picker, int characterIndex, const QString &d
     QTest::keyClicks(QApplication::focusWidget(), digits);
 }
 
-TEST_F(frmPunchEntryTest, CorrectionPunchKeepsTheFourDigitYearTypedInThePickers)
+TEST_F(frmPunchEntryTest, CorrectionPunchRefusesAnEmptyDateAndKeepsTheFourDigitYearTyped)
 {
     frmPunch &w = open();
-    QTest::mouseClick(w.chkErreur, Qt::LeftButton);
-    // A click on a section and digits type into it, in any order of sections.
-    typeIntoSection(w.DPicker, 7, u"2035"_s);
-    typeIntoSection(w.DPicker, 0, u"06"_s);
-    typeIntoSection(w.DPicker, 4, u"12"_s);
-    typeIntoSection(w.TPicker, 0, u"22"_s);
-    typeIntoSection(w.TPicker, 4, u"45"_s);
-    EXPECT_EQ(QDateTime(w.DPicker->Value(), w.TPicker->Value()),
-              QDateTime(QDate(2035, 12, 6), QTime(22, 45, 0)));
-
+    QTest::mouseClick(w.Label1, Qt::LeftButton); // the label toggles the box; the date picker has the focus
+    QTest::keyClick(focused(), Qt::Key_Delete);
     dialogs->thenYes();
-    punchByKeyboard(u"1001"_s, u"Peinture"_s);
-    for (const QDate &day : {QDate(1999, 6, 12), QDate(2030, 1, 1), QDate(1929, 7, 4)}) {
+    punchByKeyboard(u"1001"_s, u"Accueil"_s);
+    EXPECT_EQ(dialogs->messages(), QStringList({question(u"Alice Martin"_s, u"In"_s), LOC_RTString(1202)}));
+    EXPECT_EQ(punchCount() + w.chkErreur->isChecked(), 1) << "nothing stored, still correcting";
+    // A date picked again; a click on a section and digits type into it, in any order of sections.
+    w.DPicker->setValue(QDate(2003, 3, 1));
+    typeIntoSection(w.DPicker, 7, u"2035"_s), typeIntoSection(w.DPicker, 0, u"06"_s);
+    typeIntoSection(w.DPicker, 4, u"12"_s), typeIntoSection(w.TPicker, 0, u"22"_s);
+    typeIntoSection(w.TPicker, 4, u"45"_s);
+    dialogs->thenYes();
+    w.txtDescription->setFocus();
+    enter();
+    EXPECT_FALSE(w.chkErreur->isChecked()) << "the mode turns off after the punch";
+    for (const QDate &day : {QDate(1999, 6, 12), QDate(1929, 7, 4)}) {
         QTest::mouseClick(w.chkErreur, Qt::LeftButton);
         w.DPicker->setValue(day);
         dialogs->thenYes();
@@ -53,69 +55,23 @@ TEST_F(frmPunchEntryTest, CorrectionPunchKeepsTheFourDigitYearTypedInThePickers)
     QStringList stored;
     for (const QVariantMap &row : punches())
         stored << fields(row, {"PunchDateShort", "PunchTime"});
-    EXPECT_EQ(stored, QStringList({u"2035-12-06|22:45:00"_s, u"1999-06-12|09:00:00"_s,
-                                   u"2030-01-01|09:00:00"_s, u"1929-07-04|09:00:00"_s}));
-}
-
-TEST_F(frmPunchEntryTest, NightShiftPunchesOutAfterThePeriodRolledOver)
-{
-    execSql(u"UPDATE Acces SET Periode = 1, DateDebut = '2003-03-01'"_s);
-    frmPunch &w = open();
-    plugInPeriodCheck(&w);
-    Clock::setFixed(QDateTime(QDate(2003, 3, 7), QTime(22, 0)));
-    dialogs->thenYes();
-    punchByKeyboard(u"1001"_s, u"Peinture"_s);
-    ASSERT_EQ(presenceCount(u"1001"_s), 1);
-
-    // Past midnight the week rolls over while he is at work: his In stays open.
-    Clock::setFixed(QDateTime(QDate(2003, 3, 8), QTime(6, 0)));
-    dialogs->clear();
-    w.CheckPeriode();
-    EXPECT_EQ(dialogs->messages(), QStringList{LOC_RTString(1630)});
-    EXPECT_EQ(scalar(u"SELECT DateDebut FROM Acces"_s).toString(), u"2003-03-08"_s);
-
-    // Enter proposes Out (he answers No), and the Out button punches him out.
-    dialogs->clear();
-    dialogs->thenNo();
-    punchByKeyboard(u"1001"_s, u"Peinture"_s);
-    dialogs->thenYes();
-    w.txtNumVendeur->setFocus();
-    enter(u"1001"_s);
-    enter(u"Peinture"_s);
-    QTest::mouseClick(w.Command2, Qt::LeftButton);
-    EXPECT_EQ(dialogs->messages(), QStringList({question(u"Alice Martin"_s, u"Out"_s), LOC_RTString(1134),
-                                                LOC_RTString(1256) + u"Alice Martin?"_s}));
-    EXPECT_EQ(scalar(u"SELECT group_concat(InOut || PunchDateShort || Archived) FROM Punch"_s).toString(),
-              u"In2003-03-070,Out2003-03-080"_s);
-    EXPECT_EQ(status(u"1001"_s) + QString::number(presenceCount(u"1001"_s)), u"Out0"_s);
-
-    // The end of day has nothing left to close, and the next roll-over archives the pair.
-    dialogs->thenYes();
-    w.FinDeJournee();
-    EXPECT_EQ(punchCount(), 2);
-    Clock::setFixed(QDateTime(QDate(2003, 3, 15), QTime(6, 0)));
-    w.CheckPeriode();
-    EXPECT_EQ(scalar(u"SELECT SUM(Archived) FROM Punch"_s).toInt(), 2);
+    EXPECT_EQ(stored, QStringList({"2035-12-06|22:45:00", "1999-06-12|09:00:00", "1929-07-04|09:00:00"}));
 }
 
 TEST_F(frmPunchEntryTest, SubProjectOutsideTheListIsRefusedBeforeAnythingIsStored)
 {
     frmPunch &w = open();
-    const QString alice = LOC_RTString(1256) + u"Alice Martin?"_s;
     const QString unlisted = LOC_RTString(1766).arg(u"Plo"_s);
     struct Case {
         const char *keys;        // typed in the sub-project box; '<' is a Backspace
         QAbstractButton *button; // nullptr: Enter in the note box
-        QStringList told;
-        const char *stored; // sub-project of the punch stored, nullptr for none
+        QString told;
+        bool stored; // as the list spells it
     };
-    const Case cases[] = {
-        {"Plom<<", nullptr, {unlisted}, nullptr},
-        {"Plom<<", w.Command1, {unlisted}, nullptr},
-        // The list's spelling is what is stored.
-        {"plomberie", nullptr, {question(u"Alice Martin"_s, u"In"_s)}, "Chantier|Plomberie"},
-        {"Plom", w.Command2, {alice}, "Chantier|Plomberie"},
-    };
+    const Case cases[] = {{"Plom<<", nullptr, unlisted, false},
+                          {"Plom<<", w.Command1, unlisted, false},
+                          {"plomberie", nullptr, question(u"Alice Martin"_s, u"In"_s), true},
+                          {"Plom", w.Command2, LOC_RTString(1256) + u"Alice Martin?"_s, true}};
     for (const Case &c : cases) {
         SCOPED_TRACE(c.keys);
         dialogs->clear();
@@ -124,30 +80,18 @@ TEST_F(frmPunchEntryTest, SubProjectOutsideTheListIsRefusedBeforeAnythingIsStore
         w.txtNumVendeur->clear();
         w.txtNumVendeur->setFocus();
         enter(u"1001"_s);
-        for (const char *key = c.keys; *key; ++key) {
-            if (*key == '<')
-                QTest::keyClick(focused(), Qt::Key_Backspace);
-            else
-                QTest::keyClick(focused(), *key);
-        }
-        if (c.button) {
-            QTest::mouseClick(c.button, Qt::LeftButton);
-        } else {
-            enter();
-            enter();
-        }
-        EXPECT_EQ(dialogs->messages(), c.told);
-        if (!c.stored) {
-            EXPECT_EQ(punchCount() + presenceCount(u"1001"_s), before);
-            // The entry is kept for the employee to pick again.
-            EXPECT_EQ(w.txtNumVendeur->text() + w.dcbProjet->Text(), u"1001Plo"_s);
-            EXPECT_EQ(focused(), w.dcbProjet);
-        } else {
-            ASSERT_EQ(punchCount(), before + 1);
-            EXPECT_EQ(fields(punches().last(), {"Projet", "SousProjet"}), QLatin1String(c.stored));
-        }
+        for (const char *key = c.keys; *key; ++key)
+            *key == '<' ? QTest::keyClick(focused(), Qt::Key_Backspace) : QTest::keyClick(focused(), *key);
+        c.button ? QTest::mouseClick(c.button, Qt::LeftButton) : (enter(), enter());
+        EXPECT_EQ(dialogs->messages(), QStringList{c.told});
+        ASSERT_EQ(punchCount(), before + c.stored);
+        if (c.stored)
+            EXPECT_EQ(fields(punches().last(), {"Projet", "SousProjet"}), u"Chantier|Plomberie"_s);
+        else // kept for the employee to pick again
+            EXPECT_EQ(w.txtNumVendeur->text() + w.dcbProjet->Text() +
+                          QString::number(focused() == w.dcbProjet),
+                      u"1001Plo1"_s);
     }
-
     // A number replaced after a choice empties the sub-project but keeps the project shown.
     addPunch(u"1002"_s, u"Out"_s, QDate(2003, 2, 28), QTime(17, 0), u"Bureau"_s, u"Accueil"_s);
     dialogs->clear();
@@ -157,46 +101,35 @@ TEST_F(frmPunchEntryTest, SubProjectOutsideTheListIsRefusedBeforeAnythingIsStore
     enter(u"Accueil"_s);
     w.txtNumVendeur->selectAll();
     w.txtNumVendeur->insert(u"1002"_s);
-    ASSERT_EQ(w.lblProjet->text() + u'|' + w.dcbProjet->Text(), u"Bureau|"_s);
+    EXPECT_EQ(w.lblProjet->text() + u'|' + w.dcbProjet->Text(), u"Bureau|"_s);
     enter();
     EXPECT_EQ(dialogs->messages(), QStringList{LOC_RTString(1768)});
     EXPECT_EQ(punchCount(), 3);
 }
 
-TEST_F(frmPunchEntryTest, NoteBoxShowsItsLimitAndNeverSplitsACharacter)
+TEST_F(frmPunchEntryTest, NoteBoxNeverSplitsACharacterAndIsStoredWhole)
 {
     frmPunch &w = open();
-    const QString emoji = u"\U0001F600"_s;
-    const QString accent = u"e\u0301"_s; // e and a combining acute accent
-    struct Case {
-        QString before;
-        QString pasted;
+    const QString emoji = u"\U0001F600"_s, a254(254, u'a');
+    const struct {
+        QString before, pasted;
         int cursor; // where the paste goes; -1: at the end
         QString kept;
-    };
-    const QString a254(254, u'a');
-    const Case cases[] = {
+    } cases[] = {
         {QString(), QString(100000, u'x'), -1, QString(255, u'x')},
         {a254, emoji, -1, a254},
-        {a254.left(253), u"b"_s + accent, -1, a254.left(253) + u'b'},
+        {a254.left(253), u"be\u0301"_s, -1, a254.left(253) + u'b'}, // e and a combining acute accent
         {a254, u"bc"_s, 10, a254.left(10) + u'b' + a254.mid(10)},
         {QString(200, u'a'), emoji.repeated(40), 0, emoji.repeated(27) + QString(200, u'a')},
     };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.before.size());
+    for (const auto &c : cases) {
         w.txtDescription->setText(c.before);
         w.txtDescription->setCursorPosition(c.cursor < 0 ? c.before.size() : c.cursor);
         w.txtDescription->insert(c.pasted);
-        EXPECT_EQ(w.txtDescription->text(), c.kept);
+        EXPECT_EQ(w.txtDescription->text(), c.kept) << c.before.size();
     }
-    // Beside the box, its length and its limit.
     const QLabel *length = w.findChild<QLabel *>(u"lblNoteLength"_s);
     ASSERT_NE(length, nullptr);
-    w.txtDescription->setText(u"abc"_s);
-    EXPECT_EQ(length->text(), u"3 / 255"_s);
-    EXPECT_TRUE(length->isVisible());
-
-    // What the box holds is stored whole.
     dialogs->thenYes();
     w.txtDescription->setText(QString(252, u'n'));
     w.txtDescription->end(false);
@@ -204,7 +137,7 @@ TEST_F(frmPunchEntryTest, NoteBoxShowsItsLimitAndNeverSplitsACharacter)
     punchByKeyboard(u"1001"_s, u"Peinture"_s, u"zz"_s);
     ASSERT_EQ(punchCount(), 1);
     EXPECT_EQ(punches()[0].value("Description").toString(), QString(252, u'n') + emoji + u'z');
-    EXPECT_EQ(length->text(), u"0 / 255"_s);
+    EXPECT_EQ(length->text(), u"0 / 255"_s) << "the length beside the box follows it";
 }
 
 } // namespace

@@ -1,45 +1,72 @@
 #pragma once
 
-#include <QByteArray>
-#include <QList>
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QHostAddress>
 #include <QPointer>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QThread>
 
 #include <functional>
 
 namespace tarnvik::test {
 
-// A TIME server on 127.0.0.1 at a free port. By default every connection
-// gets the reply at once and is closed; with autoReply false the test sends
-// and closes by hand.
+// A TIME server on 127.0.0.1 at a free port. By default every connection gets the reply at once and is
+// closed; with autoReply false the test sends and closes by hand (connections by index, in arrival order).
 class LocalTimeServer : public QObject {
 public:
-    LocalTimeServer();
-
+    LocalTimeServer()
+    {
+        m_server.listen(QHostAddress::LocalHost, 0);
+        connect(&m_server, &QTcpServer::newConnection, this, [this]() {
+            while (QTcpSocket *socket = m_server.nextPendingConnection()) {
+                m_connections.append(socket);
+                if (autoReply)
+                    socket->write(reply), socket->disconnectFromHost();
+            }
+        });
+    }
     quint16 port() const { return m_server.serverPort(); }
-    // Stops listening: connections to the port are then refused.
-    void stopListening() { m_server.close(); }
+    void stopListening() { m_server.close(); } // connections to the port are then refused
+    int connectionCount() const { return int(m_connections.size()); }
+    void send(int index, const QByteArray &bytes)
+    {
+        if (QTcpSocket *socket = m_connections.value(index))
+            socket->write(bytes), socket->flush();
+    }
+    void closeConnection(int index)
+    {
+        if (QTcpSocket *socket = m_connections.value(index))
+            socket->disconnectFromHost();
+    }
 
     QByteArray reply;
     bool autoReply = true;
-
-    int connectionCount() const { return int(m_connections.size()); }
-    // The server side of a connection (null once it is gone).
-    QTcpSocket *connection(int index) const { return m_connections.value(index); }
-    void send(int index, const QByteArray &bytes);
-    void closeConnection(int index);
 
 private:
     QTcpServer m_server;
     QList<QPointer<QTcpSocket>> m_connections;
 };
 
-// Replies of 4 bytes as the server sends them.
-QByteArray bytes(std::initializer_list<int> values);
+// Bytes of the given values, as the server sends them.
+inline QByteArray bytes(std::initializer_list<int> values)
+{
+    QByteArray result;
+    for (int v : values)
+        result.append(char(quint8(v)));
+    return result;
+}
 
-// Runs the event loop until done() holds, for at most timeoutMs; answers
-// whether it holds.
-bool waitUntil(const std::function<bool()> &done, int timeoutMs = 5000);
+// Runs the event loop until done() holds, for at most timeoutMs; answers whether it holds.
+inline bool waitUntil(const std::function<bool()> &done, int timeoutMs = 5000)
+{
+    for (QDeadlineTimer deadline(timeoutMs); !done(); QThread::msleep(1)) {
+        if (deadline.hasExpired())
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    return true;
+}
 
 } // namespace tarnvik::test

@@ -8,18 +8,25 @@
 
 namespace tarnvik::test {
 
-// Stands in for the setting of the system clock while it lives: records each
-// record and answers `answer`; onSet runs after each recording. Puts back the
-// setter that was in place before.
+// Stands in for the setting of the system clock while it lives: records each record, runs onSet and answers
+// `answer`. Puts back the setter that was in place before.
 class RecordingSystemClock {
 public:
-    explicit RecordingSystemClock(int answer = 1);
-    ~RecordingSystemClock();
+    RecordingSystemClock()
+        : m_previous(setSystemTimeSetter([this](const SystemTimeRecord &record) {
+              records.append(record);
+              if (onSet)
+                  onSet(record);
+              return answer;
+          }))
+    {
+    }
+    ~RecordingSystemClock() { setSystemTimeSetter(m_previous); }
     RecordingSystemClock(const RecordingSystemClock &) = delete;
     RecordingSystemClock &operator=(const RecordingSystemClock &) = delete;
 
     QList<SystemTimeRecord> records;
-    int answer;
+    int answer = 1;
     std::function<void(const SystemTimeRecord &)> onSet;
 
 private:

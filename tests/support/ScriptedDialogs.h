@@ -3,13 +3,11 @@
 #include "common/Dialogs.h"
 
 #include <QList>
-#include <QString>
 #include <QStringList>
 
 #include <deque>
 #include <functional>
 #include <memory>
-#include <variant>
 
 namespace tarnvik::test {
 
@@ -23,12 +21,9 @@ struct Answer {
 
     static Answer yes() { return {Button, MsgResult::Yes, {}, 0}; }
     static Answer no() { return {Button, MsgResult::No, {}, 0}; }
-    static Answer ok() { return {Button, MsgResult::OK, {}, 0}; }
-    static Answer abort() { return {Button, MsgResult::Abort, {}, 0}; }
     static Answer retry() { return {Button, MsgResult::Retry, {}, 0}; }
     static Answer ignore() { return {Button, MsgResult::Ignore, {}, 0}; }
     static Answer cancel() { return {Cancel, MsgResult::Cancel, {}, 0}; }
-    static Answer typed(const QString &t) { return {Text, MsgResult::OK, t, 0}; }
     static Answer choose(int index) { return {Choice, MsgResult::OK, {}, index}; }
     static Answer file(const QString &path) { return {Text, MsgResult::OK, path, 0}; }
 };
@@ -37,63 +32,89 @@ struct Answer {
 struct Shown {
     enum Kind { Message, Input, OpenFile, SaveFile, Language };
     Kind kind = Message;
-    QString text;  // message text, prompt, or caption
+    QString text;  // message text, prompt, caption, or the languages offered joined by "|"
     int style = 0; // message style; for input boxes 1 when masked
     QString title; // title, or the file filter
-    QStringList items;
 };
 
-// A dialog service for tests: answers from a script, records every box, and
-// never blocks. A message box with an OK button alone is answered OK when the
-// script does not begin with an answer for it; any other box without a
-// scripted answer takes its default and is counted in unanswered().
-// Installs itself on construction and removes itself on destruction.
-class ScriptedDialogs final : public DialogService {
+// A dialog service for tests: answers from a script, records every box and never blocks. A box without a
+// scripted answer takes its default (OK alone: OK) and, unless it has an OK button alone, counts in
+// unanswered(). Installs itself on construction and removes itself on destruction.
+class ScriptedDialogs : public DialogService {
 public:
-    ScriptedDialogs();
-    ~ScriptedDialogs() override;
+    ScriptedDialogs() { setDialogService(this); }
+    ~ScriptedDialogs() override { releaseDialogService(this); }
 
-    ScriptedDialogs &then(const Answer &answer)
-    {
-        m_script.push_back(answer);
-        return *this;
-    }
+    ScriptedDialogs &then(const Answer &answer) { return m_script.push_back(answer), *this; }
     ScriptedDialogs &thenYes() { return then(Answer::yes()); }
     ScriptedDialogs &thenNo() { return then(Answer::no()); }
-    ScriptedDialogs &thenOk() { return then(Answer::ok()); }
-    ScriptedDialogs &thenType(const QString &t) { return then(Answer::typed(t)); }
+    ScriptedDialogs &thenType(const QString &t) { return then({Answer::Text, MsgResult::OK, t, 0}); }
 
     const QList<Shown> &shown() const { return m_shown; }
-    QStringList messages() const; // texts of the message boxes, in order
+    QStringList messages() const // texts of the message boxes, in order
+    {
+        QStringList texts;
+        for (const Shown &s : m_shown)
+            if (s.kind == Shown::Message)
+                texts << s.text;
+        return texts;
+    }
     int unanswered() const { return m_unanswered; }
     int remaining() const { return int(m_script.size()); }
-    int beeps() const { return m_beeps; }
     QList<QUrl> openedUrls() const { return m_urls; }
     bool openUrlResult = true;
-    // Runs while each message box is on screen, before it is answered (a
-    // test looks at the database as the user sees the box).
+    // Runs while each message box is on screen, before it is answered.
     std::function<void(const QString &text)> whileMessageShown;
-    void clear();
+    void clear()
+    {
+        m_script.clear(), m_shown.clear(), m_urls.clear();
+        m_unanswered = 0;
+        m_progress = std::make_shared<QList<Progress>>();
+    }
 
-    MsgResult messageBox(const QString &text, int style, const QString &title) override;
+    MsgResult messageBox(const QString &text, int style, const QString &title) override
+    {
+        m_shown.append({Shown::Message, text, style, title});
+        if (whileMessageShown)
+            whileMessageShown(text);
+        const int buttons = MsgStyle::buttons(style);
+        if (!m_script.empty() && m_script.front().kind == Answer::Cancel)
+            return m_script.pop_front(), MsgResult::Cancel;
+        if (buttons == MsgStyle::OkOnly && (m_script.empty() || m_script.front().kind != Answer::Button))
+            return MsgResult::OK;
+        if (const std::optional<Answer> answer = take(Answer::Button))
+            return answer->button;
+        if (buttons == MsgStyle::YesNo || buttons == MsgStyle::YesNoCancel)
+            return MsgStyle::defaultButton(style) == 1 ? MsgResult::No : MsgResult::Yes;
+        return buttons == MsgStyle::AbortRetryIgnore ? MsgResult::Abort : MsgResult::OK;
+    }
     std::optional<QString> inputBox(const QString &prompt, const QString &title, const QString &defaultText,
-                                    bool masked) override;
-    QString openFileName(const QString &caption, const QString &directory, const QString &filter) override;
-    QString saveFileName(const QString &caption, const QString &directory, const QString &filter) override;
-    int chooseLanguage(const QStringList &names) override;
-    void beep() override { ++m_beeps; }
-    bool openUrl(const QUrl &url) override
+                                    bool masked) override
     {
-        m_urls << url;
-        return openUrlResult;
+        m_shown.append({Shown::Input, prompt, masked ? 1 : 0, title});
+        const std::optional<Answer> answer = take(Answer::Text);
+        if (!answer)
+            return defaultText;
+        return answer->kind == Answer::Cancel ? std::nullopt : std::optional(answer->text);
     }
-    void setBusyCursor(bool busy) override
+    QString openFileName(const QString &caption, const QString &, const QString &filter) override
     {
-        m_busy = busy;
-        m_busyHistory << busy;
+        return fileName(Shown::OpenFile, caption, filter);
     }
+    QString saveFileName(const QString &caption, const QString &, const QString &filter) override
+    {
+        return fileName(Shown::SaveFile, caption, filter);
+    }
+    int chooseLanguage(const QStringList &names) override
+    {
+        m_shown.append({Shown::Language, names.join(u'|'), 0, QString()});
+        const std::optional<Answer> answer = take(Answer::Choice);
+        return answer ? answer->choice : 0;
+    }
+    void beep() override {}
+    bool openUrl(const QUrl &url) override { return m_urls << url, openUrlResult; }
+    void setBusyCursor(bool busy) override { m_busy = busy; }
     bool busyCursor() const override { return m_busy; }
-    QList<bool> busyHistory() const { return m_busyHistory; }
     // The long tasks whose progress was shown: label, total and the last value.
     struct Progress {
         QString label;
@@ -101,19 +122,47 @@ public:
         int value = -1;
     };
     QList<Progress> progress() const { return *m_progress; }
-    std::unique_ptr<ProgressTask> startProgress(const QString &label, int total) override;
+    std::unique_ptr<ProgressTask> startProgress(const QString &label, int total) override
+    {
+        struct Recorded final : ProgressTask {
+            Recorded(std::shared_ptr<QList<Progress>> list)
+                : list(std::move(list)), index(this->list->size() - 1)
+            {
+            }
+            void setValue(int done) override { (*list)[index].value = done; }
+            std::shared_ptr<QList<Progress>> list;
+            qsizetype index;
+        };
+        m_progress->append(Progress{label, total, -1});
+        return std::make_unique<Recorded>(m_progress);
+    }
     [[noreturn]] void terminate(int exitCode) override { throw ProgramTerminated{exitCode}; }
 
 private:
-    bool take(Answer::Kind kind, Answer *answer);
+    // The next scripted answer when it is of that kind (a Cancel fits a text); none counts as unanswered.
+    std::optional<Answer> take(Answer::Kind kind)
+    {
+        const bool fits =
+            !m_script.empty() && (m_script.front().kind == kind ||
+                                  (kind == Answer::Text && m_script.front().kind == Answer::Cancel));
+        if (!fits)
+            return ++m_unanswered, std::nullopt;
+        const Answer next = m_script.front();
+        m_script.pop_front();
+        return next;
+    }
+    QString fileName(Shown::Kind kind, const QString &caption, const QString &filter)
+    {
+        m_shown.append({kind, caption, 0, filter});
+        const std::optional<Answer> answer = take(Answer::Text);
+        return answer && answer->kind == Answer::Text ? answer->text : QString();
+    }
 
     std::deque<Answer> m_script;
     QList<Shown> m_shown;
     QList<QUrl> m_urls;
-    QList<bool> m_busyHistory;
     std::shared_ptr<QList<Progress>> m_progress = std::make_shared<QList<Progress>>();
     int m_unanswered = 0;
-    int m_beeps = 0;
     bool m_busy = false;
 };
 
