@@ -33,6 +33,7 @@ enum class Problem {
     Missing,  // no file at the path
     Gone,     // the file was deleted or moved away while in use
     Replaced, // another file now stands at the path
+    Changed,  // another program changed the file in place (copied over it, wrote into it)
     Damaged,  // SQLite reported the file corrupt or not a database
     Busy,     // another program holds the write lock
     ReadOnly, // the file (or its folder, or its -wal/-shm files) cannot be written
@@ -63,6 +64,15 @@ Status probeWritable(const QString &path, int waitMs);
 // to it any more and calls onDamaged with the message, on the thread of the
 // application object. Start-up does not wait for it.
 void startIntegrityCheck(const QString &path, std::function<void(const QString &message)> onDamaged);
+// Says that the file gets that check before anything is written to it: the
+// first write waits for the check, or runs it at once when it has not begun
+// (and is refused when the file is damaged).
+void expectIntegrityCheck(const QString &path);
+
+// Looks at every open file: one deleted, moved, replaced or changed by
+// another program since the last look is closed for good as connection()
+// says. Returns the sentences, naming the files, of the problems not told yet.
+QStringList checkOpenFiles();
 
 // The sentence the user sees for a problem of a file, naming it. The station
 // installs its localised wording; the default one is English.
@@ -74,17 +84,23 @@ QString problemText(Problem problem, const QString &path, const QString &detail 
 // invalid (closed) connection when the file is missing or cannot be opened;
 // it never creates a file. error receives the reason.
 //
-// The connection stays bound to the file it opened (its device and inode):
-// once that file was deleted, moved or replaced, or SQLite reported it
-// damaged, no statement that writes runs on it; the reason names the file. A
-// file put back at the path (or another one standing there) is opened anew.
+// The connection stays bound to the file it opened (its device and inode) and
+// to what its own writes left in it: once that file was deleted, moved,
+// replaced or changed in place by another program, or SQLite reported it
+// damaged, no statement that writes runs on it; the reason names the file.
+// Such a connection is refused for the rest of the run. One whose file
+// vanished or changed is also closed at once: a file deleted, moved or
+// replaced first gets everything its write-ahead log holds, a file changed in
+// place nothing of it, and the log and shared-memory files it used beside the
+// path are removed, so that they never apply to another file.
 QSqlDatabase connection(const QString &path, QString *error = nullptr);
 
 // How long a write waits for another process that holds the file before it
 // fails (3 seconds unless set); applies to connections opened afterwards.
 void setBusyTimeout(int milliseconds);
 
-// Closes every connection (tests, and a switch to another database file).
+// Closes every connection (at the end of the program, in tests), after a last
+// look at the files as checkOpenFiles() takes.
 void closeAll();
 
 // The statements that create the four tables, the settings row and the indexes.

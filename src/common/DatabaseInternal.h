@@ -15,11 +15,14 @@ bool configure(QSqlDatabase &db, QString *error);
 inline constexpr const char *ConnectionPrefix = "tarnvik-db:";
 
 // The file a path names on the disk: its device and inode, unknown when the
-// path names nothing.
+// path names nothing; with its size and modification time when it was looked
+// at (which do not make it another file).
 struct FileIdentity {
     bool known = false;
     quint64 device = 0;
     quint64 inode = 0;
+    qint64 size = -1;
+    qint64 modifiedNs = 0;
     bool operator==(const FileIdentity &o) const
     {
         return known == o.known && device == o.device && inode == o.inode;

@@ -48,6 +48,9 @@ QString localisedDatabaseProblem(Database::Problem problem, const QString &path,
     case Database::Problem::Replaced:
         reason = LOC_RTString(1726);
         break;
+    case Database::Problem::Changed:
+        reason = LOC_RTString(1950);
+        break;
     case Database::Problem::Damaged:
         reason = LOC_RTString(1728).arg(detail);
         break;
