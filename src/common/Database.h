@@ -54,6 +54,12 @@ struct Status {
 // by when they are missing, without taking the write lock when none is.
 Status ensure(const QString &path, bool createIfMissing);
 
+// Removes what interrupted creations of the database at path left beside it
+// (temporary files of processes that no longer run).
+void removeStrayTemporaries(const QString &path);
+// Whether the process of that number runs.
+bool processRuns(qint64 pid);
+
 // Tries to take the write lock of a usable file for at most waitMs and gives
 // it back at once: tells a file that is busy (another program writing) or
 // read-only apart from one ready for punches. Never writes anything.

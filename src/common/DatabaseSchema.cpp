@@ -11,6 +11,8 @@
 #include <QSqlError>
 #include <QSqlQuery>
 
+#include <signal.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -207,6 +209,27 @@ void completeSchema(const QSqlDatabase &db)
 }
 
 } // namespace
+
+bool processRuns(qint64 pid)
+{
+    return pid > 0 && (::kill(pid_t(pid), 0) == 0 || errno == EPERM);
+}
+
+void removeStrayTemporaries(const QString &path)
+{
+    // ".tarnvik.mdb.creating-1234", with its -wal and -shm: left by a start
+    // of process 1234 that was interrupted while it made the database. Those
+    // of a process still running are its own, still being made.
+    const QFileInfo info(path);
+    const QString prefix = QStringLiteral(".%1.creating-").arg(info.fileName());
+    const QDir folder = info.absoluteDir();
+    static const QRegularExpression pidThenSuffix(QStringLiteral(R"(^(\d+)(-wal|-shm)?$)"));
+    for (const QString &name : folder.entryList({prefix + QLatin1Char('*')}, QDir::Files | QDir::Hidden)) {
+        const QRegularExpressionMatch m = pidThenSuffix.match(name.mid(prefix.size()));
+        if (m.hasMatch() && !processRuns(m.captured(1).toLongLong()))
+            QFile::remove(folder.filePath(name));
+    }
+}
 
 Status ensure(const QString &path, bool createIfMissing)
 {

@@ -1,5 +1,6 @@
 #include "common/SettingsFile.h"
 
+#include "common/Database.h"
 #include "common/ProgramFolder.h"
 #include "common/ProgramState.h"
 
@@ -8,6 +9,10 @@
 #include <QFileInfo>
 #include <QTemporaryFile>
 
+#include <QCoreApplication>
+#include <QRegularExpression>
+
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -82,8 +87,10 @@ bool writeDatabasePath(const QString &file, const QString &databasePath, QString
     // rather than an empty or partial one.
     const QByteArray line = "\"" + databasePath.toUtf8() + "\"\r\n";
     const QFileInfo target(file);
-    QTemporaryFile temporary(
-        target.absoluteDir().filePath(QStringLiteral(".%1.XXXXXX").arg(target.fileName())));
+    // The process's number in the name tells a write still going on from one
+    // that an ended process left.
+    QTemporaryFile temporary(target.absoluteDir().filePath(
+        QStringLiteral(".%1.%2.XXXXXX").arg(target.fileName()).arg(QCoreApplication::applicationPid())));
     const auto failed = [&](const QString &reason) {
         if (error)
             *error = reason;
@@ -91,6 +98,19 @@ bool writeDatabasePath(const QString &file, const QString &databasePath, QString
     };
     if (!temporary.open())
         return failed(temporary.errorString());
+    // A temporary file is made for its owner alone; the settings file gets
+    // the rights of the one it replaces, or those of a file the user saves.
+    struct stat existing;
+    mode_t mode = 0;
+    if (::stat(QFile::encodeName(file).constData(), &existing) == 0) {
+        mode = existing.st_mode & 07777;
+    } else {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode = 0666 & ~mask;
+    }
+    if (::fchmod(temporary.handle(), mode) != 0)
+        return failed(QString::fromLocal8Bit(strerror(errno)));
     if (temporary.write(line) != line.size() || !temporary.flush())
         return failed(temporary.errorString());
     if (::fsync(temporary.handle()) != 0)
@@ -102,6 +122,19 @@ bool writeDatabasePath(const QString &file, const QString &databasePath, QString
         return failed(QString::fromLocal8Bit(strerror(errno)));
     temporary.setAutoRemove(false);
     return true;
+}
+
+void removeStrayTemporaries()
+{
+    const QFileInfo target(path());
+    const QDir folder = target.absoluteDir();
+    const QString prefix = QStringLiteral(".%1.").arg(target.fileName());
+    static const QRegularExpression pidThenRandom(QStringLiteral(R"(^(\d+)\.\w{6}$)"));
+    for (const QString &name : folder.entryList({prefix + QLatin1Char('*')}, QDir::Files | QDir::Hidden)) {
+        const QRegularExpressionMatch m = pidThenRandom.match(name.mid(prefix.size()));
+        if (m.hasMatch() && !Database::processRuns(m.captured(1).toLongLong()))
+            QFile::remove(folder.filePath(name));
+    }
 }
 
 } // namespace SettingsFile

@@ -27,8 +27,14 @@ QString firstField(const QString &text);
 
 // Rewrites the file with the quoted path; false (and the reason) on failure
 // and for a path holding a double quote, which the file cannot keep. The old
-// content stays intact when the write fails.
+// content stays intact when the write fails. A new file gets the rights of a
+// file the user saves (read and write as the user's mask allows); a file
+// rewritten keeps its own.
 bool writeDatabasePath(const QString &file, const QString &databasePath, QString *error = nullptr);
+
+// Removes the temporary files that writes of the settings file interrupted
+// in processes that no longer run left in the program's folder.
+void removeStrayTemporaries();
 
 } // namespace SettingsFile
 } // namespace tarnvik

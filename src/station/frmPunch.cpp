@@ -162,9 +162,12 @@ void frmPunch::buildControls()
     Timer1->setInterval(1000);
     Timer2 = new QTimer(this);
     Timer2->setInterval(10000);
+    Timer3 = new QTimer(this);
+    Timer3->setInterval(FileWatchIntervalMs);
 
     connect(Timer1, &QTimer::timeout, this, &frmPunch::Timer1_Timer);
     connect(Timer2, &QTimer::timeout, this, &frmPunch::Timer2_Timer);
+    connect(Timer3, &QTimer::timeout, this, &frmPunch::Timer3_Timer);
     connect(Command3, &QAbstractButton::clicked, this, &frmPunch::Command3_Click);
     connect(Command4, &QAbstractButton::clicked, this, &frmPunch::Command4_Click);
     connect(txtNumVendeur, &QLineEdit::textChanged, this, &frmPunch::txtNumVendeur_Change);
@@ -307,12 +310,15 @@ void frmPunch::readSettings(std::vector<std::function<QString()>> *problems)
     Database::Status status;
     if (!Fso::FileExists(ini)) {
         // The true first start: no settings file yet. The default database is
-        // used, and made when it does not exist.
+        // used, and made when it does not exist; the settings file is written
+        // only once the database is in place, so that a start interrupted
+        // before that starts over.
         ProgramState::DbPath = SettingsFile::defaultDatabasePath();
-        if (!SettingsFile::writeDatabasePath(ini, ProgramState::DbPath, &error))
-            problems->push_back([ini, error] { return LOC_RTString(1706).arg(ini, error); });
         ProgramState::ConnString = buildConnString(ProgramState::DbPath);
+        Database::removeStrayTemporaries(ProgramState::DbPath);
         status = Database::ensure(ProgramState::DbPath, true);
+        if (status.usable() && !SettingsFile::writeDatabasePath(ini, ProgramState::DbPath, &error))
+            problems->push_back([ini, error] { return LOC_RTString(1706).arg(ini, error); });
     } else {
         const std::optional<QString> path = SettingsFile::readFirstField(ini, &error);
         ProgramState::DbPath = path ? *path : QString();
@@ -344,6 +350,8 @@ void frmPunch::Form_Load()
     ProgramState::Loading = true;
     Timer1->start();
     Timer2->start();
+    Timer3->start();
+    SettingsFile::removeStrayTemporaries();
 
     // Problems with the settings file or the database are shown once the
     // captions, and so the language, are loaded.
@@ -357,7 +365,9 @@ void frmPunch::Form_Load()
         MsgBox(text(), MsgStyle::Critical, QLatin1String(ProgramTitle));
     // A damaged file is found by reading all of it: that runs in the
     // background once the station is on screen and settled, and writes to the
-    // file stop as soon as it is known.
+    // file stop as soon as it is known. A punch made before then waits for
+    // the check rather than go into a damaged file.
+    Database::expectIntegrityCheck(ProgramState::DbPath);
     QTimer::singleShot(IntegrityCheckDelayMs, this, [path = ProgramState::DbPath] {
         Database::startIntegrityCheck(path, [](const QString &message) {
             MsgBox(message, MsgStyle::Critical, QLatin1String(ProgramTitle));
@@ -462,6 +472,12 @@ void frmPunch::Timer2_Timer()
         CheckPeriode();
 }
 
+void frmPunch::Timer3_Timer()
+{
+    for (const QString &problem : Database::checkOpenFiles())
+        MsgBox(problem, MsgStyle::Critical, QLatin1String(ProgramTitle));
+}
+
 void frmPunch::Command3_Click()
 {
     if (m_lowerAreaFlag.toInt() == 0) {
@@ -512,6 +528,10 @@ void frmPunch::Form_Unload()
     m_unloaded = true;
     Timer1->stop();
     Timer2->stop();
+    Timer3->stop();
+    // A file that vanished or changed since the last look is told now, and
+    // closed without leaving its log where another file could take it.
+    Timer3_Timer();
     datPunch->recordset().Close();
     datVendeur->recordset().Close();
     emit unloading();

@@ -48,6 +48,8 @@ public:
     static constexpr int OpenHeight = 700;
     // How long after start-up the whole database file is checked for damage.
     static constexpr int IntegrityCheckDelayMs = 2000;
+    // How often the database file is looked at while the station is idle.
+    static constexpr int FileWatchIntervalMs = 2000;
     static constexpr int FormWidth = 530;
     // Just above the lower area (the panel that frames it on the background
     // picture, its edge at 503, then Combo1, Command4 and List1): the window
@@ -58,6 +60,9 @@ public:
     void Form_Unload();
     void Timer1_Timer();
     void Timer2_Timer();
+    // Looks whether the database file was deleted, moved, replaced or changed
+    // by another program, and tells the user (every few seconds, and at Quit).
+    void Timer3_Timer();
     void Command3_Click();
     void Command4_Click();
 
@@ -133,6 +138,7 @@ public:
     QListWidget *List1 = nullptr;
     QTimer *Timer1 = nullptr;
     QTimer *Timer2 = nullptr;
+    QTimer *Timer3 = nullptr;
 
     // Data sources.
     DataSource *datAcces = nullptr;
