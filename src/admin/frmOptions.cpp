@@ -58,11 +58,15 @@ void showSaveProblem(const QString &text)
 
 } // namespace
 
-frmOptions::frmOptions(StationWindow *station, QWidget *parent)
-    : QDialog(parent), datAcces(QStringLiteral("SELECT * FROM Acces")), m_station(station)
+frmOptions::frmOptions(StationWindow *station, QWidget *parent, Scope scope)
+    : QDialog(parent), datAcces(QStringLiteral("SELECT * FROM Acces")), m_station(station), m_scope(scope)
 {
     buildWindow();
     Form_Load();
+    if (m_scope == Scope::DatabaseOnly) {
+        for (QWidget *part : std::initializer_list<QWidget *>{Frame2, Frame1, Calendrier, Label1, Label2, lblDate})
+            part->setEnabled(false);
+    }
 }
 
 frmOptions::~frmOptions() = default;
@@ -326,13 +330,34 @@ void frmOptions::cmdOk_Click()
         return;
     }
 
+    if (m_scope == Scope::DatabaseOnly) {
+        saveDatabaseChoice(path);
+        return;
+    }
     bool created = false;
     if (!prepareDatabase(path, &created))
         return;
     QString settingsDatabase;
     if (!storeSettings(path, periode, start, lang, created, &settingsDatabase))
         return;
+    switchStation(path, settingsDatabase);
+}
 
+void frmOptions::saveDatabaseChoice(const QString &path)
+{
+    bool created = false;
+    if (!prepareDatabase(path, &created))
+        return;
+    QString error;
+    if (!SettingsFile::writeDatabasePath(SettingsFile::path(), path, &error)) {
+        showSaveProblem(LOC_RTString(1706).arg(SettingsFile::path(), error));
+        return;
+    }
+    switchStation(path, path);
+}
+
+void frmOptions::switchStation(const QString &path, const QString &settingsDatabase)
+{
     // The strings are loaded again in the language just stored, read from the
     // database that holds it; only then does the station move to the
     // database chosen.
@@ -378,9 +403,9 @@ void frmOptions::LOC_SetProperties()
     lblDate->setText(LOC_RTString(1544));
 }
 
-int showOptionsDialog(QWidget *owner, StationWindow *station)
+int showOptionsDialog(QWidget *owner, StationWindow *station, frmOptions::Scope scope)
 {
-    frmOptions options(station, owner);
+    frmOptions options(station, owner, scope);
     return options.exec();
 }
 

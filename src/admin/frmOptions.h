@@ -24,8 +24,14 @@ class StationWindow;
 class frmOptions : public QDialog {
     Q_OBJECT
 public:
+    // All of the options, or only the choice of the database: what is offered
+    // without the password while the database cannot be read. Then OK writes
+    // the settings file alone and connects the station to the file chosen,
+    // which keeps its own settings row.
+    enum class Scope { All, DatabaseOnly };
+
     // station may be null (the window then only stores the settings).
-    explicit frmOptions(StationWindow *station, QWidget *parent = nullptr);
+    explicit frmOptions(StationWindow *station, QWidget *parent = nullptr, Scope scope = Scope::All);
     ~frmOptions() override;
 
     DataSource datAcces;
@@ -88,11 +94,16 @@ private:
     bool storeSettings(const QString &path, int periode, const QDate &start, int lang, bool created,
                        QString *settingsDatabase);
 
+    // The station takes the settings of its database and connects to path.
+    void switchStation(const QString &path, const QString &settingsDatabase);
+    void saveDatabaseChoice(const QString &path);
+
     StationWindow *m_station;
+    Scope m_scope;
 };
 
 // Shows the options window modally, owned by owner; returns the dialog's result.
-int showOptionsDialog(QWidget *owner, StationWindow *station);
+int showOptionsDialog(QWidget *owner, StationWindow *station, frmOptions::Scope scope = frmOptions::Scope::All);
 
 // What the pay-period check opens when no period is set: the options window,
 // modal and owned by owner; when it has closed, whatever the user did there,

@@ -82,7 +82,7 @@ void reportFailure(bool reading, const QString &detail)
 
 AdminGate::AdminGate(QObject *parent) : QObject(parent), m_datAcces(QStringLiteral("SELECT * FROM Acces")) {}
 
-bool AdminGate::run(const std::function<void()> &action)
+bool AdminGate::run(const std::function<void()> &action, const std::function<void()> &whenUnreadable)
 {
     // The settings row is read again at every click: another window (or the
     // options, with another database) may have changed it.
@@ -95,8 +95,12 @@ bool AdminGate::run(const std::function<void()> &action)
     }
     if (!rowRead) {
         // Without the settings row there is no password to test against:
-        // nothing opens, and the supervisor learns why.
-        AdminPassword::reportFailure(true, error);
+        // only what the entry offers for that case opens (the choice of
+        // another database); otherwise nothing, and the supervisor learns why.
+        if (whenUnreadable)
+            whenUnreadable();
+        else
+            AdminPassword::reportFailure(true, error);
         return false;
     }
     const bool passed = AdminPassword::isSet(m_datAcces) ? askPassword() : askFirstPassword();

@@ -49,8 +49,11 @@ public:
     explicit AdminGate(QObject *parent = nullptr);
 
     bool AdminUnlocked() const { return m_unlocked; }
-    // Carries out action behind the gate; true when the action ran.
-    bool run(const std::function<void()> &action);
+    // Carries out action behind the gate; true when the action ran. While
+    // the settings row cannot be read (database missing or unreadable) there
+    // is no password to test: whenUnreadable, when given, runs in place of
+    // the action, without logging the supervisor on.
+    bool run(const std::function<void()> &action, const std::function<void()> &whenUnreadable = {});
     // Logs the supervisor off (the log-off label).
     void logOff();
 

@@ -52,6 +52,9 @@ void AdminMenus::plugInOwnWindows()
 {
     plugIn(QStringLiteral("mnuFin"), [this] { m_window->FinDeJournee(); });
     plugIn(QStringLiteral("mnuPref"), [this] { showOptionsDialog(m_window, m_window); });
+    m_whenUnreadable.insert(QStringLiteral("mnuPref"), [this] {
+        showOptionsDialog(m_window, m_window, frmOptions::Scope::DatabaseOnly);
+    });
     plugIn(QStringLiteral("mnuAcces"), [this] {
         frmAcces window(m_window);
         window.exec();
@@ -123,7 +126,7 @@ void AdminMenus::activate(const QString &entryName)
     // A copy: the action may plug in entries while it runs.
     const std::function<void()> action = found.value();
     if (guarded(entryName))
-        m_gate.run(action);
+        m_gate.run(action, m_whenUnreadable.value(entryName));
     else
         action();
 }

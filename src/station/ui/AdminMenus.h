@@ -21,7 +21,9 @@ class frmRapport;
 // Six entries are guarded by the administration password: mnuAcces,
 // mnuArchives, mnuEmp, mnuEmployes, mnuFin and mnuPref pass the gate first;
 // mnuProjets, mnuAide and mnuApropos never ask for it (mnuQuitter is the
-// window's own). Each entry runs the action plugged into it under its name;
+// window's own). While the database cannot be read there is no password to
+// ask for: mnuPref then opens the options window limited to the choice of
+// the database, and the other guarded entries open nothing. Each entry runs the action plugged into it under its name;
 // an entry that has none yet is disabled.
 class AdminMenus : public QObject {
     Q_OBJECT
@@ -68,6 +70,8 @@ private:
     // The report window while it is open (one at a time).
     QPointer<frmRapport> m_reportWindow;
     QHash<QString, std::function<void()>> m_actions;
+    // What a guarded entry opens while the settings row cannot be read.
+    QHash<QString, std::function<void()>> m_whenUnreadable;
 };
 
 } // namespace tarnvik
