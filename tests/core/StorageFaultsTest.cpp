@@ -11,6 +11,8 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QSqlQuery>
 #include <QSqlDatabase>
 #include <QThreadPool>
 
@@ -75,6 +77,95 @@ TEST_F(StorageFaultsTest, AFileDeletedOrReplacedWhileInUseTakesNoMoreWrites)
     }
 }
 
+// A file moved, deleted with another database put in its place (a sound one, or an older backup of
+// the same one), or overwritten in place by another program while the station runs, then the
+// station quits: every punch it stored stays in the file it was stored in, the file at the path is
+// left exactly as the other program put it, and nothing the station used stays beside it.
+TEST_F(StorageFaultsTest, AFileMovedReplacedOrOverwrittenKeepsItsPunchesAndNothingAppliesToAnother)
+{
+    enum Fault { Moved, ReplacedBySound, ReplacedByBackup, CopiedOver, Scribbled };
+    const struct {
+        Fault fault;
+        const char *name;
+        bool toldByWrite; // a write notices it (else the idle look, or Quit)
+    } cases[] = {{Moved, "moved", false},       {ReplacedBySound, "replaced", false},
+                 {ReplacedByBackup, "backup", false}, {CopiedOver, "copied over", true},
+                 {Scribbled, "scribbled", false}};
+    const QString sound = pathOf("sound.mdb");
+    ASSERT_TRUE(Database::ensure(sound, true).usable());
+    ASSERT_TRUE(Database::exec(Database::connection(sound),
+                               "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 9999) "
+                               "INSERT INTO Punch (NoVendeur) SELECT 'old' FROM n"));
+    Database::closeAll();
+    const QByteArray soundBytes = readFile(sound);
+    QByteArray random(40 * 1024, 0);
+    for (int i = 0; i < random.size(); ++i)
+        random[i] = char((i * 7919 + 13) % 251);
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString path = pathOf(QString("%1.mdb").arg(int(c.fault))), elsewhere = path + ".moved";
+        ASSERT_TRUE(Database::ensure(path, true).usable());
+        QSqlDatabase db = Database::connection(path);
+        QString error;
+        for (int i = 0; i < 3; ++i)
+            ASSERT_TRUE(insertPunch(db, QString::number(i), &error)) << error.toStdString();
+        ASSERT_TRUE(Database::exec(db, QString("VACUUM INTO '%1'").arg(path + ".backup"), {}, &error));
+        for (int i = 3; i < 6; ++i)
+            ASSERT_TRUE(insertPunch(db, QString::number(i), &error)) << error.toStdString();
+        ASSERT_GT(QFileInfo(path + "-wal").size(), 0) << "the punches are in the log";
+        QByteArray left; // what the other program leaves at the path
+        switch (c.fault) {
+        case Moved:
+            ASSERT_TRUE(QFile::rename(path, elsewhere));
+            break;
+        case ReplacedBySound:
+        case ReplacedByBackup:
+            ASSERT_TRUE(QFile::remove(path));
+            ASSERT_TRUE(QFile::copy(c.fault == ReplacedBySound ? sound : path + ".backup", path));
+            left = readFile(path);
+            break;
+        case CopiedOver: {
+            QFile over(path); // the same file, its contents replaced
+            ASSERT_TRUE(over.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            over.write(soundBytes);
+            over.close();
+            left = soundBytes;
+            break;
+        }
+        case Scribbled: {
+            QFile over(path);
+            ASSERT_TRUE(over.open(QIODevice::ReadWrite));
+            over.write(random);
+            over.close();
+            left = readFile(path);
+            break;
+        }
+        }
+        if (c.toldByWrite) {
+            EXPECT_FALSE(insertPunch(db, "late", &error));
+            EXPECT_TRUE(error.contains(path)) << error.toStdString();
+            EXPECT_TRUE(Database::checkOpenFiles().isEmpty()) << "told once";
+        } else if (c.fault != Scribbled) {
+            const QStringList told = Database::checkOpenFiles();
+            EXPECT_TRUE(told.size() == 1 && told[0].contains(path)) << told.join('\n').toStdString();
+            EXPECT_FALSE(insertPunch(db, "late", &error));
+        }
+        db = QSqlDatabase();
+        Database::closeAll(); // Quit
+        for (const char *beside : {"-wal", "-shm"})
+            EXPECT_FALSE(QFile::exists(path + beside)) << beside;
+        if (c.fault == Moved) {
+            EXPECT_FALSE(QFile::exists(path));
+            ASSERT_TRUE(Database::ensure(elsewhere, false).usable());
+            QSqlQuery q(Database::connection(elsewhere));
+            EXPECT_TRUE(q.exec("SELECT COUNT(*) FROM Punch") && q.next() && q.value(0).toInt() == 6);
+        } else {
+            EXPECT_TRUE(readFile(path) == left) << "left as the other program put it";
+        }
+        Database::closeAll();
+    }
+}
+
 TEST_F(StorageFaultsTest, ADamagedFileFoundInTheBackgroundTakesNoMoreWrites)
 {
     const QString path = databasePath();
@@ -92,14 +183,23 @@ TEST_F(StorageFaultsTest, ADamagedFileFoundInTheBackgroundTakesNoMoreWrites)
     }
     file.close();
 
-    ASSERT_TRUE(Database::ensure(path, false).usable()) << "the schema still reads";
-    const QString told = integrityCheck(path);
-    EXPECT_TRUE(told.contains(path) && told.contains("damaged")) << told.toStdString();
-    QString error;
-    const QSqlDatabase db = Database::connection(path, &error);
-    EXPECT_FALSE(insertPunch(db, "late", &error));
-    EXPECT_TRUE(error.contains(path) && error.contains("damaged")) << error.toStdString();
-
+    // Found by the background check, or by the check that the station expects before the first write
+    // (a punch made before the background check has run).
+    for (const bool beforeFirstWrite : {false, true}) {
+        SCOPED_TRACE(beforeFirstWrite);
+        Database::closeAll();
+        ASSERT_TRUE(Database::ensure(path, false).usable()) << "the schema still reads";
+        if (beforeFirstWrite) {
+            Database::expectIntegrityCheck(path);
+        } else {
+            const QString told = integrityCheck(path);
+            EXPECT_TRUE(told.contains(path) && told.contains("damaged")) << told.toStdString();
+        }
+        QString error;
+        const QSqlDatabase db = Database::connection(path, &error);
+        EXPECT_FALSE(insertPunch(db, "late", &error));
+        EXPECT_TRUE(error.contains(path) && error.contains("damaged")) << error.toStdString();
+    }
     // A sound file finds nothing to say.
     ASSERT_TRUE(Database::ensure(pathOf("sound.mdb"), true).usable());
     EXPECT_EQ(integrityCheck(pathOf("sound.mdb")), QString());

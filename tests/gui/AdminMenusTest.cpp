@@ -2,8 +2,14 @@
 #include "PunchWindowFixture.h"
 #include "admin/frmAcces.h"
 #include "admin/frmInfo.h"
+#include "admin/frmOptions.h"
+#include "common/DataSource.h"
+#include "platform/ui/MonthView.h"
 #include "station/Scramble.h"
+#include <QFile>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTimer>
 
 using namespace Qt::StringLiterals;
@@ -55,6 +61,44 @@ TEST_F(AdminMenusTest, GuardedEntriesAskUntilLoggedOnAndAgainAfterLogOff)
     });
     EXPECT_TRUE(!loggedOnWhileOpen && window->lblDeconnexion->isVisible()) << "logged on once it closed";
     EXPECT_EQ(scalar(u"SELECT RapPass FROM Acces"_s).toString(), Brouiller(u"Nouveau"_s, u"Nouveau"_s));
+}
+
+// With the database moved away there is no password to ask for: the preferences open on the choice of the
+// database alone, which connects the station to the file chosen; nothing else of the administration opens.
+TEST_F(AdminMenusTest, WhileTheDatabaseCannotBeReadOnlyItsChoiceOpens)
+{
+    execSql(u"UPDATE Acces SET RapPass = ?, Periode = 1"_s, {Brouiller(u"Secret"_s, u"Secret"_s)});
+    Database::closeAll();
+    const QString moved = folder() + u"/elsewhere.mdb"_s;
+    ASSERT_TRUE(QFile::rename(databasePath(), moved));
+    dialogs->then(test::Answer::choose(1));
+    open();
+    dialogs->clear();
+    for (QAction *entry : {window->mnuAcces, window->mnuEmployes, window->mnuArchives, window->mnuEmp, window->mnuFin})
+        EXPECT_TRUE(trigger(entry).isEmpty()) << entry->objectName().toStdString();
+    EXPECT_EQ(dialogs->messages().size(), 5);
+    EXPECT_TRUE(dialogs->shown().size() == 5) << "no password asked";
+    QStringList enabled;
+    const QString opened = trigger(window->mnuPref, [&](QWidget *modal) {
+        auto *options = qobject_cast<frmOptions *>(modal);
+        for (QWidget *part : {static_cast<QWidget *>(options->txtPath), static_cast<QWidget *>(options->cmdChoose),
+                              static_cast<QWidget *>(options->opt7), static_cast<QWidget *>(options->optEn),
+                              static_cast<QWidget *>(options->Calendrier)})
+            if (part->isEnabled())
+                enabled << part->objectName();
+        options->txtPath->selectAll();
+        QTest::keyClicks(options->txtPath, moved);
+        QTest::mouseClick(options->cmdOk, Qt::LeftButton);
+    });
+    EXPECT_EQ(opened, u"tarnvik::frmOptions"_s);
+    EXPECT_EQ(enabled.size(), 2) << enabled.join(u", "_s).toStdString();
+    EXPECT_EQ(SettingsFile::readFirstField(SettingsFile::path()).value_or(QString()), moved);
+    EXPECT_EQ(window->datPunch->databasePath(), moved);
+    EXPECT_FALSE(window->lblDeconnexion->isVisible()) << "not logged on";
+    QSqlQuery q(Database::connection(moved));
+    EXPECT_TRUE(q.exec(u"SELECT Periode FROM Acces"_s) && q.next() && q.value(0).toInt() == 1) << "its own row";
+    dialogs->then(test::Answer::cancel());
+    EXPECT_TRUE(trigger(window->mnuPref).isEmpty()) << "readable again: the password is asked";
 }
 
 TEST_F(AdminMenusTest, UnguardedEntriesNeverAskAndGuardedOnesDo)

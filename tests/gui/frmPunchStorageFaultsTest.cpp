@@ -1,15 +1,22 @@
-// The station over a database that is missing, or named by a settings file that says nothing: the user is
-// told plainly, naming the file, no empty database takes the place of his, and what he typed stays. (A file
-// deleted, replaced or damaged while in use is the storage layer's, tested with it.)
+// The station over a database that is missing, read-only, busy, moved away while it idles, or named by a
+// settings file that says nothing: the user is told plainly, naming the file, no empty database takes the
+// place of his, and what he typed stays. (What becomes of a file deleted, replaced or damaged while in use is
+// the storage layer's, tested with it.)
 #include "PunchWindowFixture.h"
 
 #include "common/Database.h"
 #include "common/ProgramState.h"
 #include "common/SettingsFile.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+
+#include <sys/fsuid.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace tarnvik;
 using namespace tarnvik::test;
@@ -34,6 +41,48 @@ TEST_F(frmPunchStorageTest, AMissingDatabaseIsToldAndNeverMadeAnew)
     EXPECT_TRUE(dialogs->messages().value(0).contains(moved));
     EXPECT_EQ(w.txtNumVendeur->text(), u"1001"_s) << "the number stays for another try";
     EXPECT_FALSE(QFile::exists(moved));
+}
+
+// Moved away while the station idles: said within seconds, without a punch, and once only (not again at
+// Quit); everything stored stays in the moved file.
+TEST_F(frmPunchStorageTest, AFileMovedWhileIdleIsToldWithoutAPunch)
+{
+    frmPunch &w = open();
+    dialogs->thenYes();
+    punchByKeyboard(u"1001"_s, u"Peinture"_s);
+    const QString moved = folder() + u"/moved.mdb"_s;
+    ASSERT_TRUE(QFile::rename(databasePath(), moved));
+    dialogs->clear();
+    w.Timer3_Timer(); // the look every few seconds
+    ASSERT_EQ(dialogs->messages().size(), 1);
+    EXPECT_TRUE(dialogs->messages()[0].contains(databasePath()) &&
+                dialogs->messages()[0].contains(LOC_RTString(1724)));
+    w.close();
+    EXPECT_EQ(dialogs->messages().size(), 1);
+    window.reset();
+    Database::closeAll();
+    EXPECT_FALSE(QFile::exists(databasePath() + u"-wal"_s));
+    QSqlQuery q(Database::connection(moved));
+    EXPECT_TRUE(q.exec(u"SELECT NoVendeur FROM Punch"_s) && q.next() && q.value(0).toString() == u"1001"_s);
+}
+
+// A database file that the user may not write, in a folder he may: said at start-up, as a read-only
+// folder is, not at the first punch. (Run by root, the file system is reached as another user.)
+TEST_F(frmPunchStorageTest, AReadOnlyFileIsToldAtStartUp)
+{
+    Database::closeAll();
+    ASSERT_EQ(::chmod(QFile::encodeName(databasePath()).constData(), 0444), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(folder()).constData(), 0777), 0);
+    const bool asOther = ::geteuid() == 0;
+    if (asOther)
+        ::setfsuid(65534);
+    open();
+    if (asOther)
+        ::setfsuid(0);
+    const QString readOnly = LOC_RTString(1732).section(u"%1"_s, 0, 0);
+    ASSERT_EQ(dialogs->messages().size(), 1);
+    EXPECT_TRUE(dialogs->messages()[0].contains(databasePath()) && dialogs->messages()[0].contains(readOnly))
+        << dialogs->messages()[0].toStdString();
 }
 
 TEST_F(frmPunchStorageTest, ASettingsFileNamingNothingIsTold)
@@ -84,13 +133,40 @@ protected:
     bool prepareDatabase() const override { return false; }
 };
 
-TEST_F(frmPunchFirstStartTest, CreatesTheSettingsFileAndTheDatabase)
+// A first start interrupted before the database is in place (here: its creation fails) leaves no settings
+// file, so the next start is a first start again; that one finishes it and clears what interrupted starts
+// left behind. The settings file gets the rights of a file the user saves.
+TEST_F(frmPunchFirstStartTest, CreatesTheSettingsFileOnceTheDatabaseIsInPlace)
 {
-    dialogs->then(Answer::choose(1));
     const QString db = SettingsFile::defaultDatabasePath();
+    QDir here(folder());
+    const QString obstacle = u".tarnvik.mdb.creating-%1"_s.arg(QCoreApplication::applicationPid());
+    ASSERT_TRUE(here.mkdir(obstacle));
+    dialogs->then(Answer::choose(1));
+    open();
+    EXPECT_EQ(dialogs->messages().size(), 1);
+    EXPECT_FALSE(QFile::exists(SettingsFile::path())) << "nothing says a database exists";
+    window.reset();
+    Database::closeAll(), LOCRTSModule::reset();
+    ASSERT_TRUE(here.rmdir(obstacle));
+    QFile pidMax(u"/proc/sys/kernel/pid_max"_s); // no process has this number
+    ASSERT_TRUE(pidMax.open(QIODevice::ReadOnly));
+    const QString ended = QString::fromLatin1(pidMax.readAll()).trimmed();
+    const QStringList stray = {u".tarnvik.mdb.creating-"_s + ended, u".tarnvik.mdb.creating-"_s + ended + u"-wal"_s,
+                               u".tarnvik.ini."_s + ended + u".aB3xYz"_s};
+    for (const QString &name : stray)
+        QFile(here.filePath(name)).open(QIODevice::WriteOnly);
+    dialogs->clear();
+    dialogs->then(Answer::choose(1));
     open();
     EXPECT_EQ(SettingsFile::readFirstField(SettingsFile::path()).value_or(QString()), db);
     EXPECT_TRUE(dialogs->messages().isEmpty());
+    EXPECT_EQ(here.entryList(QDir::Files | QDir::Hidden).filter(u".tarnvik."_s), QStringList());
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    struct stat st;
+    ASSERT_EQ(::stat(QFile::encodeName(SettingsFile::path()).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0666 & ~mask);
     execSql(u"INSERT INTO Vendeurs (NoVendeur, NomVendeur) VALUES ('7', 'Zoé')"_s);
     dialogs->thenYes();
     punchByKeyboard(u"7"_s, QString());
