@@ -125,7 +125,8 @@ bool createAtomically(const QString &path, bool replaceEmptyFile, QString *reaso
     const QString partial = info.absoluteDir().filePath(
         QStringLiteral(".%1.creating-%2").arg(info.fileName()).arg(QCoreApplication::applicationPid()));
     for (const QString &leftover :
-         {partial, partial + QStringLiteral("-wal"), partial + QStringLiteral("-shm")})
+         {partial, partial + QStringLiteral("-journal"), partial + QStringLiteral("-wal"),
+          partial + QStringLiteral("-shm")})
         QFile::remove(leftover);
     const QString name = QStringLiteral("tarnvik-create");
     bool ok = false;
@@ -179,7 +180,8 @@ bool createAtomically(const QString &path, bool replaceEmptyFile, QString *reaso
         }
     }
     for (const QString &leftover :
-         {partial, partial + QStringLiteral("-wal"), partial + QStringLiteral("-shm")})
+         {partial, partial + QStringLiteral("-journal"), partial + QStringLiteral("-wal"),
+          partial + QStringLiteral("-shm")})
         QFile::remove(leftover);
     return ok;
 }
@@ -217,13 +219,13 @@ bool processRuns(qint64 pid)
 
 void removeStrayTemporaries(const QString &path)
 {
-    // ".tarnvik.mdb.creating-1234", with its -wal and -shm: left by a start
+    // ".tarnvik.mdb.creating-1234", with its -journal, -wal and -shm: left by a start
     // of process 1234 that was interrupted while it made the database. Those
     // of a process still running are its own, still being made.
     const QFileInfo info(path);
     const QString prefix = QStringLiteral(".%1.creating-").arg(info.fileName());
     const QDir folder = info.absoluteDir();
-    static const QRegularExpression pidThenSuffix(QStringLiteral(R"(^(\d+)(-wal|-shm)?$)"));
+    static const QRegularExpression pidThenSuffix(QStringLiteral(R"(^(\d+)(-wal|-shm|-journal)?$)"));
     for (const QString &name : folder.entryList({prefix + QLatin1Char('*')}, QDir::Files | QDir::Hidden)) {
         const QRegularExpressionMatch m = pidThenSuffix.match(name.mid(prefix.size()));
         if (m.hasMatch() && !processRuns(m.captured(1).toLongLong()))
