@@ -154,14 +154,15 @@ TEST_F(StorageFaultsTest, ADamagedFileFoundInTheBackgroundTakesNoMoreWrites)
 {
     const QString path = databasePath();
     ASSERT_TRUE(execSql("WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 2999) "
-                        "INSERT INTO Punch (NoVendeur, InOut) SELECT CAST(i AS TEXT), 'In' FROM n"));
+                        "INSERT INTO Vendeurs (NoVendeur, NomVendeur) SELECT i, printf('%0100d', i) FROM n"));
     Database::closeAll();
-    // Scribble over pages in the middle of the punches, sparing the schema.
+    // Scribble over pages in the middle of the employees, sparing the schema and the punches' pages,
+    // which a punch reads and writes: the damage is only found by reading the whole file.
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::ReadWrite));
     const qint64 size = file.size();
-    ASSERT_GT(size, 40 * 1024);
-    for (qint64 at = 16 * 1024; at < size - 8 * 1024; at += 8 * 1024) {
+    ASSERT_GT(size, 200 * 1024);
+    for (qint64 at = 96 * 1024; at < size - 8 * 1024; at += 8 * 1024) {
         file.seek(at);
         file.write(QByteArray(512, char(0x5a)));
     }
