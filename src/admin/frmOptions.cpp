@@ -64,7 +64,8 @@ frmOptions::frmOptions(StationWindow *station, QWidget *parent, Scope scope)
     buildWindow();
     Form_Load();
     if (m_scope == Scope::DatabaseOnly) {
-        for (QWidget *part : std::initializer_list<QWidget *>{Frame2, Frame1, Calendrier, Label1, Label2, lblDate})
+        for (QWidget *part :
+             std::initializer_list<QWidget *>{Frame2, Frame1, Calendrier, Label1, Label2, lblDate})
             part->setEnabled(false);
     }
 }

@@ -103,7 +103,8 @@ private:
 };
 
 // Shows the options window modally, owned by owner; returns the dialog's result.
-int showOptionsDialog(QWidget *owner, StationWindow *station, frmOptions::Scope scope = frmOptions::Scope::All);
+int showOptionsDialog(QWidget *owner, StationWindow *station,
+                      frmOptions::Scope scope = frmOptions::Scope::All);
 
 // What the pay-period check opens when no period is set: the options window,
 // modal and owned by owner; when it has closed, whatever the user did there,

@@ -19,11 +19,9 @@
 #include <QPointer>
 #include <QThread>
 #include <QThreadPool>
-#include <QUrl>
 #include <QWaitCondition>
 
 #include <sqlite3.h>
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <atomic>
@@ -186,7 +184,8 @@ QByteArray headerOf(sqlite3 *handle)
         return QByteArray();
     char bytes[100] = {};
     const int rc = file->pMethods->xRead(file, bytes, int(sizeof bytes), 0);
-    return rc == SQLITE_OK || rc == SQLITE_IOERR_SHORT_READ ? QByteArray(bytes, int(sizeof bytes)) : QByteArray();
+    return rc == SQLITE_OK || rc == SQLITE_IOERR_SHORT_READ ? QByteArray(bytes, int(sizeof bytes))
+                                                            : QByteArray();
 }
 
 qint64 dataVersionOf(const QSqlDatabase &db)
@@ -295,8 +294,8 @@ bool retire(OpenedFile &file)
         sqlite3_db_config(handle, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, &set);
     }
     db.close();
-    for (const auto &[suffix, used] : {std::pair{QStringLiteral("-wal"), file.wal},
-                                       std::pair{QStringLiteral("-shm"), file.shm}}) {
+    for (const auto &[suffix, used] :
+         {std::pair{QStringLiteral("-wal"), file.wal}, std::pair{QStringLiteral("-shm"), file.shm}}) {
         const QString beside = file.path + suffix;
         if (used.known && identityOf(beside) == used)
             QFile::remove(beside);
@@ -439,66 +438,6 @@ QString quickCheck(const QString &path)
 
 } // namespace
 
-FileIdentity Database::detail::identityOf(const QString &path)
-{
-    FileIdentity id;
-    struct stat st;
-    if (::stat(QFile::encodeName(path).constData(), &st) == 0) {
-        id.known = true;
-        id.device = quint64(st.st_dev);
-        id.inode = quint64(st.st_ino);
-        id.size = qint64(st.st_size);
-        id.modifiedNs = qint64(st.st_mtim.tv_sec) * 1000000000 + qint64(st.st_mtim.tv_nsec);
-    }
-    return id;
-}
-
-bool Database::detail::openForReading(QSqlDatabase &db, const QString &path, int busyTimeoutMs,
-                                      QString *error)
-{
-    const auto readable = [&db, error]() {
-        if (!db.open()) {
-            *error = db.lastError().text();
-            return false;
-        }
-        QSqlQuery probe(db);
-        if (!probe.exec(QStringLiteral("SELECT COUNT(*) FROM sqlite_master"))) {
-            *error = probe.lastError().text();
-            return false;
-        }
-        return true;
-    };
-    db.setDatabaseName(path);
-    db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=%1").arg(busyTimeoutMs));
-    if (readable())
-        return true;
-    db.close();
-    db.setDatabaseName(QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded) +
-                       QStringLiteral("?immutable=1"));
-    db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_OPEN_URI"));
-    if (readable()) {
-        error->clear();
-        return true;
-    }
-    db.close();
-    return false;
-}
-
-bool Database::detail::configure(QSqlDatabase &db, QString *error)
-{
-    // Every committed write is on the disk before the commit returns; the
-    // write-ahead log lets a grid read a large result while punches are stored.
-    QSqlQuery q(db);
-    if (!q.exec(QStringLiteral("PRAGMA journal_mode=WAL"))) {
-        if (error)
-            *error = q.lastError().text();
-        return false;
-    }
-    q.finish();
-    q.exec(QStringLiteral("PRAGMA synchronous=FULL"));
-    return true;
-}
-
 namespace Database {
 
 bool run(QSqlQuery &query, const QString &sql, const QVariantList &params, QString *error)
@@ -533,7 +472,8 @@ bool run(QSqlQuery &query, const QString &sql, const QVariantList &params, QStri
         noteFailure(query.driver(), query.lastError(), &reason);
         return false;
     }
-    if (writing || endsTransaction(sql) || sql.trimmed().startsWith(QLatin1String("PRAGMA"), Qt::CaseInsensitive))
+    if (writing || endsTransaction(sql) ||
+        sql.trimmed().startsWith(QLatin1String("PRAGMA"), Qt::CaseInsensitive))
         stampAfterWrite(query.driver());
     return true;
 }

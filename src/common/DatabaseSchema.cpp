@@ -124,9 +124,8 @@ bool createAtomically(const QString &path, bool replaceEmptyFile, QString *reaso
     const QFileInfo info(path);
     const QString partial = info.absoluteDir().filePath(
         QStringLiteral(".%1.creating-%2").arg(info.fileName()).arg(QCoreApplication::applicationPid()));
-    for (const QString &leftover :
-         {partial, partial + QStringLiteral("-journal"), partial + QStringLiteral("-wal"),
-          partial + QStringLiteral("-shm")})
+    for (const QString &leftover : {partial, partial + QStringLiteral("-journal"),
+                                    partial + QStringLiteral("-wal"), partial + QStringLiteral("-shm")})
         QFile::remove(leftover);
     const QString name = QStringLiteral("tarnvik-create");
     bool ok = false;
@@ -179,9 +178,8 @@ bool createAtomically(const QString &path, bool replaceEmptyFile, QString *reaso
                 *reason = file.errorString();
         }
     }
-    for (const QString &leftover :
-         {partial, partial + QStringLiteral("-journal"), partial + QStringLiteral("-wal"),
-          partial + QStringLiteral("-shm")})
+    for (const QString &leftover : {partial, partial + QStringLiteral("-journal"),
+                                    partial + QStringLiteral("-wal"), partial + QStringLiteral("-shm")})
         QFile::remove(leftover);
     return ok;
 }

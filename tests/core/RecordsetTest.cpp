@@ -105,8 +105,7 @@ TEST_F(RecordsetTest, LargeResultHoldsNoReadOpenUnlessItsRestIsRead)
         execSql("INSERT INTO Punch (NoVendeur) VALUES ('x')");
         QSqlQuery result(Database::connection(databasePath()));
         return Database::run(result, "PRAGMA wal_checkpoint(TRUNCATE)", {}, nullptr) && result.next() &&
-               result.value(0).toInt() == 0 &&
-               QFileInfo(databasePath() + "-wal").size() == 0;
+               result.value(0).toInt() == 0 && QFileInfo(databasePath() + "-wal").size() == 0;
     };
     Recordset &rs = open(SqlQuery("SELECT * FROM Vendeurs ORDER BY NoVendeur"));
     EXPECT_TRUE(logEmptied());

@@ -44,7 +44,7 @@ TEST_F(frmPunchStorageTest, AMissingDatabaseIsToldAndNeverMadeAnew)
 }
 
 // Moved away while the station idles: said within seconds, without a punch, and once only (not again at
-// Quit); everything stored stays in the moved file.
+// Quit). (What the moved file keeps is the storage layer's, tested with it.)
 TEST_F(frmPunchStorageTest, AFileMovedWhileIdleIsToldWithoutAPunch)
 {
     frmPunch &w = open();
@@ -59,11 +59,6 @@ TEST_F(frmPunchStorageTest, AFileMovedWhileIdleIsToldWithoutAPunch)
                 dialogs->messages()[0].contains(LOC_RTString(1724)));
     w.close();
     EXPECT_EQ(dialogs->messages().size(), 1);
-    window.reset();
-    Database::closeAll();
-    EXPECT_FALSE(QFile::exists(databasePath() + u"-wal"_s));
-    QSqlQuery q(Database::connection(moved));
-    EXPECT_TRUE(q.exec(u"SELECT NoVendeur FROM Punch"_s) && q.next() && q.value(0).toString() == u"1001"_s);
 }
 
 // A database file that the user may not write, in a folder he may: said at start-up, as a read-only
@@ -152,7 +147,8 @@ TEST_F(frmPunchFirstStartTest, CreatesTheSettingsFileOnceTheDatabaseIsInPlace)
     QFile pidMax(u"/proc/sys/kernel/pid_max"_s); // no process has this number
     ASSERT_TRUE(pidMax.open(QIODevice::ReadOnly));
     const QString ended = QString::fromLatin1(pidMax.readAll()).trimmed();
-    const QStringList stray = {u".tarnvik.mdb.creating-"_s + ended, u".tarnvik.mdb.creating-"_s + ended + u"-wal"_s,
+    const QStringList stray = {u".tarnvik.mdb.creating-"_s + ended,
+                               u".tarnvik.mdb.creating-"_s + ended + u"-journal"_s,
                                u".tarnvik.ini."_s + ended + u".aB3xYz"_s};
     for (const QString &name : stray)
         QFile(here.filePath(name)).open(QIODevice::WriteOnly);

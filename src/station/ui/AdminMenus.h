@@ -23,8 +23,8 @@ class frmRapport;
 // mnuProjets, mnuAide and mnuApropos never ask for it (mnuQuitter is the
 // window's own). While the database cannot be read there is no password to
 // ask for: mnuPref then opens the options window limited to the choice of
-// the database, and the other guarded entries open nothing. Each entry runs the action plugged into it under its name;
-// an entry that has none yet is disabled.
+// the database, and the other guarded entries open nothing. Each entry runs the action plugged into it under
+// its name; an entry that has none yet is disabled.
 class AdminMenus : public QObject {
     Q_OBJECT
 public:
