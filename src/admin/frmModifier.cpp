@@ -87,6 +87,9 @@ void frmModifier::buildWindow()
     connect(txtNoEmp, &QLineEdit::textChanged, this, &frmModifier::txtNoEmp_Change);
     connect(DataGrid2, &DataGrid::RowColChange, this, &frmModifier::DataGrid2_RowColChange);
     connect(dgArchives, &DataGrid::RowColChange, this, &frmModifier::dgArchives_RowColChange);
+    // Leaving a punch stores the change made to it; when that fails the grid
+    // stays on that punch, with what was typed.
+    connect(dgArchives, &DataGrid::writeFailed, this, &frmModifier::showWriteFailure);
     connect(chkVoir, &QCheckBox::toggled, this, &frmModifier::chkVoir_Click);
     connect(Label13, &ClickLabel::clicked, this, &frmModifier::Label13_Click);
     connect(chkLong, &QCheckBox::toggled, this, &frmModifier::chkLong_Click);
@@ -374,15 +377,7 @@ void frmModifier::dgArchives_RowColChange()
     const int row = dgArchives->currentRow();
     if (m_showingRow || row < 0)
         return;
-    // Leaving a row stores the change made to it; when that fails the row
-    // stays current with what was typed.
-    Recordset &rs = datPunch.recordset();
-    if (!rs.setBookmark(row + 1)) {
-        showWriteFailure(rs.lastError());
-        const QSignalBlocker block(dgArchives);
-        showCurrentRow();
-        return;
-    }
+    // The grid has moved the data source to the row taken.
     dgArchives->gridModel()->showFetchedRows();
     showCurrentRow();
 }
