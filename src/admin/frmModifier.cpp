@@ -19,6 +19,7 @@
 #include <QComboBox>
 #include <QFocusEvent>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -53,6 +54,9 @@ void frmModifier::buildWindow()
     setWindowTitle(QStringLiteral("Modification"));
 
     addOkCancel(this, &cmdOk, &cmdAnnuler);
+    // Enter anywhere stores the work (a punch being added, a change), never
+    // throws it away.
+    cmdOk->setDefault(true);
     Line1 = separatorLine(this, QRect(75, 8, 1, 644));
 
     Frame1 = placeControl(new QGroupBox(QStringLiteral("Options"), this), "Frame1", QRect(90, 4, 400, 150));
@@ -70,9 +74,11 @@ void frmModifier::buildWindow()
     DataGrid2->setDataSource(&datVendeur);
     DataGrid2->gridModel()->setVisibleFields(
         {QStringLiteral("NoVendeur"), QStringLiteral("NomVendeur"), QStringLiteral("TotalHeures")});
+    // The name takes the room left, so that the total stays in sight with
+    // no scrolling sideways, whatever the number of employees.
     DataGrid2->setColumnWidth(0, 80);
-    DataGrid2->setColumnWidth(1, 190);
-    DataGrid2->setColumnWidth(2, 140);
+    DataGrid2->setColumnWidth(2, 120);
+    DataGrid2->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
 
     dgArchives = placeControl(new DataGrid(this), "dgArchives", QRect(90, 164, 862, 270));
     dgArchives->setAllowUpdate(false);
@@ -188,16 +194,7 @@ void frmModifier::Form_Load()
     PunchArchive::moveToRow(datPunch.recordset(), selected);
     m_archives->reloadList();
 
-    // The employee grid starts on the employee listed.
-    Recordset &employees = datVendeur.recordset();
-    const int number = employees.fieldIndex(QStringLiteral("NoVendeur"));
-    qint64 employeeRow = -1;
-    for (qint64 i = 0; employeeRow < 0 && employees.valueAt(i, number).isValid(); ++i) {
-        if (employees.valueAt(i, number).toString() == NoEmp)
-            employeeRow = i;
-    }
-    DataGrid2->showCurrentRow(employeeRow);
-
+    showEmployee();
     showCurrentRow();
     NameChanged();
     ProgramState::OpeningModifier = false;
@@ -331,6 +328,23 @@ void frmModifier::showCurrentRow()
         NameChanged();
 }
 
+void frmModifier::showEmployee()
+{
+    // The employee grid shows the employee listed (no row when the number
+    // typed is nobody's).
+    Recordset &employees = datVendeur.recordset();
+    if (!employees.isOpen())
+        return;
+    const int number = employees.fieldIndex(QStringLiteral("NoVendeur"));
+    qint64 employeeRow = -1;
+    for (qint64 i = 0; employeeRow < 0 && employees.valueAt(i, number).isValid(); ++i) {
+        if (employees.valueAt(i, number).toString() == NoEmp)
+            employeeRow = i;
+    }
+    if (DataGrid2->currentRow() != employeeRow)
+        DataGrid2->showCurrentRow(employeeRow);
+}
+
 void frmModifier::writeField(const QString &field, const QVariant &value)
 {
     if (m_showingRow)
@@ -359,6 +373,7 @@ void frmModifier::txtNoEmp_Change()
         NoEmp = previous;
         return;
     }
+    showEmployee();
     const QSignalBlocker block(chkVoir);
     chkVoir->setChecked(false);
 }
@@ -477,9 +492,22 @@ void frmModifier::cmdAjouter_Click()
     showCurrentRow();
 }
 
+bool frmModifier::refuseImpossibleTyping()
+{
+    for (BlankablePicker *picker : std::initializer_list<BlankablePicker *>{DPicker, TPicker}) {
+        if (picker->typedImpossible()) {
+            MsgBox(LOC_RTString(1944).arg(picker->typedText()), MsgStyle::Exclamation, kMessageTitle);
+            picker->setFocus();
+            return true;
+        }
+    }
+    return false;
+}
+
 void frmModifier::cmdOk_Click()
 {
-    if (!storePending())
+    // A date or time typed that cannot exist is never stored as another.
+    if (refuseImpossibleTyping() || !storePending())
         return;
     m_archives->reloadList();
     accept();

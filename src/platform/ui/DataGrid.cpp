@@ -4,7 +4,10 @@
 #include "common/RecordsetTableModel.h"
 
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QKeyEvent>
+#include <QStyle>
+#include <QToolTip>
 #include <QScopedValueRollback>
 
 namespace tarnvik {
@@ -155,6 +158,19 @@ bool DataGrid::event(QEvent *event)
 
 bool DataGrid::viewportEvent(QEvent *event)
 {
+    if (event->type() == QEvent::ToolTip) {
+        // A cell too narrow for its text shows it whole as a tool tip.
+        const auto *help = static_cast<QHelpEvent *>(event);
+        const QModelIndex index = indexAt(help->pos());
+        const QString text = index.data().toString();
+        const QRect cell = visualRect(index);
+        const int margin = 2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1);
+        if (index.isValid() && fontMetrics().horizontalAdvance(text) > cell.width() - margin)
+            QToolTip::showText(help->globalPos(), text, viewport(), cell);
+        else
+            QToolTip::hideText();
+        return true;
+    }
     bool handled = false;
     {
         const QScopedValueRollback<int> depth(m_eventDepth, m_eventDepth + 1);
