@@ -126,16 +126,20 @@ TEST_F(CorrectionWindowTest, UnderALockThePunchShownEditedAndStoredIsOne)
     QTest::keyClicks(corrections->cbInOut->lineEdit(), u"Out"_s);
     holdWriteLock(true);
     clickRow(corrections->dgArchives, 2);
-    EXPECT_EQ(dialogs->messages(), QStringList{LOC_RTString(1826).arg(LOC_RTString(1730).arg(databasePath()))});
+    EXPECT_EQ(dialogs->messages(),
+              QStringList{LOC_RTString(1826).arg(LOC_RTString(1730).arg(databasePath()))});
     const QModelIndexList highlighted = corrections->dgArchives->selectionModel()->selectedRows();
-    EXPECT_TRUE(highlighted.size() == 1 && highlighted[0].row() == 0 && corrections->dgArchives->currentRow() == 0);
+    EXPECT_TRUE(highlighted.size() == 1 && highlighted[0].row() == 0 &&
+                corrections->dgArchives->currentRow() == 0);
     EXPECT_EQ(current(), u"1002 2003-03-02 07:30 Out"_s);
     QTest::mouseClick(corrections->cmdOk, Qt::LeftButton);
-    EXPECT_TRUE(dialogs->messages().size() == 2 && corrections->isVisible()) << "OK stays open on a failed write";
+    EXPECT_TRUE(dialogs->messages().size() == 2 && corrections->isVisible())
+        << "OK stays open on a failed write";
     holdWriteLock(false);
     QTest::mouseClick(corrections->cmdOk, Qt::LeftButton);
     EXPECT_FALSE(corrections->isVisible());
-    EXPECT_EQ(storedRow(u"2003-03-02"_s), u"1002 Out 2003-03-02 07:30:00 Chantier/Plomberie 0 "_s + LOC_RTString(1296));
+    EXPECT_EQ(storedRow(u"2003-03-02"_s),
+              u"1002 Out 2003-03-02 07:30:00 Chantier/Plomberie 0 "_s + LOC_RTString(1296));
     EXPECT_EQ(storedRow(u"2003-02-28"_s), u"1002 In 2003-02-28 07:30:00 Chantier/Plomberie 0"_s);
 }
 

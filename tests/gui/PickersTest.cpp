@@ -62,10 +62,8 @@ TEST(PickersTest, TypedSeparatorsMoveOnDigitsFillThePartAndNothingFallsBack)
         EXPECT_EQ(typeInto(&picker, keys), expected) << keys.toStdString();
     }
     const QList<std::tuple<QString, std::string>> times = {
-        {u"081500"_s, "08:15:00 08:15:00"},
-        {u"8:5"_s, "08:05:30 08:05:30"},
-        {u"23:59:59"_s, "23:59:59 23:59:59"},
-        {u"25:00:00"_s, "- 25:00:00 red"},
+        {u"081500"_s, "08:15:00 08:15:00"},   {u"8:5"_s, "08:05:30 08:05:30"},
+        {u"23:59:59"_s, "23:59:59 23:59:59"}, {u"25:00:00"_s, "- 25:00:00 red"},
         {u"10:61"_s, "- 10:61:30 red"},
     };
     for (const auto &[keys, expected] : times) {

@@ -137,7 +137,7 @@ TEST_F(frmVendeursTest, UnderALockTheRowShownEditedAndDeletedIsOneRow)
         QTest::keyClick(grid(), Qt::Key_Delete);
         click(window->cmdOk);
         EXPECT_EQ(stored().join(u','), byKey ? u"1001 Alice Martin In,1004 David Out"_s
-                                              : u"1001 Alice Martin In,1003 Chloé Out,1004 David Out"_s);
+                                             : u"1001 Alice Martin In,1003 Chloé Out,1004 David Out"_s);
     }
 }
 

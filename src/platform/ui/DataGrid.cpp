@@ -6,9 +6,9 @@
 #include <QHeaderView>
 #include <QHelpEvent>
 #include <QKeyEvent>
+#include <QScopedValueRollback>
 #include <QStyle>
 #include <QToolTip>
-#include <QScopedValueRollback>
 
 namespace tarnvik {
 

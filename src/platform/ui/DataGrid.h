@@ -71,7 +71,7 @@ private:
     bool m_allowAddNew = false;
     bool m_allowUpdate = true;
     bool m_rowAtATime = false;
-    bool m_syncing = false; // the grid itself moves its selection
+    bool m_syncing = false;     // the grid itself moves its selection
     bool m_inRowChange = false; // a user's row change is being handled
     int m_settleRow = -2;       // the row chosen while handling it; -2 for none
     int m_eventDepth = 0;       // events of the view being handled, nested

@@ -93,7 +93,8 @@ QDateTime BlankablePicker::typedValue() const
 int BlankablePicker::partUnderCursor() const
 {
     const QString text = lineEdit()->text();
-    const int cursor = lineEdit()->hasSelectedText() ? lineEdit()->selectionStart() : lineEdit()->cursorPosition();
+    const int cursor =
+        lineEdit()->hasSelectedText() ? lineEdit()->selectionStart() : lineEdit()->cursorPosition();
     const int part = int(text.left(cursor).count(m_separator));
     return std::clamp(part, 0, int(m_widths.size()) - 1);
 }
@@ -242,7 +243,8 @@ void BlankablePicker::keyPressEvent(QKeyEvent *event)
             event->accept();
             return;
         }
-    } else if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Tab || key == Qt::Key_Backtab) {
+    } else if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Tab ||
+               key == Qt::Key_Backtab) {
         finishTyping();
     }
     QDateTimeEdit::keyPressEvent(event);
@@ -305,7 +307,8 @@ void BlankablePicker::stepBy(int steps)
         QDateTimeEdit::stepBy(steps);
 }
 
-DatePicker::DatePicker(QWidget *parent) : BlankablePicker(QStringLiteral("dd/MM/yyyy"), {2, 2, 4}, u'/', parent)
+DatePicker::DatePicker(QWidget *parent)
+    : BlankablePicker(QStringLiteral("dd/MM/yyyy"), {2, 2, 4}, u'/', parent)
 {
     setCalendarPopup(true);
 }
