@@ -254,8 +254,11 @@ void frmModifier::NameChanged()
     source.setRecordSource(
         SqlQuery("SELECT * FROM Vendeurs WHERE NoVendeur = ? AND NomVendeur Is Not Null", {NoEmp}));
     source.Refresh();
-    if (source->isOpen() && !source->isEOF())
+    if (source->isOpen() && !source->isEOF()) {
+        // A name longer than the label reads whole in its tool tip.
         lblNomEmp->setText(source->value(QStringLiteral("NomVendeur")).toString());
+        lblNomEmp->setToolTip(lblNomEmp->text());
+    }
     source.setRecordSource(kept);
     source.Refresh();
 }

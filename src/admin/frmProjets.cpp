@@ -40,7 +40,7 @@ void setUpGrid(DataGrid *grid, DataSource *source)
 void sizeColumns(DataGrid *grid, int namesColumn)
 {
     grid->setColumnWidth(0, 24);
-    grid->setColumnWidth(3 - namesColumn, 70);
+    grid->setColumnWidth(3 - namesColumn, 40);
     grid->horizontalHeader()->setSectionResizeMode(namesColumn, QHeaderView::Stretch);
 }
 
