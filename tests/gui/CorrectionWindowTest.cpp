@@ -78,6 +78,10 @@ TEST_F(CorrectionWindowTest, UsersOwnChangesMarkThePunchAndAreStoredWhenTheRowIs
     EXPECT_EQ(storedRow(u"2003-03-01"_s), u"1002 In 2003-03-01 07:30:00 Chantier/Plomberie 0"_s)
         << "showing a row writes nothing";
     // A date of another century keeps its four digits; the box marks a manual correction.
+    typeInto(corrections->DPicker, u"30/2/1999"_s); // no such day: OK refuses it, never stores another
+    QTest::mouseClick(corrections->cmdOk, Qt::LeftButton);
+    EXPECT_TRUE(corrections->isVisible() &&
+                dialogs->messages() == QStringList{LOC_RTString(1944).arg(u"30/2/1999"_s)});
     typeInto(corrections->DPicker, u"15/2/1999"_s);
     corrections->cbArch->setFocus();
     EXPECT_EQ(corrections->dgArchives->model()->index(1, 2).data().toString(), u"15/02/1999"_s)

@@ -116,6 +116,15 @@ void BlankablePicker::startTyping()
     m_part = part;
     m_digits.clear();
     m_justMovedOn = false;
+    showTyped(); // the part typed into is the one selected
+}
+
+void BlankablePicker::followCursor()
+{
+    // The part being typed is selected; a part the user chose since (a
+    // click, the arrows) receives the next digits.
+    if (m_digits.isEmpty() && !m_justMovedOn)
+        m_part = partUnderCursor();
 }
 
 void BlankablePicker::showTyped()
@@ -151,6 +160,7 @@ void BlankablePicker::takeTypedValue()
 void BlankablePicker::typeDigit(QChar digit)
 {
     startTyping();
+    followCursor();
     m_refused = false;
     m_justMovedOn = false;
     m_digits += digit;
@@ -166,6 +176,7 @@ void BlankablePicker::typeDigit(QChar digit)
 void BlankablePicker::typeSeparator()
 {
     startTyping();
+    followCursor();
     m_refused = false;
     if (m_justMovedOn && m_digits.isEmpty()) {
         // The separator that follows a part filled up: already moved on.
@@ -179,11 +190,12 @@ void BlankablePicker::typeSeparator()
 void BlankablePicker::endPart()
 {
     m_digits.clear();
-    // A whole value is taken at once (one that cannot exist yet may still
-    // be corrected by the parts that follow).
-    takeTypedValue();
+    // The value is taken once its last part is typed (or the typing ends):
+    // a day typed before its month is not taken with the month shown then.
     if (m_part < m_widths.size() - 1)
         ++m_part;
+    else
+        takeTypedValue();
 }
 
 void BlankablePicker::finishTyping()

@@ -63,6 +63,7 @@ private:
     void stopTyping();
     void showTyped();
     int partUnderCursor() const;
+    void followCursor();
 
     const QList<int> m_widths;
     const QChar m_separator;
