@@ -95,6 +95,13 @@ TEST_F(frmVendeursTest, RowsAreStoredWhenLeftOrByOkAndCancelDropsOnlyTheRowBeing
     click(window->cmdAnnuler);
     EXPECT_EQ(stored()[1], u"1002 Bob O'Neil Out"_s) << "both cells of the row being edited are dropped";
     EXPECT_EQ(scalar(u"SELECT COUNT(*) FROM Vendeurs WHERE Projet NOTNULL"_s).toInt(), 1) << "presence kept";
+    // The separator line stands between the buttons and the grid at any screen density (never over the grid).
+    for (const int twipsPerPixel : {15, 12, 10}) {
+        window->placeLine1(twipsPerPixel);
+        EXPECT_TRUE(window->Line1->x() > window->cmdOk->geometry().right() &&
+                    window->Line1->x() < grid()->x())
+            << twipsPerPixel;
+    }
 }
 
 TEST_F(frmVendeursTest, DeleteRemovesAtOnceWithoutAQuestionAndLeavesPunchesAndPresences)
