@@ -151,7 +151,7 @@ TEST_F(frmProjetsTest, OkHandsTheNewListToTheStationAndClearsItsChoice)
 // A long name reads whole in both grids.
 TEST_F(frmProjetsTest, LongNamesReadWhole)
 {
-    const QString name = u"Atelier de rénovation du bâtiment principal"_s; // sorts first
+    const QString name = u"Agrandissement de l'atelier"_s; // sorts first
     addProject(name, {u"Peinture des façades extérieures"_s});
     open(), openProjects();
     clickRow(projects->dgProjets, 0);
