@@ -52,7 +52,6 @@ TEST(PickersTest, TypedSeparatorsMoveOnDigitsFillThePartAndNothingFallsBack)
         {QDate(), u"31122026"_s, "2026-12-31 31/12/2026"},
         {QDate(), u"31/3"_s, "2026-03-31 31/03/2026"},
         {QDate(2026, 12, 1), u"31022026"_s, "- 31/02/2026 red"},
-        {QDate(2026, 12, 1), u"12/13/2026"_s, "- 12/13/2026 red"},
         {QDate(2026, 12, 1), u"01010000"_s, "- 01/01/0000 red"},
         {QDate(2026, 12, 1), u"1/1/202"_s, "- 1/1/202 red"},
     };
@@ -63,7 +62,6 @@ TEST(PickersTest, TypedSeparatorsMoveOnDigitsFillThePartAndNothingFallsBack)
     }
     const QList<std::tuple<QString, std::string>> times = {
         {u"081500"_s, "08:15:00 08:15:00"},   {u"8:5"_s, "08:05:30 08:05:30"},
-        {u"23:59:59"_s, "23:59:59 23:59:59"}, {u"25:00:00"_s, "- 25:00:00 red"},
         {u"10:61"_s, "- 10:61:30 red"},
     };
     for (const auto &[keys, expected] : times) {
