@@ -42,7 +42,12 @@ void setPunchGridColumns(DataGrid *grid)
         LOC_RTString(1700),  QStringLiteral("Description"),    QStringLiteral("Arch.")};
     for (int i = 0; i < captions.size(); ++i)
         grid->setColumnCaption(i, captions[i]);
-    const int widths[] = {50, 60, 82, 70, 160, 100, 110, 130, 40};
+    grid->gridModel()->setDateFields({QStringLiteral("PunchDateShort")});
+    // "Date / Message" is wide enough for the longest long date (French
+    // names are the longest); a cut text shows whole as a tool tip.
+    const int longDate =
+        grid->fontMetrics().horizontalAdvance(QStringLiteral("mercredi 30 septembre 2026")) + 16;
+    const int widths[] = {50, 60, 82, 70, std::max(160, longDate), 100, 110, 130, 40};
     for (int i = 0; i < captions.size(); ++i)
         grid->setColumnWidth(i, widths[i]);
 }
@@ -163,6 +168,11 @@ void frmArchives::Label7_Click()
 void frmArchives::Supp()
 {
     const QDate day = DPicker->Value();
+    if (DPicker->typedImpossible()) {
+        MsgBox(LOC_RTString(1944).arg(DPicker->typedText()), MsgStyle::Exclamation, kMessageTitle);
+        DPicker->setFocus();
+        return;
+    }
     if (!day.isValid()) {
         MsgBox(LOC_RTString(1824), MsgStyle::Exclamation, kMessageTitle);
         return;

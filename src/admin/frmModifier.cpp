@@ -19,6 +19,7 @@
 #include <QComboBox>
 #include <QFocusEvent>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -53,6 +54,9 @@ void frmModifier::buildWindow()
     setWindowTitle(QStringLiteral("Modification"));
 
     addOkCancel(this, &cmdOk, &cmdAnnuler);
+    // Enter anywhere stores the work (a punch being added, a change), never
+    // throws it away.
+    cmdOk->setDefault(true);
     Line1 = separatorLine(this, QRect(75, 8, 1, 644));
 
     Frame1 = placeControl(new QGroupBox(QStringLiteral("Options"), this), "Frame1", QRect(90, 4, 400, 150));
@@ -70,9 +74,11 @@ void frmModifier::buildWindow()
     DataGrid2->setDataSource(&datVendeur);
     DataGrid2->gridModel()->setVisibleFields(
         {QStringLiteral("NoVendeur"), QStringLiteral("NomVendeur"), QStringLiteral("TotalHeures")});
+    // The name takes the room left, so that the total stays in sight with
+    // no scrolling sideways, whatever the number of employees.
     DataGrid2->setColumnWidth(0, 80);
-    DataGrid2->setColumnWidth(1, 190);
-    DataGrid2->setColumnWidth(2, 140);
+    DataGrid2->setColumnWidth(2, 120);
+    DataGrid2->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
 
     dgArchives = placeControl(new DataGrid(this), "dgArchives", QRect(90, 164, 862, 270));
     dgArchives->setAllowUpdate(false);
@@ -87,6 +93,9 @@ void frmModifier::buildWindow()
     connect(txtNoEmp, &QLineEdit::textChanged, this, &frmModifier::txtNoEmp_Change);
     connect(DataGrid2, &DataGrid::RowColChange, this, &frmModifier::DataGrid2_RowColChange);
     connect(dgArchives, &DataGrid::RowColChange, this, &frmModifier::dgArchives_RowColChange);
+    // Leaving a punch stores the change made to it; when that fails the grid
+    // stays on that punch, with what was typed.
+    connect(dgArchives, &DataGrid::writeFailed, this, &frmModifier::showWriteFailure);
     connect(chkVoir, &QCheckBox::toggled, this, &frmModifier::chkVoir_Click);
     connect(Label13, &ClickLabel::clicked, this, &frmModifier::Label13_Click);
     connect(chkLong, &QCheckBox::toggled, this, &frmModifier::chkLong_Click);
@@ -185,16 +194,7 @@ void frmModifier::Form_Load()
     PunchArchive::moveToRow(datPunch.recordset(), selected);
     m_archives->reloadList();
 
-    // The employee grid starts on the employee listed.
-    Recordset &employees = datVendeur.recordset();
-    const int number = employees.fieldIndex(QStringLiteral("NoVendeur"));
-    qint64 employeeRow = -1;
-    for (qint64 i = 0; employeeRow < 0 && employees.valueAt(i, number).isValid(); ++i) {
-        if (employees.valueAt(i, number).toString() == NoEmp)
-            employeeRow = i;
-    }
-    DataGrid2->showCurrentRow(employeeRow);
-
+    showEmployee();
     showCurrentRow();
     NameChanged();
     ProgramState::OpeningModifier = false;
@@ -254,8 +254,11 @@ void frmModifier::NameChanged()
     source.setRecordSource(
         SqlQuery("SELECT * FROM Vendeurs WHERE NoVendeur = ? AND NomVendeur Is Not Null", {NoEmp}));
     source.Refresh();
-    if (source->isOpen() && !source->isEOF())
+    if (source->isOpen() && !source->isEOF()) {
+        // A name longer than the label reads whole in its tool tip.
         lblNomEmp->setText(source->value(QStringLiteral("NomVendeur")).toString());
+        lblNomEmp->setToolTip(lblNomEmp->text());
+    }
     source.setRecordSource(kept);
     source.Refresh();
 }
@@ -328,6 +331,23 @@ void frmModifier::showCurrentRow()
         NameChanged();
 }
 
+void frmModifier::showEmployee()
+{
+    // The employee grid shows the employee listed (no row when the number
+    // typed is nobody's).
+    Recordset &employees = datVendeur.recordset();
+    if (!employees.isOpen())
+        return;
+    const int number = employees.fieldIndex(QStringLiteral("NoVendeur"));
+    qint64 employeeRow = -1;
+    for (qint64 i = 0; employeeRow < 0 && employees.valueAt(i, number).isValid(); ++i) {
+        if (employees.valueAt(i, number).toString() == NoEmp)
+            employeeRow = i;
+    }
+    if (DataGrid2->currentRow() != employeeRow)
+        DataGrid2->showCurrentRow(employeeRow);
+}
+
 void frmModifier::writeField(const QString &field, const QVariant &value)
 {
     if (m_showingRow)
@@ -356,6 +376,7 @@ void frmModifier::txtNoEmp_Change()
         NoEmp = previous;
         return;
     }
+    showEmployee();
     const QSignalBlocker block(chkVoir);
     chkVoir->setChecked(false);
 }
@@ -374,15 +395,7 @@ void frmModifier::dgArchives_RowColChange()
     const int row = dgArchives->currentRow();
     if (m_showingRow || row < 0)
         return;
-    // Leaving a row stores the change made to it; when that fails the row
-    // stays current with what was typed.
-    Recordset &rs = datPunch.recordset();
-    if (!rs.setBookmark(row + 1)) {
-        showWriteFailure(rs.lastError());
-        const QSignalBlocker block(dgArchives);
-        showCurrentRow();
-        return;
-    }
+    // The grid has moved the data source to the row taken.
     dgArchives->gridModel()->showFetchedRows();
     showCurrentRow();
 }
@@ -482,9 +495,22 @@ void frmModifier::cmdAjouter_Click()
     showCurrentRow();
 }
 
+bool frmModifier::refuseImpossibleTyping()
+{
+    for (BlankablePicker *picker : std::initializer_list<BlankablePicker *>{DPicker, TPicker}) {
+        if (picker->typedImpossible()) {
+            MsgBox(LOC_RTString(1944).arg(picker->typedText()), MsgStyle::Exclamation, kMessageTitle);
+            picker->setFocus();
+            return true;
+        }
+    }
+    return false;
+}
+
 void frmModifier::cmdOk_Click()
 {
-    if (!storePending())
+    // A date or time typed that cannot exist is never stored as another.
+    if (refuseImpossibleTyping() || !storePending())
         return;
     m_archives->reloadList();
     accept();

@@ -125,6 +125,11 @@ private:
     bool storePending();
     // Shows the current row in the bound controls and selects it in the grid.
     void showCurrentRow();
+    // Selects in the employee grid the employee whose punches are listed.
+    void showEmployee();
+    // Tells the user when a picker holds a date or time typed that cannot
+    // exist; true then.
+    bool refuseImpossibleTyping();
     void writeField(const QString &field, const QVariant &value);
     // The long-date text after the user's own change of the punch.
     void markChanged();

@@ -11,6 +11,7 @@
 #include "station/frmPunch.h"
 
 #include <QFrame>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -33,11 +34,14 @@ void setUpGrid(DataGrid *grid, DataSource *source)
     grid->setColumnCaption(0, QStringLiteral("NoVendeur"));
 }
 
-void sizeColumns(DataGrid *grid)
+// The number column is always empty: narrow. The grid's own names (projects
+// in the first grid, sub-projects in the second) take the room left, so a
+// long name reads whole; a cut one shows as a tool tip.
+void sizeColumns(DataGrid *grid, int namesColumn)
 {
-    grid->setColumnWidth(0, 82);
-    grid->setColumnWidth(1, 91);
-    grid->setColumnWidth(2, 91);
+    grid->setColumnWidth(0, 24);
+    grid->setColumnWidth(3 - namesColumn, 40);
+    grid->horizontalHeader()->setSectionResizeMode(namesColumn, QHeaderView::Stretch);
 }
 
 } // namespace
@@ -136,8 +140,8 @@ void frmProjets::Form_Load()
         datSous.setRecordSource(ProjectTree::subProjectList(currentProject()));
         refresh(datSous);
     }
-    sizeColumns(dgProjets);
-    sizeColumns(dgSous);
+    sizeColumns(dgProjets, 1);
+    sizeColumns(dgSous, 2);
 }
 
 void frmProjets::LOC_SetProperties()

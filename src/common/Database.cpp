@@ -104,6 +104,8 @@ QString defaultWording(Database::Problem problem, const QString &path, const QSt
             .arg(path);
     case Database::Problem::ReadOnly:
         return QStringLiteral("The database file \"%1\" can be read but not written (%2).").arg(path, detail);
+    case Database::Problem::RowGone:
+        return QStringLiteral("The row no longer exists in the database \"%1\".").arg(path);
     }
     return QString();
 }

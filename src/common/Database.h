@@ -37,6 +37,7 @@ enum class Problem {
     Damaged,  // SQLite reported the file corrupt or not a database
     Busy,     // another program holds the write lock
     ReadOnly, // the file (or its folder, or its -wal/-shm files) cannot be written
+    RowGone,  // the row being written was deleted meanwhile (by another program)
 };
 
 struct Status {

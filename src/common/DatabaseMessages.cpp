@@ -56,6 +56,8 @@ QString localisedDatabaseProblem(Database::Problem problem, const QString &path,
         break;
     case Database::Problem::Busy:
         return LOC_RTString(1730).arg(path);
+    case Database::Problem::RowGone:
+        return LOC_RTString(1940);
     case Database::Problem::ReadOnly:
         reason = LOC_RTString(1732).arg(detail);
         break;

@@ -657,7 +657,7 @@ bool Recordset::Update()
                       .arg(m_table, names.join(QLatin1String(", ")), marks.join(QLatin1String(", ")));
         }
         if (!Database::run(q, sql, values, &error))
-            return fail(QStringLiteral("The new row could not be stored: %1").arg(error));
+            return fail(error); // the window says what could not be stored
         Row row;
         row.rowid = q.lastInsertId().toLongLong();
         q.finish();
@@ -682,9 +682,9 @@ bool Recordset::Update()
                        QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?")
                            .arg(m_table, assignments.join(QLatin1String(", "))),
                        values, &error))
-        return fail(QStringLiteral("The change could not be stored: %1").arg(error));
+        return fail(error);
     if (q.numRowsAffected() != 1)
-        return fail(QStringLiteral("The row no longer exists in the database."));
+        return fail(Database::problemText(Database::Problem::RowGone, m_path, QString()));
     m_edit = EditMode::None;
     m_stopped = false;
     m_rows[size_t(m_pos)].values.clear();
@@ -720,7 +720,7 @@ bool Recordset::Delete()
     QString error;
     if (!Database::run(q, QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(m_table),
                        {m_rows[size_t(m_pos)].rowid}, &error))
-        return fail(QStringLiteral("The row could not be deleted: %1").arg(error));
+        return fail(error);
     m_rows.erase(m_rows.begin() + m_pos);
     // The batches of values read keep naming the same rows.
     for (auto &[from, to] : m_loaded) {

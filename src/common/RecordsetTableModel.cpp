@@ -1,6 +1,7 @@
 #include "common/RecordsetTableModel.h"
 
 #include "common/DataSource.h"
+#include "common/DateFormat.h"
 
 #include <QScopedValueRollback>
 
@@ -104,13 +105,35 @@ QVariant RecordsetTableModel::data(const QModelIndex &index, int role) const
     if (isNewRowLine(index.row()))
         return QVariant();
     Recordset &rs = m_source->recordset();
+    QVariant value;
     if (isPendingNewRow(index.row()))
-        return rs.editPending() ? rs.value(fieldColumn(index.column())) : QVariant();
-    return rs.valueAt(index.row(), fieldColumn(index.column()));
+        value = rs.editPending() ? rs.value(fieldColumn(index.column())) : QVariant();
+    else
+        value = rs.valueAt(index.row(), fieldColumn(index.column()));
+    return role == Qt::DisplayRole ? shown(value, index.column()) : value;
+}
+
+QVariant RecordsetTableModel::shown(const QVariant &value, int column) const
+{
+    // Dates and times read alike whether stored or being edited.
+    const int type = value.typeId();
+    if (type == QMetaType::QDate)
+        return formatDate(value.toDate(), QLatin1String(DatePattern::Short));
+    if (type == QMetaType::QTime)
+        return value.toTime().toString(QStringLiteral("HH:mm:ss"));
+    if (!m_dateFields.isEmpty() && m_dateFields.contains(fieldAt(column))) {
+        const QDate date = dateFromStored(value);
+        if (date.isValid())
+            return formatDate(date, QLatin1String(DatePattern::Short));
+    }
+    return value;
 }
 
 QVariant RecordsetTableModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
+    // A caption cut by its column's width shows whole as a tool tip.
+    if (role == Qt::ToolTipRole && orientation == Qt::Horizontal)
+        role = Qt::DisplayRole;
     if (role != Qt::DisplayRole)
         return QVariant();
     if (orientation == Qt::Vertical)

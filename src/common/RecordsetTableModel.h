@@ -29,6 +29,9 @@ public:
     void setColumnCaption(int column, const QString &caption);
     // Shows only these fields, in this order (all fields when empty).
     void setVisibleFields(const QStringList &fields);
+    // Fields holding stored dates: shown in the short date form of the
+    // pickers (dd/mm/yyyy), like every date being edited.
+    void setDateFields(const QStringList &fields) { m_dateFields = fields; }
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     int columnCount(const QModelIndex &parent = QModelIndex()) const override;
@@ -73,6 +76,7 @@ signals:
 
 private:
     void reload();
+    QVariant shown(const QVariant &value, int column) const;
     int fieldColumn(int column) const;
     bool setCellNow(const QModelIndex &index, const QVariant &value);
     bool setCellPending(const QModelIndex &index, const QVariant &value);
@@ -80,6 +84,7 @@ private:
 
     QPointer<DataSource> m_source;
     QStringList m_visible;
+    QStringList m_dateFields;
     QHash<int, QString> m_captions;
     bool m_allowAddNew = false;
     bool m_allowUpdate = true;

@@ -61,12 +61,14 @@ bool checkCharacters(const QString &password)
 {
     if (fitsScrambleCodePage(password))
         return true;
+    // The character refused is shown whole, also one of two UTF-16 units
+    // (an emoji).
     QString offending;
-    for (const QChar c : password) {
-        if (!fitsScrambleCodePage(QString(c))) {
-            offending = c;
-            break;
-        }
+    for (int i = 0; i < password.size() && offending.isEmpty(); ++i) {
+        const int units = password.at(i).isHighSurrogate() && i + 1 < password.size() ? 2 : 1;
+        if (!fitsScrambleCodePage(password.mid(i, units)))
+            offending = password.mid(i, units);
+        i += units - 1;
     }
     MsgBox(LOC_RTString(1760).arg(offending), MsgStyle::Exclamation, LOC_RTString(1250));
     return false;

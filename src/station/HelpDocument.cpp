@@ -4,6 +4,7 @@
 #include "common/ProgramFolder.h"
 #include "localisation/LOCRTSModule.h"
 
+#include <QDir>
 #include <QUrl>
 
 namespace tarnvik {
@@ -17,7 +18,9 @@ QString helpDocumentPath()
 
 void openHelpDocument()
 {
-    Dialogs().openUrl(QUrl::fromLocalFile(helpDocumentPath()));
+    const QString path = helpDocumentPath();
+    if (!Dialogs().openUrl(QUrl::fromLocalFile(path)))
+        MsgBox(LOC_RTString(1942).arg(QDir::toNativeSeparators(path)), MsgStyle::Information);
 }
 
 } // namespace tarnvik

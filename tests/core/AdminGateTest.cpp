@@ -86,7 +86,8 @@ TEST_F(AdminGateTest, EveryCodeOfTheScrambledPasswordSurvivesTheDatabase)
 
 TEST_F(AdminGateTest, FailuresAreReportedAndOpenNothing)
 {
-    dialogs->thenType(u"Ωmega"_s).thenType(u"Secret"_s); // "Ω" is outside the code page: never typed back
+    // Outside the code page: never typed back; the emoji (two UTF-16 units) is named whole.
+    dialogs->thenType(u"m\U0001F600Ω"_s).thenType(u"Secret"_s);
     EXPECT_FALSE(click());
     execSql(u"CREATE TRIGGER KeepAcces BEFORE UPDATE ON Acces BEGIN SELECT RAISE(ABORT, 'read-only'); END"_s);
     EXPECT_FALSE(click());
@@ -95,7 +96,7 @@ TEST_F(AdminGateTest, FailuresAreReportedAndOpenNothing)
     const QStringList m = dialogs->messages();
     EXPECT_EQ(m.size(), 3);
     EXPECT_EQ(m.value(0) + m.value(2),
-              LOC_RTString(1760).arg(u"Ω"_s) + LOC_RTString(1762).arg(LOC_RTString(1764)));
+              LOC_RTString(1760).arg(u"\U0001F600"_s) + LOC_RTString(1762).arg(LOC_RTString(1764)));
     EXPECT_TRUE(m.value(1).contains(u"read-only"_s)) << "the database's reason is shown";
     EXPECT_EQ(runs, 0);
 }

@@ -115,6 +115,9 @@ TEST_F(AdminMenusTest, UnguardedEntriesNeverAskAndGuardedOnesDo)
     dialogs->thenType(u"Secret"_s);
     EXPECT_EQ(trigger(window->mnuArchives), u"tarnvik::frmArchives"_s);
     EXPECT_EQ(dialogs->shown().size(), 1) << "only the archives asked";
+    dialogs->openUrlResult = false; // no program shows the guide: the user is told where it is
+    trigger(window->mnuAide);
+    EXPECT_EQ(dialogs->messages(), QStringList{LOC_RTString(1942).arg(folder() + u'/' + LOC_RTString(1102))});
 }
 
 } // namespace

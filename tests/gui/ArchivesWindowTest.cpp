@@ -20,7 +20,7 @@ protected:
         punch(u"1001"_s, u"In"_s, u"2003-03-01"_s, u"08:30:00"_s, u"Bureau"_s, u"Accueil"_s);
         punch(u"1002"_s, u"In"_s, u"2003-03-02"_s, u"07:00:00"_s, u"Chantier"_s, u"Plomberie"_s);
     }
-    // "number MM-DD HH:mm" of each listed punch.
+    // "number DD/MM HH:mm" of each listed punch, as the grid shows it.
     QStringList listedDays() const
     {
         const DataGrid *grid = archives->dgArchives;
@@ -32,7 +32,7 @@ protected:
         };
         QStringList days;
         for (int r = 0; r < grid->model()->rowCount(); ++r)
-            days << value(r, u"NoVendeur"_s) + u' ' + value(r, u"PunchDateShort"_s).mid(5) + u' ' +
+            days << value(r, u"NoVendeur"_s) + u' ' + value(r, u"PunchDateShort"_s).left(5) + u' ' +
                         value(r, u"PunchTime"_s).left(5);
         return days;
     }
@@ -47,28 +47,26 @@ protected:
 
 TEST_F(ArchivesWindowTest, PurgeDeletesEveryPunchUpToTheDayIncludedAndNothingElse)
 {
-    const QStringList all = {u"1001 03-01 08:30"_s, u"1001 02-28 08:00"_s, u"1001 02-28 17:00"_s,
-                             u"1002 03-02 07:00"_s};
-    // Typed day (empty: the day the window opened on), answer, punches left.
-    const QList<std::tuple<QString, bool, QStringList>> cases = {
-        {u"27022003"_s, false, all},
-        {u"27022003"_s, true, all},
-        {u"28022003"_s, true, {u"1001 03-01 08:30"_s, u"1002 03-02 07:00"_s}},
-        {QString(), true, {u"1002 03-02 07:00"_s}},
+    const QStringList all = {u"1001 01/03 08:30"_s, u"1001 28/02 08:00"_s, u"1001 28/02 17:00"_s,
+                             u"1002 02/03 07:00"_s};
+    // Typed day (empty: the day the window opened on), the day asked about, answer, punches left.
+    const QList<std::tuple<QString, QString, bool, QStringList>> cases = {
+        {u"27022003"_s, u"27/02/2003"_s, false, all},
+        {u"27/2/2003"_s, u"27/02/2003"_s, true, all},
+        {u"28/02/2003"_s, u"28/02/2003"_s, true, {u"1001 01/03 08:30"_s, u"1002 02/03 07:00"_s}},
+        {QString(), u"01/03/2003"_s, true, {u"1002 02/03 07:00"_s}},
     };
     addFourDays();
     execSql(
         u"INSERT INTO Vendeurs (NoVendeur, Projet, SousProjet) VALUES ('1001', 'Chantier', 'Peinture')"_s);
     execSql(u"UPDATE Vendeurs SET Status = 'In' WHERE NoVendeur = '1001' AND NomVendeur NOTNULL"_s);
     int before = 5;
-    for (const auto &[day, yes, left] : cases) {
+    for (const auto &[day, shownDay, yes, left] : cases) {
         SCOPED_TRACE(day.toStdString());
         openArchives();
         archives->chkVoir->setChecked(true); // the purge goes back to the current list
         dialogs->clear();
         purgeUpTo(day, yes);
-        const QString shownDay =
-            day.isEmpty() ? u"01/03/2003"_s : day.left(2) + u'/' + day.mid(2, 2) + u'/' + day.mid(4);
         EXPECT_EQ(dialogs->messages().value(0), LOC_RTString(1674) + shownDay + u'?');
         const int after = scalar(u"SELECT COUNT(*) FROM Punch"_s).toInt();
         EXPECT_EQ(dialogs->messages().value(1), yes ? LOC_RTString(1820).arg(before - after) : QString());
@@ -99,6 +97,8 @@ TEST_F(ArchivesWindowTest, FailedOrDatelessPurgeDeletesNothingAndSaysSo)
     QTest::keyClick(archives->DPicker, Qt::Key_Delete); // emptied: asks for a day
     QTest::mouseClick(archives->cmdSupp, Qt::LeftButton);
     EXPECT_EQ(dialogs->messages().value(2), LOC_RTString(1824));
+    purgeUpTo(u"31022003"_s, true); // a day that does not exist: refused, never another day
+    EXPECT_EQ(dialogs->messages().value(3), LOC_RTString(1944).arg(u"31/02/2003"_s));
     EXPECT_EQ(scalar(u"SELECT COUNT(*) FROM Punch"_s).toInt(), 5);
 }
 

@@ -71,15 +71,21 @@ TEST_F(CorrectionWindowTest, UsersOwnChangesMarkThePunchAndAreStoredWhenTheRowIs
 {
     addHistory();
     openOn(10);
-    typeInto(corrections->TPicker, u"101500"_s); // only the time: the long date becomes the marker
+    typeInto(corrections->TPicker, u"10:15:00"_s); // only the time: the long date becomes the marker
     clickRow(corrections->dgArchives, 1);
     EXPECT_EQ(storedRow(u"2003-03-02"_s),
               u"1002 In 2003-03-02 10:15:00 Chantier/Plomberie 0 "_s + LOC_RTString(1296));
     EXPECT_EQ(storedRow(u"2003-03-01"_s), u"1002 In 2003-03-01 07:30:00 Chantier/Plomberie 0"_s)
         << "showing a row writes nothing";
     // A date of another century keeps its four digits; the box marks a manual correction.
-    typeInto(corrections->DPicker, u"15021999"_s);
+    typeInto(corrections->DPicker, u"30/2/1999"_s); // no such day: OK refuses it, never stores another
+    QTest::mouseClick(corrections->cmdOk, Qt::LeftButton);
+    EXPECT_TRUE(corrections->isVisible() &&
+                dialogs->messages() == QStringList{LOC_RTString(1944).arg(u"30/2/1999"_s)});
+    typeInto(corrections->DPicker, u"15/2/1999"_s);
     corrections->cbArch->setFocus();
+    EXPECT_EQ(corrections->dgArchives->model()->index(1, 2).data().toString(), u"15/02/1999"_s)
+        << "the row being edited shows its date as the pickers do";
     QTest::keyClick(corrections->cbArch, Qt::Key_Down); // "1": archived
     QTest::mouseClick(corrections->Label14, Qt::LeftButton);
     QTest::mouseClick(corrections->cmdOk, Qt::LeftButton);
@@ -105,32 +111,54 @@ TEST_F(CorrectionWindowTest, SubProjectChoiceTakesTheProjectThatSortsFirstAndAdd
     openOn(10);
     QTest::mouseClick(corrections->cmdAjouter, Qt::LeftButton);
     EXPECT_EQ(current(), u"1002 2003-03-01 09:00 In"_s);
-    QTest::mouseClick(corrections->cmdOk, Qt::LeftButton);
+    corrections->txtLong->setFocus();
+    QTest::keyClick(corrections->txtLong, Qt::Key_Return); // Enter keeps the punch being added
+    EXPECT_FALSE(corrections->isVisible());
     EXPECT_EQ(stored().last(), u"1002 In 2003-03-01 09:00:00 / 0 Heure / date ajoutée"_s);
     EXPECT_TRUE(scalar(u"SELECT Projet FROM Punch WHERE rowid = (SELECT MAX(rowid) FROM Punch)"_s).isNull());
 }
 
-TEST_F(CorrectionWindowTest, FailedWriteIsSaidKeepsWhatWasTypedAndCancelLeavesWithoutWriting)
+// Another program holds the database: the punch left keeps what was typed and stays the one highlighted,
+// shown in the controls and stored by OK.
+TEST_F(CorrectionWindowTest, UnderALockThePunchShownEditedAndStoredIsOne)
 {
     addHistory();
-    execSql(u"CREATE TRIGGER Lock BEFORE UPDATE ON Punch BEGIN SELECT RAISE(ABORT, 'punch locked'); END"_s);
+    shortBusyWait();
     openOn(10);
     corrections->cbInOut->setFocus();
     corrections->cbInOut->lineEdit()->selectAll();
     QTest::keyClicks(corrections->cbInOut->lineEdit(), u"Out"_s);
+    holdWriteLock(true);
     clickRow(corrections->dgArchives, 2);
-    ASSERT_EQ(dialogs->messages().size(), 1);
-    EXPECT_TRUE(dialogs->messages()[0].startsWith(LOC_RTString(1826).section(u"%1"_s, 0, 0)) &&
-                dialogs->messages()[0].contains(u"punch locked"_s));
-    EXPECT_EQ(corrections->dgArchives->currentRow(), 0) << "the row with the change stays current";
+    EXPECT_EQ(dialogs->messages(),
+              QStringList{LOC_RTString(1826).arg(LOC_RTString(1730).arg(databasePath()))});
+    const QModelIndexList highlighted = corrections->dgArchives->selectionModel()->selectedRows();
+    EXPECT_TRUE(highlighted.size() == 1 && highlighted[0].row() == 0 &&
+                corrections->dgArchives->currentRow() == 0);
+    EXPECT_EQ(current(), u"1002 2003-03-02 07:30 Out"_s);
     QTest::mouseClick(corrections->cmdOk, Qt::LeftButton);
     EXPECT_TRUE(dialogs->messages().size() == 2 && corrections->isVisible())
         << "OK stays open on a failed write";
-    EXPECT_EQ(corrections->cbInOut->currentText(), u"Out"_s);
-    QTest::mouseClick(corrections->cmdAnnuler, Qt::LeftButton);
-    EXPECT_TRUE(dialogs->messages().size() == 2 && !corrections->isVisible());
-    execSql(u"DROP TRIGGER Lock"_s);
-    EXPECT_EQ(storedRow(u"2003-03-02"_s), u"1002 In 2003-03-02 07:30:00 Chantier/Plomberie 0"_s);
+    holdWriteLock(false);
+    QTest::mouseClick(corrections->cmdOk, Qt::LeftButton);
+    EXPECT_FALSE(corrections->isVisible());
+    EXPECT_EQ(storedRow(u"2003-03-02"_s),
+              u"1002 Out 2003-03-02 07:30:00 Chantier/Plomberie 0 "_s + LOC_RTString(1296));
+    EXPECT_EQ(storedRow(u"2003-02-28"_s), u"1002 In 2003-02-28 07:30:00 Chantier/Plomberie 0"_s);
+}
+
+// The employee grid follows the number typed, so that a click on the employee listed before lists him again.
+TEST_F(CorrectionWindowTest, EmployeeGridFollowsTheNumberTyped)
+{
+    addHistory();
+    openOn(10);
+    corrections->txtNoEmp->selectAll();
+    QTest::keyClicks(corrections->txtNoEmp, u"1001"_s);
+    EXPECT_EQ(corrections->DataGrid2->currentRow(), 0);
+    QTest::keyClicks(corrections->txtNoEmp, u"9"_s); // nobody's number: no employee highlighted
+    EXPECT_EQ(corrections->DataGrid2->selectionModel()->selectedRows().size(), 0);
+    clickRow(corrections->DataGrid2, 1);
+    EXPECT_EQ(corrections->txtNoEmp->text() + u' ' + current(), u"1002 1002 2003-03-02 07:30 In"_s);
 }
 
 } // namespace

@@ -148,4 +148,18 @@ TEST_F(frmProjetsTest, OkHandsTheNewListToTheStationAndClearsItsChoice)
     EXPECT_TRUE(window->dcbProjet->Text().isEmpty());
 }
 
+// A long name reads whole in both grids.
+TEST_F(frmProjetsTest, LongNamesReadWhole)
+{
+    const QString name = u"Agrandissement de l'atelier"_s; // sorts first
+    addProject(name, {u"Peinture des façades extérieures"_s});
+    open(), openProjects();
+    clickRow(projects->dgProjets, 0);
+    for (const auto &[grid, column] : {std::pair{projects->dgProjets, 1}, std::pair{projects->dgSous, 2}}) {
+        const QString text = grid->model()->index(0, column).data().toString();
+        EXPECT_GE(grid->columnWidth(column), grid->fontMetrics().horizontalAdvance(text) + 8)
+            << text.toStdString();
+    }
+}
+
 } // namespace

@@ -37,11 +37,11 @@ TEST_F(frmPunchEntryTest, CorrectionPunchRefusesAnEmptyDateAndKeepsTheFourDigitY
     punchByKeyboard(u"1001"_s, u"Accueil"_s);
     EXPECT_EQ(dialogs->messages(), QStringList({question(u"Alice Martin"_s, u"In"_s), LOC_RTString(1202)}));
     EXPECT_EQ(punchCount() + w.chkErreur->isChecked(), 1) << "nothing stored, still correcting";
-    // A date picked again; a click on a section and digits type into it, in any order of sections.
+    // A date picked again; a click on a section and digits type into it, in any order of sections; a
+    // separator typed moves on to the next section.
     w.DPicker->setValue(QDate(2003, 3, 1));
-    typeIntoSection(w.DPicker, 7, u"2035"_s), typeIntoSection(w.DPicker, 0, u"06"_s);
-    typeIntoSection(w.DPicker, 4, u"12"_s), typeIntoSection(w.TPicker, 0, u"22"_s);
-    typeIntoSection(w.TPicker, 4, u"45"_s);
+    typeIntoSection(w.DPicker, 7, u"2035"_s), typeIntoSection(w.DPicker, 0, u"6/12"_s);
+    typeIntoSection(w.TPicker, 0, u"22:45"_s);
     dialogs->thenYes();
     w.txtDescription->setFocus();
     enter();

@@ -2,6 +2,7 @@
 
 #include "common/Clock.h"
 #include "common/Database.h"
+#include "common/DatabaseMessages.h"
 #include "common/ProgramFolder.h"
 #include "common/ProgramState.h"
 #include "common/SettingsFile.h"
@@ -17,6 +18,12 @@
 #include <QVariantMap>
 
 #include <gtest/gtest.h>
+
+// Texts are printed as text when an expectation fails.
+inline void PrintTo(const QString &text, std::ostream *os)
+{
+    *os << '"' << text.toStdString() << '"';
+}
 
 namespace tarnvik::test {
 
@@ -54,7 +61,8 @@ protected:
     void TearDown() override { dialogs.reset(), resetProgramState(), m_dir.reset(); }
     static void resetProgramState()
     {
-        LOCRTSModule::reset(), Database::closeAll(), ProgramState::reset();
+        LOCRTSModule::reset(), Database::closeAll(), ProgramState::reset(), Database::setBusyTimeout(3000);
+        Database::setProblemWording(nullptr);
         ProgramFolder::setOverride(QString()), Clock::useSystem();
     }
 
@@ -113,6 +121,28 @@ protected:
                            "Projet, SousProjet, Archived) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"),
             {number, inOut, date.toString(Qt::ISODate), time.toString(QStringLiteral("HH:mm:ss")), QString(),
              project, subProject, archived ? 1 : 0});
+    }
+
+    // Another program takes the database's write lock (on) or lets it go (off). Writes wait 200 ms for
+    // it on the connections opened after shortBusyWait().
+    // The problems of the file are worded in the user's language, as the station has them.
+    static void shortBusyWait()
+    {
+        Database::setBusyTimeout(200), Database::closeAll();
+        Database::setProblemWording(&localisedDatabaseProblem);
+    }
+    void holdWriteLock(bool on)
+    {
+        const QString name = QStringLiteral("other-program");
+        if (on) {
+            QSqlDatabase other = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+            other.setDatabaseName(databasePath());
+            ASSERT_TRUE(other.open() && QSqlQuery(other).exec(QStringLiteral("BEGIN IMMEDIATE")));
+            return;
+        }
+        QSqlQuery(QSqlDatabase::database(name)).exec(QStringLiteral("ROLLBACK"));
+        QSqlDatabase::database(name).close();
+        QSqlDatabase::removeDatabase(name);
     }
 
     // Whether the fixture writes the settings file and the database before the test.

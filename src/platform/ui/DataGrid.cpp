@@ -4,8 +4,11 @@
 #include "common/RecordsetTableModel.h"
 
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QScopedValueRollback>
+#include <QStyle>
+#include <QToolTip>
 
 namespace tarnvik {
 
@@ -64,6 +67,9 @@ void DataGrid::setColumnCaption(int column, const QString &caption)
 
 void DataGrid::select(int row)
 {
+    // A row chosen while the view is still handling the user's key or click
+    // is chosen again once it has finished (it selects the clicked row last).
+    m_settleRow = m_inRowChange ? row : -2;
     const QScopedValueRollback<bool> syncing(m_syncing, true);
     if (row < 0 || !m_model || row >= m_model->rowCount()) {
         selectionModel()->clear();
@@ -101,15 +107,78 @@ void DataGrid::currentRowChanged(const QModelIndex &current, const QModelIndex &
     if (m_syncing || !m_model)
         return;
     const int lastRow = previous.isValid() ? previous.row() : -1;
+    const QScopedValueRollback<bool> changing(m_inRowChange, true);
     // Leaving a row stores what was typed into it; when that fails the
     // selection goes back to it, with what was typed.
     if (m_rowAtATime && !m_model->isPendingNewRow(current.row()) && !m_model->storePendingRow()) {
         select(lastRow);
         return;
     }
-    if (current.isValid() && !moveSourceTo(current.row()))
+    if (current.isValid() && !moveSourceTo(current.row())) {
+        // The data source stays on its row (its change could not be
+        // stored): so does the grid.
         emit writeFailed(m_source->lastError());
+        showCurrentRow();
+        return;
+    }
     emit RowColChange(lastRow);
+}
+
+void DataGrid::settleRow()
+{
+    if (m_settleRow == -2 || !m_model)
+        return;
+    const int row = m_settleRow;
+    m_settleRow = -2;
+    // A press that opened a message box must not go on selecting rows as
+    // the mouse moves.
+    setState(QAbstractItemView::NoState);
+    const QModelIndex current = currentIndex();
+    const QModelIndexList selected = selectionModel()->selectedRows();
+    const bool settled = row < 0 ? !current.isValid() && selected.isEmpty()
+                                 : current.isValid() && current.row() == row && selected.size() == 1 &&
+                                       selected.first().row() == row;
+    if (!settled)
+        select(row);
+}
+
+// Events handled while a message box of the row change is open come in
+// nested; the row settles when the outermost one is done.
+bool DataGrid::event(QEvent *event)
+{
+    bool handled = false;
+    {
+        const QScopedValueRollback<int> depth(m_eventDepth, m_eventDepth + 1);
+        handled = QTableView::event(event);
+    }
+    if (m_eventDepth == 0)
+        settleRow();
+    return handled;
+}
+
+bool DataGrid::viewportEvent(QEvent *event)
+{
+    if (event->type() == QEvent::ToolTip) {
+        // A cell too narrow for its text shows it whole as a tool tip.
+        const auto *help = static_cast<QHelpEvent *>(event);
+        const QModelIndex index = indexAt(help->pos());
+        const QString text = index.data().toString();
+        const QRect cell = visualRect(index);
+        const int margin = 2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1);
+        if (index.isValid() && fontMetrics().horizontalAdvance(text) > cell.width() - margin)
+            QToolTip::showText(help->globalPos(), text, viewport(), cell);
+        else
+            QToolTip::hideText();
+        return true;
+    }
+    bool handled = false;
+    {
+        const QScopedValueRollback<int> depth(m_eventDepth, m_eventDepth + 1);
+        handled = QTableView::viewportEvent(event);
+    }
+    if (m_eventDepth == 0)
+        settleRow();
+    return handled;
 }
 
 void DataGrid::showCurrentRow(qint64 row)

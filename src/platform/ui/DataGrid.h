@@ -52,9 +52,16 @@ signals:
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    bool event(QEvent *event) override;
+    bool viewportEvent(QEvent *event) override;
 
 private:
     void currentRowChanged(const QModelIndex &current, const QModelIndex &previous);
+    // After the view's own handling of a key or a click: when the row change
+    // it made was refused (or the window chose another row meanwhile), the
+    // highlighted row is put back on the current row, which stays the data
+    // source's row, so that what is shown, edited and deleted is one row.
+    void settleRow();
     bool moveSourceTo(int row);
     void select(int row);
 
@@ -64,7 +71,10 @@ private:
     bool m_allowAddNew = false;
     bool m_allowUpdate = true;
     bool m_rowAtATime = false;
-    bool m_syncing = false; // the grid itself moves its selection
+    bool m_syncing = false;     // the grid itself moves its selection
+    bool m_inRowChange = false; // a user's row change is being handled
+    int m_settleRow = -2;       // the row chosen while handling it; -2 for none
+    int m_eventDepth = 0;       // events of the view being handled, nested
 };
 
 } // namespace tarnvik

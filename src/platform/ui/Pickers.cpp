@@ -2,6 +2,8 @@
 
 #include "common/Clock.h"
 
+#include <QApplication>
+#include <QCalendarWidget>
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -9,20 +11,46 @@
 
 namespace tarnvik {
 
-BlankablePicker::BlankablePicker(const QString &format, QWidget *parent) : QDateTimeEdit(parent)
+namespace {
+
+bool isAsciiDigit(QChar c)
+{
+    return c >= u'0' && c <= u'9';
+}
+
+} // namespace
+
+BlankablePicker::BlankablePicker(const QString &format, const QList<int> &partWidths, QChar separator,
+                                 QWidget *parent)
+    : QDateTimeEdit(parent), m_widths(partWidths), m_separator(separator)
 {
     setDisplayFormat(format);
     lineEdit()->installEventFilter(this);
+    // The picker keeps the usual colours (dark arrows on light buttons), not
+    // the white text of the window it stands on.
+    QPalette colours = palette();
+    const QPalette usual = QApplication::palette();
+    for (const QPalette::ColorRole role : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text,
+                                           QPalette::Base, QPalette::Button, QPalette::Window})
+        colours.setColor(role, usual.color(role));
+    setPalette(colours);
+    // A value set from outside (the calendar, the window) ends the typing.
+    connect(this, &QDateTimeEdit::dateTimeChanged, this, [this] {
+        if (m_typing && !m_taking)
+            stopTyping();
+    });
 }
 
 void BlankablePicker::setBlank()
 {
+    stopTyping();
     m_blank = true;
     lineEdit()->setText(QString());
 }
 
 void BlankablePicker::leaveBlank(const QDateTime &value)
 {
+    stopTyping();
     if (m_blank) {
         // Show the value before the picker places its cursor in it.
         m_blank = false;
@@ -33,7 +61,168 @@ void BlankablePicker::leaveBlank(const QDateTime &value)
 
 QString BlankablePicker::textFromDateTime(const QDateTime &dateTime) const
 {
-    return m_blank ? QString() : QDateTimeEdit::textFromDateTime(dateTime);
+    if (m_blank)
+        return QString();
+    return m_typing ? composedText() : QDateTimeEdit::textFromDateTime(dateTime);
+}
+
+QValidator::State BlankablePicker::validate(QString &input, int &pos) const
+{
+    // While the user types, the picker takes the value itself.
+    return m_typing ? QValidator::Intermediate : QDateTimeEdit::validate(input, pos);
+}
+
+void BlankablePicker::fixup(QString &input) const
+{
+    // The text typed is never replaced by another value.
+    if (!m_typing)
+        QDateTimeEdit::fixup(input);
+}
+
+QString BlankablePicker::composedText() const
+{
+    return m_parts.join(m_separator);
+}
+
+QDateTime BlankablePicker::typedValue() const
+{
+    const QDateTime value = valueOfParts(m_parts);
+    return value.isValid() && value >= minimumDateTime() && value <= maximumDateTime() ? value : QDateTime();
+}
+
+int BlankablePicker::partUnderCursor() const
+{
+    const QString text = lineEdit()->text();
+    const int cursor =
+        lineEdit()->hasSelectedText() ? lineEdit()->selectionStart() : lineEdit()->cursorPosition();
+    const int part = int(text.left(cursor).count(m_separator));
+    return std::clamp(part, 0, int(m_widths.size()) - 1);
+}
+
+void BlankablePicker::startTyping()
+{
+    if (m_typing)
+        return;
+    int part = partUnderCursor();
+    if (m_blank) {
+        // Typing into an empty picker starts from the present moment.
+        fillFromClock();
+        part = 0;
+    }
+    m_parts = QDateTimeEdit::textFromDateTime(dateTime()).split(m_separator);
+    while (m_parts.size() < m_widths.size())
+        m_parts << QString();
+    m_typing = true;
+    m_part = part;
+    m_digits.clear();
+    m_justMovedOn = false;
+    showTyped(); // the part typed into is the one selected
+}
+
+void BlankablePicker::followCursor()
+{
+    // The part being typed is selected; a part the user chose since (a
+    // click, the arrows) receives the next digits.
+    if (m_digits.isEmpty() && !m_justMovedOn)
+        m_part = partUnderCursor();
+}
+
+void BlankablePicker::showTyped()
+{
+    if (!m_typing)
+        return;
+    QPalette colours = lineEdit()->palette();
+    colours.setColor(QPalette::Text, m_refused ? QColor(Qt::red) : palette().color(QPalette::Text));
+    lineEdit()->setPalette(colours);
+    lineEdit()->setText(composedText());
+    int start = 0;
+    for (int i = 0; i < m_part; ++i)
+        start += int(m_parts[i].size()) + 1;
+    lineEdit()->setSelection(start, int(m_parts[m_part].size()));
+}
+
+void BlankablePicker::takeTypedValue()
+{
+    const QDateTime value = typedValue();
+    if (!value.isValid())
+        return;
+    m_taking = true;
+    setDateTime(value);
+    m_taking = false;
+    // The parts as the picker writes them (two digits, four for a year).
+    const QStringList written = QDateTimeEdit::textFromDateTime(value).split(m_separator);
+    for (int i = 0; i < m_parts.size() && i < written.size(); ++i) {
+        if (i != m_part || m_digits.isEmpty())
+            m_parts[i] = written[i];
+    }
+}
+
+void BlankablePicker::typeDigit(QChar digit)
+{
+    startTyping();
+    followCursor();
+    m_refused = false;
+    m_justMovedOn = false;
+    m_digits += digit;
+    m_parts[m_part] = m_digits;
+    if (m_digits.size() >= m_widths[m_part]) {
+        const bool last = m_part == m_widths.size() - 1;
+        endPart();
+        m_justMovedOn = !last;
+    }
+    showTyped();
+}
+
+void BlankablePicker::typeSeparator()
+{
+    startTyping();
+    followCursor();
+    m_refused = false;
+    if (m_justMovedOn && m_digits.isEmpty()) {
+        // The separator that follows a part filled up: already moved on.
+        m_justMovedOn = false;
+        return;
+    }
+    endPart();
+    showTyped();
+}
+
+void BlankablePicker::endPart()
+{
+    m_digits.clear();
+    // The value is taken once its last part is typed (or the typing ends):
+    // a day typed before its month is not taken with the month shown then.
+    if (m_part < m_widths.size() - 1)
+        ++m_part;
+    else
+        takeTypedValue();
+}
+
+void BlankablePicker::finishTyping()
+{
+    if (!m_typing)
+        return;
+    m_digits.clear();
+    if (typedValue().isValid()) {
+        takeTypedValue();
+        stopTyping();
+        return;
+    }
+    // Refused, visibly: the text typed stays, in red, and holds no value.
+    m_refused = true;
+    showTyped();
+}
+
+void BlankablePicker::stopTyping()
+{
+    if (!m_typing)
+        return;
+    m_typing = false;
+    m_refused = false;
+    m_digits.clear();
+    m_parts.clear();
+    lineEdit()->setPalette(palette());
+    lineEdit()->setText(m_blank ? QString() : QDateTimeEdit::textFromDateTime(dateTime()));
 }
 
 void BlankablePicker::keyPressEvent(QKeyEvent *event)
@@ -44,17 +233,37 @@ void BlankablePicker::keyPressEvent(QKeyEvent *event)
         event->accept();
         return;
     }
-    // Typing into an empty picker starts from the present moment.
-    if (m_blank && key != Qt::Key_Tab && key != Qt::Key_Backtab && key != Qt::Key_Return &&
-        key != Qt::Key_Enter && key != Qt::Key_Escape &&
-        (!event->text().isEmpty() || key == Qt::Key_Up || key == Qt::Key_Down)) {
-        fillFromClock();
-        if (key == Qt::Key_Up || key == Qt::Key_Down) {
+    const QString text = event->text();
+    const bool plain = !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+    if (plain && text.size() == 1 && text[0].isPrint()) {
+        if (isAsciiDigit(text[0]))
+            typeDigit(text[0]);
+        else if (!text[0].isLetterOrNumber())
+            typeSeparator();
+        event->accept(); // letters mean nothing here
+        return;
+    }
+    if (key == Qt::Key_Up || key == Qt::Key_Down || key == Qt::Key_PageUp || key == Qt::Key_PageDown) {
+        if (m_blank) {
+            // Arrows into an empty picker start from the present moment.
+            fillFromClock();
             event->accept();
             return;
         }
+        finishTyping();
+        if (m_typing) { // a value that cannot exist has no next value
+            event->accept();
+            return;
+        }
+    } else if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Tab ||
+               key == Qt::Key_Backtab) {
+        finishTyping();
     }
     QDateTimeEdit::keyPressEvent(event);
+    if (m_typing) {
+        m_part = partUnderCursor();
+        m_digits.clear();
+    }
 }
 
 void BlankablePicker::focusInEvent(QFocusEvent *event)
@@ -64,6 +273,16 @@ void BlankablePicker::focusInEvent(QFocusEvent *event)
         QAbstractSpinBox::focusInEvent(event);
     else
         QDateTimeEdit::focusInEvent(event);
+    if (m_typing) {
+        m_part = partUnderCursor();
+        m_digits.clear();
+    }
+}
+
+void BlankablePicker::focusOutEvent(QFocusEvent *event)
+{
+    finishTyping();
+    QDateTimeEdit::focusOutEvent(event);
 }
 
 bool BlankablePicker::eventFilter(QObject *watched, QEvent *event)
@@ -75,8 +294,15 @@ bool BlankablePicker::eventFilter(QObject *watched, QEvent *event)
         m_finishingClick = true;
         QCoreApplication::sendEvent(lineEdit(), event);
         m_finishingClick = false;
-        if (!m_blank && !lineEdit()->hasSelectedText() && currentSection() != NoSection)
+        if (m_typing) {
+            m_part = partUnderCursor();
+            m_digits.clear();
+            m_justMovedOn = false;
+            takeTypedValue();
+            showTyped();
+        } else if (!m_blank && !lineEdit()->hasSelectedText() && currentSection() != NoSection) {
             setSelectedSection(currentSection());
+        }
         return true;
     }
     return QDateTimeEdit::eventFilter(watched, event);
@@ -88,17 +314,22 @@ void BlankablePicker::stepBy(int steps)
         fillFromClock();
         return;
     }
-    QDateTimeEdit::stepBy(steps);
+    finishTyping();
+    if (!m_typing)
+        QDateTimeEdit::stepBy(steps);
 }
 
-DatePicker::DatePicker(QWidget *parent) : BlankablePicker(QStringLiteral("dd/MM/yyyy"), parent)
+DatePicker::DatePicker(QWidget *parent)
+    : BlankablePicker(QStringLiteral("dd/MM/yyyy"), {2, 2, 4}, u'/', parent)
 {
     setCalendarPopup(true);
 }
 
 QDate DatePicker::Value() const
 {
-    return isBlank() ? QDate() : date();
+    if (isBlank())
+        return QDate();
+    return typing() ? typedValue().date() : date();
 }
 
 void DatePicker::setValue(const QDate &value)
@@ -114,11 +345,31 @@ void DatePicker::fillFromClock()
     setValue(Clock::today());
 }
 
-TimePicker::TimePicker(QWidget *parent) : BlankablePicker(QStringLiteral("HH:mm:ss"), parent) {}
+QDateTime DatePicker::valueOfParts(const QStringList &parts) const
+{
+    if (parts.size() != 3)
+        return QDateTime();
+    bool dayOk = false, monthOk = false, yearOk = false;
+    const int day = parts[0].toInt(&dayOk), month = parts[1].toInt(&monthOk);
+    int year = parts[2].toInt(&yearOk);
+    // A year of two digits is one of this century; of one or three, none.
+    if (parts[2].size() == 2)
+        year += 2000;
+    else if (parts[2].size() != 4)
+        yearOk = false;
+    const QDate date(year, month, day);
+    return dayOk && monthOk && yearOk && date.isValid() ? QDateTime(date, QTime(0, 0)) : QDateTime();
+}
+
+TimePicker::TimePicker(QWidget *parent) : BlankablePicker(QStringLiteral("HH:mm:ss"), {2, 2, 2}, u':', parent)
+{
+}
 
 QTime TimePicker::Value() const
 {
-    return isBlank() ? QTime() : time();
+    if (isBlank())
+        return QTime();
+    return typing() ? typedValue().time() : time();
 }
 
 void TimePicker::setValue(const QTime &value)
@@ -132,6 +383,15 @@ void TimePicker::setValue(const QTime &value)
 void TimePicker::fillFromClock()
 {
     setValue(Clock::now().time());
+}
+
+QDateTime TimePicker::valueOfParts(const QStringList &parts) const
+{
+    if (parts.size() != 3)
+        return QDateTime();
+    bool ok[3] = {false, false, false};
+    const QTime time(parts[0].toInt(&ok[0]), parts[1].toInt(&ok[1]), parts[2].toInt(&ok[2]));
+    return ok[0] && ok[1] && ok[2] && time.isValid() ? QDateTime(date(), time) : QDateTime();
 }
 
 } // namespace tarnvik

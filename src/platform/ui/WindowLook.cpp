@@ -1,5 +1,7 @@
 #include "platform/ui/WindowLook.h"
 
+#include <algorithm>
+
 #include <QFrame>
 #include <QLabel>
 #include <QPalette>
@@ -34,17 +36,41 @@ QLabel *placeLabel(QWidget *parent, const char *name, const QRect &geometry, con
 
 QFrame *separatorLine(QWidget *window, const QRect &geometry)
 {
+    // Filled rather than drawn as a frame line, so that it shows whole at
+    // any scaling (a one-pixel frame line falls between device pixels at 125
+    // or 150 %).
     auto *line = new QFrame(window);
     line->setObjectName(QStringLiteral("Line1"));
-    line->setFrameShape(QFrame::VLine);
-    line->setStyleSheet(QStringLiteral("color: white;"));
+    line->setFrameShape(QFrame::NoFrame);
+    QPalette colours = line->palette();
+    colours.setColor(QPalette::Window, Qt::white);
+    line->setPalette(colours);
+    line->setAutoFillBackground(true);
     line->setGeometry(geometry);
     return line;
 }
 
 void placeSeparatorLine(QWidget *line, int designX, int twipsPerPixel)
 {
-    line->move(twipsPerPixel < 15 ? FineScreenSeparatorX : designX, line->y());
+    // 92 pixels of a finer screen, in the window's own units (which do not
+    // grow with the screen's density), and never over the controls on
+    // either side of the line.
+    int x = twipsPerPixel < 15 ? (FineScreenSeparatorX * twipsPerPixel + 7) / 15 : designX;
+    QWidget *window = line->parentWidget();
+    int left = 0, right = window ? window->width() : x + 2;
+    if (window) {
+        for (const QWidget *other : window->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+            const QRect place = other->geometry();
+            if (other == line || other->isWindow() || place.bottom() < line->y() ||
+                place.top() > line->geometry().bottom())
+                continue;
+            if (place.right() < designX)
+                left = std::max(left, place.right() + 1);
+            else if (place.left() > designX)
+                right = std::min(right, place.left());
+        }
+    }
+    line->move(std::clamp(x, left + 1, std::max(left + 1, right - 2)), line->y());
 }
 
 int twipsPerPixelX(const QWidget *widget)

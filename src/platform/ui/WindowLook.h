@@ -37,9 +37,10 @@ QLabel *placeLabel(QWidget *parent, const char *name, const QRect &geometry, con
 // buttons from the rest of a window.
 QFrame *separatorLine(QWidget *window, const QRect &geometry);
 
-// The separator line of the dialogs that measure in pixels stands at X = 92
-// on a screen finer than 96 dots per inch (fewer than 15 twips per pixel),
-// and where it was designed otherwise.
+// The separator line of the dialogs that measure in pixels stands at 92
+// screen pixels on a screen finer than 96 dots per inch (fewer than 15 twips
+// per pixel), and where it was designed otherwise; always between the
+// controls on its left and those on its right.
 constexpr int FineScreenSeparatorX = 92;
 void placeSeparatorLine(QWidget *line, int designX, int twipsPerPixel);
 
