@@ -44,6 +44,10 @@ public:
     virtual ~ProgressTask() = default;
     // Steps done so far, out of the total given when the task started.
     virtual void setValue(int done) = 0;
+    // What the task is doing now.
+    virtual void setLabel(const QString &) {}
+    // Whether the user asked to stop the task (a task started cancellable).
+    virtual bool cancelled() const { return false; }
 };
 
 // Every modal question the program asks the user goes through one service:
@@ -69,8 +73,10 @@ public:
     virtual void setBusyCursor(bool busy) = 0;
     virtual bool busyCursor() const = 0;
     // Shows the progress of a long task of total steps (a window with a bar
-    // in the widget service); nothing by default.
-    virtual std::unique_ptr<ProgressTask> startProgress(const QString &label, int total);
+    // in the widget service, modal to the whole program, with a Cancel
+    // button when cancellable); nothing by default.
+    virtual std::unique_ptr<ProgressTask> startProgress(const QString &label, int total,
+                                                        bool cancellable = false);
     // Ends the program at once.
     [[noreturn]] virtual void terminate(int exitCode) = 0;
 };

@@ -24,9 +24,11 @@ struct ReportRunTest : ReportFixture {
     ReportRun::Hooks hooks(bool periodValid = true)
     {
         ReportRun::Hooks h;
-        h.computeTotals = [this, periodValid](const ReportSelection &s) {
+        h.computeTotals = [this, periodValid](const QSqlDatabase &db, const ReportSelection &s, StepProgress &) {
             events << u"totals"_s;
+            target = db;
             s.kind == ReportSelection::Kind::ByProject ? addProjectTotals() : addEmployeeTotals();
+            target = QSqlDatabase();
             return periodValid;
         };
         h.showReport = [this](const std::shared_ptr<DataReport> &report) {

@@ -1,5 +1,7 @@
 #include "reports/Totals.h"
 
+#include "reports/ReportData.h"
+
 #include "localisation/LOCRTSModule.h"
 #include "reports/WorkedTime.h"
 #include "support/DataGenerator.h"
@@ -86,8 +88,25 @@ protected:
             values << row.first().toString();
         return values;
     }
-    TotalsResult byEmployee(const ReportSelection &s = week()) { return TotalsByEmployee(databasePath(), s); }
-    TotalsResult byProject(const ReportSelection &s = week()) { return TotalsByProject(databasePath(), s); }
+    void TearDown() override
+    {
+        readFrom = QSqlDatabase();
+        run.close();
+        ProgramFixture::TearDown();
+    }
+    // A report run's connection, opened anew; what the tests read comes
+    // from it (the run's own rows) until readFile().
+    QSqlDatabase openRun()
+    {
+        readFrom = QSqlDatabase();
+        QString error;
+        EXPECT_TRUE(run.open(databasePath(), &error)) << error.toStdString();
+        return readFrom = run.database();
+    }
+    void readFile() { readFrom = QSqlDatabase(); }
+    TotalsResult byEmployee(const ReportSelection &s = week()) { return TotalsByEmployee(openRun(), s); }
+    TotalsResult byProject(const ReportSelection &s = week()) { return TotalsByProject(openRun(), s); }
+    ReportData run;
 
     // The straightforward walk: one query per employee and sub-project, its
     // punches paired in list order. Adds the minutes to the sums; tells
@@ -210,16 +229,21 @@ TEST_F(TotalsTest, AFailedWriteOrAMissingDatabaseLeavesNothingWritten)
     addProject(u"P"_s, {u"A"_s});
     punches({u"1001|In|0|08:00|P|A"_s});
     // A write refused half-way: the rows and the Status written before it go too.
-    execSql(u"CREATE TRIGGER Refuse BEFORE INSERT ON Projets WHEN NEW.SousProjet Is Null "
-            "BEGIN SELECT RAISE(ABORT, 'disk full'); END"_s);
-    for (const TotalsResult &failed : {byEmployee(), byProject()}) {
+    for (const auto totals : {&TotalsByEmployee, &TotalsByProject}) {
+        const QSqlDatabase db = openRun();
+        ASSERT_TRUE(Database::exec(db, u"CREATE TEMP TRIGGER Refuse BEFORE INSERT ON Projets WHEN NEW.SousProjet "
+                                        "Is Null BEGIN SELECT RAISE(ABORT, 'disk full'); END"_s));
+        const TotalsResult failed = totals(db, week(), {});
         EXPECT_EQ(failed.outcome, Outcome::Failed);
         EXPECT_TRUE(failed.error.contains(u"disk full"_s)) << failed.error.toStdString();
+        EXPECT_EQ(scalar(u"SELECT COUNT(*) FROM Projets WHERE TotalHeures Is Not Null"_s).toInt(), 0);
+        EXPECT_EQ(scalar(u"SELECT COUNT(*) FROM Vendeurs WHERE Projet Is Not Null"_s).toInt(), 0);
+        EXPECT_EQ(statuses(), u"1001=Out"_s);
     }
-    EXPECT_EQ(scalar(u"SELECT COUNT(*) FROM Projets WHERE TotalHeures Is Not Null"_s).toInt(), 0);
-    EXPECT_EQ(scalar(u"SELECT COUNT(*) FROM Vendeurs WHERE Projet Is Not Null"_s).toInt(), 0);
-    EXPECT_EQ(statuses(), u"1001=Out"_s);
-    EXPECT_EQ(TotalsByEmployee(folder() + u"/missing.mdb"_s, week()).outcome, Outcome::Failed);
+    ReportData missing;
+    QString error;
+    EXPECT_FALSE(missing.open(folder() + u"/missing.mdb"_s, &error));
+    EXPECT_EQ(TotalsByEmployee(missing.database(), week()).outcome, Outcome::Failed);
     EXPECT_FALSE(QFileInfo::exists(folder() + u"/missing.mdb"_s)) << "never created";
 }
 
@@ -283,7 +307,7 @@ TEST_F(TotalsTest, ResultsEqualAStraightforwardWalkOnARandomDatabase)
         }
         expectedStatus << number + (atWork ? u"=In"_s : u"=Out"_s);
     }
-    ASSERT_TRUE(TotalsByEmployee(databasePath(), s).written());
+    ASSERT_TRUE(byEmployee(s).written());
     EXPECT_EQ(lines(projetsRows()), lines(expectedRows));
     for (const QString &st : expectedStatus)
         EXPECT_TRUE(statuses().contains(st)) << st.toStdString();
@@ -291,6 +315,7 @@ TEST_F(TotalsTest, ResultsEqualAStraightforwardWalkOnARandomDatabase)
     EXPECT_GT(expectedRows.filter(u"|0:00"_s).size(), 0);
 
     // By project: projects, their sub-projects, employees in entry order.
+    readFile();
     execSql(setStatus);
     QStringList expectedEmployees, expectedTotals;
     QList<QVariantMap> staff =
@@ -317,7 +342,7 @@ TEST_F(TotalsTest, ResultsEqualAStraightforwardWalkOnARandomDatabase)
             projectTotal = 0;
         }
     }
-    ASSERT_TRUE(TotalsByProject(databasePath(), s).written());
+    ASSERT_TRUE(byProject(s).written());
     EXPECT_EQ(lines(vendeursRows()), lines(expectedEmployees));
     EXPECT_EQ(lines(projetsRows()), lines(expectedTotals));
 }

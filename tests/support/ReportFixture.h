@@ -39,6 +39,20 @@ protected:
         selection.periodEnd = QDate(2003, 3, 16);
     }
 
+    // Where the temporary rows go: a report run's connection, or the file.
+    QSqlDatabase target;
+    void writeRow(const QString &sql, const QVariantList &params)
+    {
+        if (!target.isValid()) {
+            execSql(sql, params);
+            return;
+        }
+        QString error;
+        if (!Database::exec(target, sql, params, &error))
+            ADD_FAILURE() << error.toStdString();
+    }
+    // The file's own connection.
+    QSqlDatabase fileDb() const { return Database::connection(databasePath()); }
     QString hours(const QString &time, bool atWork = false) const
     {
         return time + LOC_RTString(1032) + (atWork ? QStringLiteral(" (Employé(e) au travail)") : QString());
@@ -48,8 +62,8 @@ protected:
     void addTotal(const QString &employee, const QString &project, const QString &subProject,
                   const QString &total)
     {
-        execSql(QStringLiteral(
-                    "INSERT INTO Projets (NoVendeur, Projet, SousProjet, TotalHeures) VALUES (?, ?, ?, ?)"),
+        writeRow(QStringLiteral(
+                     "INSERT INTO Projets (NoVendeur, Projet, SousProjet, TotalHeures) VALUES (?, ?, ?, ?)"),
                 {employee.isEmpty() ? QVariant() : QVariant(employee), project,
                  subProject.isEmpty() ? QVariant() : QVariant(subProject), total});
     }
@@ -57,7 +71,7 @@ protected:
     void addEmployeeTotal(const QString &employee, const QString &name, const QString &project,
                           const QString &subProject, const QString &total)
     {
-        execSql(QStringLiteral("INSERT INTO Vendeurs (NoVendeur, NomVendeur, Status, Projet, SousProjet, "
+        writeRow(QStringLiteral("INSERT INTO Vendeurs (NoVendeur, NomVendeur, Status, Projet, SousProjet, "
                                "TotalHeures) VALUES (?, ?, 'Out', ?, ?, ?)"),
                 {employee, name, project, subProject, total});
     }

@@ -115,26 +115,42 @@ public:
     bool openUrl(const QUrl &url) override { return m_urls << url, openUrlResult; }
     void setBusyCursor(bool busy) override { m_busy = busy; }
     bool busyCursor() const override { return m_busy; }
-    // The long tasks whose progress was shown: label, total and the last value.
+    // The long tasks whose progress was shown: labels, total, every value.
     struct Progress {
         QString label;
         int total = 0;
         int value = -1;
+        bool cancellable = false;
+        QList<int> values;
+        QStringList labels;
     };
     QList<Progress> progress() const { return *m_progress; }
-    std::unique_ptr<ProgressTask> startProgress(const QString &label, int total) override
+    // Called at every value shown; true presses Cancel.
+    std::function<bool(const Progress &)> cancelWhen;
+    std::unique_ptr<ProgressTask> startProgress(const QString &label, int total, bool cancellable) override
     {
         struct Recorded final : ProgressTask {
-            Recorded(std::shared_ptr<QList<Progress>> list)
-                : list(std::move(list)), index(this->list->size() - 1)
+            Recorded(std::shared_ptr<QList<Progress>> list, const std::function<bool(const Progress &)> &cancel)
+                : list(std::move(list)), index(this->list->size() - 1), cancelWhen(cancel)
             {
             }
-            void setValue(int done) override { (*list)[index].value = done; }
+            void setValue(int done) override
+            {
+                Progress &p = (*list)[index];
+                p.value = done;
+                p.values << done;
+                if (p.cancellable && cancelWhen && cancelWhen(p))
+                    pressed = true;
+            }
+            void setLabel(const QString &label) override { (*list)[index].labels << label; }
+            bool cancelled() const override { return pressed; }
             std::shared_ptr<QList<Progress>> list;
             qsizetype index;
+            std::function<bool(const Progress &)> cancelWhen;
+            bool pressed = false;
         };
-        m_progress->append(Progress{label, total, -1});
-        return std::make_unique<Recorded>(m_progress);
+        m_progress->append(Progress{label, total, -1, cancellable, {}, {label}});
+        return std::make_unique<Recorded>(m_progress, cancelWhen);
     }
     [[noreturn]] void terminate(int exitCode) override { throw ProgramTerminated{exitCode}; }
 

@@ -18,7 +18,7 @@ public:
     bool openUrl(const QUrl &url) override;
     void setBusyCursor(bool busy) override;
     bool busyCursor() const override { return m_busy; }
-    std::unique_ptr<ProgressTask> startProgress(const QString &label, int total) override;
+    std::unique_ptr<ProgressTask> startProgress(const QString &label, int total, bool cancellable) override;
     [[noreturn]] void terminate(int exitCode) override;
 
 private:
