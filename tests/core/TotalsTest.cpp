@@ -108,24 +108,34 @@ protected:
     TotalsResult byProject(const ReportSelection &s = week()) { return TotalsByProject(openRun(), s); }
     ReportData run;
 
-    // The straightforward walk: one query per employee and sub-project, its
-    // punches paired in list order. Adds the minutes to the sums; tells
-    // whether the counts differ.
+    // The straightforward walk: one query per employee and sub-project over
+    // all his punches there, those of the period paired in list order; a
+    // night shift across a bound of the period belongs to the period of its
+    // In. Adds the minutes to the sums; tells whether the counts differ.
     bool walk(const ReportSelection &s, const QVariant &number, const QString &project, const QString &sub,
               std::initializer_list<qint64 *> sums) const
     {
         const SqlQuery archive = ArchiveFilter(s);
-        const QList<QVariantMap> list =
+        const QList<QVariantMap> all =
             rows(u"SELECT InOut, PunchDateShort AS Day, PunchTime AS Time FROM Punch WHERE NoVendeur = ? AND "
-                 "PunchDateShort >= ? AND PunchDateShort <= ? AND Projet = ? AND SousProjet = ? "_s +
+                 "Projet = ? AND SousProjet = ? "_s +
                      archive.text + u"ORDER BY Day, Time, rowid"_s,
-                 QVariantList{number.toString(), s.periodStart.toString(Qt::ISODate),
-                              s.periodEnd.toString(Qt::ISODate), project, sub} +
-                     archive.params);
+                 QVariantList{number.toString(), project, sub} + archive.params);
+        qsizetype first = 0, end = 0;
+        while (first < all.size() && all[first][u"Day"_s].toDate() < s.periodStart)
+            ++first;
+        end = first;
+        while (end < all.size() && all[end][u"Day"_s].toDate() <= s.periodEnd)
+            ++end;
+        const auto inOut = [&](qsizetype i) { return all[i][u"InOut"_s].toString(); };
+        if (first < end && first > 0 && inOut(first) == u"Out"_s && inOut(first - 1) == u"In"_s)
+            ++first; // counted in the period before
+        const bool closedAfter = first < end && end < all.size() && inOut(end - 1) == u"In"_s &&
+                                 inOut(end) == u"Out"_s;
         WorkedTime::Pairing pairing;
-        for (int i = 0; i < list.size(); ++i)
-            pairing.add(WorkedTime::direction(list[i][u"InOut"_s].toString()),
-                        WorkedTime::instant(list[i][u"Day"_s], list[i][u"Time"_s]), i + 1 == list.size());
+        for (qsizetype i = first; i < end + (closedAfter ? 1 : 0); ++i)
+            pairing.add(WorkedTime::direction(inOut(i)), WorkedTime::instant(all[i][u"Day"_s], all[i][u"Time"_s]),
+                        i + 1 == end + (closedAfter ? 1 : 0));
         for (qint64 *sum : sums)
             *sum += pairing.minutes();
         return pairing.atWork();
