@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSaveFile>
 
 #include <algorithm>
@@ -313,6 +314,15 @@ QStringList DataReport::textLines() const
     return lines;
 }
 
+QString DataReport::fileName(const QString &suffix) const
+{
+    static const QRegularExpression notInNames(QStringLiteral(R"([\\/:*?"<>|\x00-\x1f])"));
+    QString name = Caption;
+    name.replace(notInNames, QStringLiteral(" "));
+    name = name.simplified();
+    return (name.isEmpty() ? m_name : name) + suffix;
+}
+
 DataReport::ExportResult DataReport::ExportReport(const QString &formatKey, const QString &fileName,
                                                   bool overwrite, bool showDialog, int pageRange)
 {
@@ -324,7 +334,9 @@ DataReport::ExportResult DataReport::ExportReport(const QString &formatKey, cons
     }
     QString path = fileName;
     if (showDialog) {
-        path = Dialogs().saveFileName(LOC_RTString(1274), fileName, LOC_RTString(1878));
+        path = Dialogs().saveFileName(LOC_RTString(1274),
+                                      fileName.isEmpty() ? this->fileName(QStringLiteral(".txt")) : fileName,
+                                      LOC_RTString(1878));
         if (path.isEmpty())
             return ExportResult::Cancelled;
     }

@@ -132,6 +132,9 @@ public:
     // in order, each row of controls on one line, a character column per
     // 100 twips (a text that would run into the next one pushes it right).
     QStringList textLines() const;
+    // A name for a file of the report: its title (its name when it has
+    // none), without the characters file names cannot hold, and the suffix.
+    QString fileName(const QString &suffix) const;
 
     enum class ExportResult { Written, Cancelled, Failed };
     // Writes the report to a file in a format: "key_def_Text" (plain text,

@@ -170,13 +170,9 @@ QString WidgetDialogs::openFileName(const QString &caption, const QString &direc
 
 QString WidgetDialogs::saveFileName(const QString &caption, const QString &directory, const QString &filter)
 {
-    // A name without a folder lands in the user's documents, not wherever
-    // the program was started; a name typed without an extension takes the
-    // filter's ("rapport" becomes "rapport.txt").
-    QString start = directory;
-    if (start.isEmpty() || QFileInfo(start).isRelative())
-        start = QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)).filePath(start);
-    QFileDialog dialog(activeParent(), caption, start, filter);
+    // A name typed without an extension takes the filter's ("rapport"
+    // becomes "rapport.txt").
+    QFileDialog dialog(activeParent(), caption, saveStartPath(directory), filter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     static const QRegularExpression firstPattern(QStringLiteral(R"(\*\.(\w+))"));
     const QRegularExpressionMatch suffix = firstPattern.match(filter);
@@ -185,6 +181,19 @@ QString WidgetDialogs::saveFileName(const QString &caption, const QString &direc
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return QString();
     return dialog.selectedFiles().constFirst();
+}
+
+QString WidgetDialogs::saveStartPath(const QString &proposed)
+{
+    // A name without a folder lands in the user's documents, not wherever
+    // the program was started; with no documents folder yet, in the home
+    // folder (a folder that does not exist would be taken for the name).
+    if (!proposed.isEmpty() && !QFileInfo(proposed).isRelative())
+        return proposed;
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (folder.isEmpty() || !QFileInfo(folder).isDir())
+        folder = QDir::homePath();
+    return proposed.isEmpty() ? folder : QDir(folder).filePath(proposed);
 }
 
 int WidgetDialogs::chooseLanguage(const QStringList &names)
