@@ -10,6 +10,7 @@
 #include "common/SettingsFile.h"
 #include "common/TextLimit.h"
 #include "localisation/LOCRTSModule.h"
+#include "reports/Totals.h"
 #include "platform/ui/ClickLabel.h"
 #include "platform/ui/DataCombo.h"
 #include "platform/ui/FormCanvas.h"
@@ -364,6 +365,14 @@ void frmPunch::Form_Load()
         });
     });
 
+    // Report rows that an older program left in the file (a run it did not
+    // finish) would show as employees and sub-projects twice: they go before
+    // the lists are filled. Report runs never write there.
+    if (hasTemporaryReportRows(ProgramState::DbPath)) {
+        QString error;
+        if (!removeTemporaryReportRows(ProgramState::DbPath, &error))
+            MsgBox(error, MsgStyle::Exclamation, QLatin1String(ProgramTitle));
+    }
     loadSubProjectList();
     dcbProjet->Refresh();
 

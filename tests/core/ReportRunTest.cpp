@@ -128,6 +128,38 @@ TEST_F(ReportRunTest, EveryWayOutLeavesNothingInTheFile)
     }
 }
 
+TEST_F(ReportRunTest, OneStateOfThePunchesForTheWholeRunAndRowsLeftByACrashNeverShown)
+{
+    // Rows that a run of an older program left in the file when it crashed.
+    addTotals(u"1002"_s, "Bureau|Accueil|9:59 Bureau||9:59");
+    addEmployeeTotal(u"1002"_s, u"Bob O'Neil"_s, u"Bureau"_s, u"Accueil"_s, total(u"9:59"_s));
+    selection.kind = ReportSelection::Kind::ByEmployee;
+    ReportRun::Hooks h = hooks();
+    bool punched = false;
+    h.computeTotals = [&](const QSqlDatabase &db, const ReportSelection &s, StepProgress &) {
+        const bool written = TotalsByEmployee(db, s).written();
+        // Bob punches Out at the station while the report is computed: stored at once.
+        punched = punched || execSql(u"INSERT INTO Punch (NoVendeur, InOut, PunchDateShort, PunchTime, Projet, "
+                                     "SousProjet, Archived) VALUES ('1002', 'Out', '2003-03-05', '09:00:00', "
+                                     "'Bureau', 'Accueil', 0)"_s);
+        return written;
+    };
+    for (const bool second : {false, true}) {
+        ASSERT_TRUE(run(h));
+        const QString shown = linesShown.join(u'\n');
+        EXPECT_FALSE(shown.contains(u"9:59"_s)) << "rows left by a crash are not part of a report";
+        // The first run: the punches before Bob's Out, in his total and in his punch lines alike.
+        EXPECT_EQ(shown.contains(u"Sub-project total: 0:00 Hours:Minutes (Employé(e) au travail)"_s), !second);
+        EXPECT_EQ(shown.contains(u"1:45 Hours:Minutes"_s), second);
+        EXPECT_EQ(shown.contains(u"Out     05/03/2003"_s), second) << shown.toStdString();
+        EXPECT_EQ(temporaryRows(), 0) << "the rows a crash left are gone after a run";
+        EXPECT_EQ(scalar(u"SELECT COUNT(*) FROM Vendeurs"_s).toInt(), 2);
+    }
+    EXPECT_TRUE(punched);
+    EXPECT_EQ(scalar(u"SELECT COUNT(*) FROM Punch WHERE NoVendeur = '1002'"_s).toInt(), 2)
+        << "every punch made during a run is stored";
+}
+
 TEST_F(ReportRunTest, EachRunHasItsOwnLayoutSoDetailComesBackAfterARunWithout)
 {
     for (bool detail : {false, true, false}) {

@@ -233,6 +233,55 @@ TEST_F(TotalsTest, PeriodDaysArchiveChoiceAndEmployeesTable)
     }
 }
 
+TEST_F(TotalsTest, ANightShiftAcrossTheEndOfAPeriodCountsInThePeriodOfItsIn)
+{
+    addEmployee(u"1001"_s, u"Alice"_s, u"Out"_s);
+    addProject(u"P"_s, {u"A"_s});
+    // Day 6 is the week's last day, day 7 the first of the next week; "|a" archived.
+    const struct {
+        const char *name;
+        QStringList punches;
+        ReportSelection::Archive archive;
+        const char *first, *next; // the total on P / A in each week, "*" at work
+    } cases[] = {
+        {"In on the last day, Out the next", {u"1001|In|6|22:00|P|A"_s, u"1001|Out|7|02:17|P|A"_s},
+         ReportSelection::Archive::Both, "4:17", "0:00"},
+        {"then a day shift", {u"1001|In|6|22:00|P|A"_s, u"1001|Out|7|02:17|P|A"_s, u"1001|In|7|08:00|P|A"_s,
+          u"1001|Out|7|12:30|P|A"_s},
+         ReportSelection::Archive::Both, "4:17", "4:30"},
+        {"no Out after the In", {u"1001|In|6|22:00|P|A"_s, u"1001|In|8|08:00|P|A"_s},
+         ReportSelection::Archive::Both, "0:00*", "0:00*"},
+        {"the Out on another sub-project", {u"1001|In|6|22:00|P|A"_s, u"1001|Out|7|02:17|P|B"_s},
+         ReportSelection::Archive::Both, "0:00*", "0:00"},
+        {"the Out left out by the archive choice",
+         {u"1001|In|6|22:00|P|A"_s, u"1001|Out|7|02:17|P|A|a"_s, u"1001|Out|7|03:00|P|A"_s},
+         ReportSelection::Archive::CurrentOnly, "5:00", "0:00"},
+        {"an Out after an Out", {u"1001|Out|6|22:00|P|A"_s, u"1001|Out|7|02:17|P|A"_s},
+         ReportSelection::Archive::Both, "0:00*", "0:00*"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        readFile();
+        execSql(u"DELETE FROM Punch"_s);
+        punches(c.punches);
+        ReportSelection next = week();
+        next.periodStart = next.periodStart.addDays(7);
+        next.periodEnd = next.periodEnd.addDays(7);
+        for (const auto &[period, want] : {std::pair{week(), c.first}, std::pair{next, c.next}}) {
+            ReportSelection s = period;
+            s.archive = c.archive;
+            const QString total = QString::fromLatin1(want);
+            ASSERT_TRUE(byEmployee(s).written());
+            EXPECT_EQ(lines(column(u"SELECT TotalHeures FROM Projets WHERE NoVendeur = '1001'"_s)),
+                      expected({total, total}))
+                << "the sub-project and its project, week of " << s.periodStart.toString().toStdString();
+            ASSERT_TRUE(byProject(s).written());
+            EXPECT_EQ(lines(column(u"SELECT TotalHeures FROM Vendeurs WHERE SousProjet = 'A'"_s)),
+                      expected({total}));
+        }
+    }
+}
+
 TEST_F(TotalsTest, AFailedWriteOrAMissingDatabaseLeavesNothingWritten)
 {
     addEmployee(u"1001"_s, u"Alice"_s, u"Out"_s);

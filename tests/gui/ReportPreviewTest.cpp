@@ -1,9 +1,14 @@
 #include "reports/ui/ReportPreview.h"
+#include "common/Progress.h"
 #include "reports/ReportRun.h"
 #include "reports/ReportShapes.h"
 #include "support/ReportFixture.h"
 
+#include <QDir>
+#include <QFile>
 #include <QProcess>
+#include <QScrollArea>
+#include <QComboBox>
 #include <QTest>
 #include <QToolButton>
 
@@ -24,7 +29,76 @@ struct ReportPreviewTest : ReportFixture {
         EXPECT_TRUE(layout->setDataSource(result));
         return layout;
     }
+    // A report by employee of many pages: 80 more employees with Alice's totals.
+    std::shared_ptr<DataReport> longReport()
+    {
+        addEmployeeTotals();
+        for (int i = 0; i < 80; ++i) {
+            addEmployee(QString::number(3000 + i), u"Employé %1"_s.arg(i), u"Out"_s);
+            addTotals(QString::number(3000 + i), AliceTotals);
+        }
+        selection.kind = ReportSelection::Kind::ByEmployee;
+        return report(databasePath());
+    }
+    void TearDown() override
+    {
+        DelayedProgress::setDelay(500);
+        ReportFixture::TearDown();
+    }
 };
+
+TEST_F(ReportPreviewTest, PageKeysTurnThePagesWhereverTheFocusIs)
+{
+    ReportPreview preview(longReport());
+    preview.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&preview));
+    const int last = preview.pageCount() - 1;
+    ASSERT_GE(last, 3);
+    QWidget *zoom = preview.cboZoom;
+    QWidget *page = preview.scroller->viewport();
+    const struct {
+        QWidget *focus;
+        Qt::Key key;
+        int page;
+    } steps[] = {{zoom, Qt::Key_PageDown, 1}, {zoom, Qt::Key_PageDown, 2}, {zoom, Qt::Key_PageUp, 1},
+                 {zoom, Qt::Key_End, last},   {zoom, Qt::Key_Home, 0},     {page, Qt::Key_PageDown, 1},
+                 {page, Qt::Key_PageDown, 2}, {page, Qt::Key_End, last},   {page, Qt::Key_Home, 0},
+                 {preview.cmdNext, Qt::Key_End, last}};
+    for (const auto &step : steps) {
+        step.focus->setFocus();
+        QTest::keyClick(step.focus, step.key);
+        EXPECT_EQ(preview.page(), step.page) << QTest::toString(step.key);
+        EXPECT_EQ(preview.zoom(), 100) << "the zoom box keeps its choice";
+    }
+}
+
+TEST_F(ReportPreviewTest, APdfSaveShowsItsProgressAndACancelLeavesNoFile)
+{
+    ReportPreview preview(longReport());
+    DelayedProgress::setDelay(0);
+    const QString pdf = folder() + u"/rapport.pdf"_s;
+    for (int cancelAt : {1, 3, 0}) {
+        SCOPED_TRACE(cancelAt);
+        QFile::remove(pdf);
+        dialogs->clear();
+        dialogs->cancelWhen = [cancelAt](const ScriptedDialogs::Progress &p) {
+            return cancelAt > 0 && p.values.size() >= cancelAt;
+        };
+        dialogs->then(Answer::file(pdf));
+        QTest::mouseClick(preview.cmdPdf, Qt::LeftButton);
+        EXPECT_TRUE(dialogs->messages().isEmpty()) << dialogs->messages().join(u'|').toStdString();
+        ASSERT_EQ(dialogs->progress().size(), 1);
+        const QList<int> values = dialogs->progress().at(0).values;
+        EXPECT_EQ(QFile::exists(pdf), cancelAt == 0);
+        EXPECT_TRUE(QDir(folder()).entryList({u"rapport*"_s}).size() == (cancelAt == 0 ? 1 : 0))
+            << "nothing half-written beside";
+        if (cancelAt == 0) {
+            EXPECT_EQ(values.last(), StepProgress::Scale);
+            EXPECT_EQ(values.count(StepProgress::Scale), 1) << "full only at the end";
+            EXPECT_GE(values.size(), preview.pageCount());
+        }
+    }
+}
 
 TEST_F(ReportPreviewTest, SavedAsPdfTheReportReadsAsItsText)
 {

@@ -260,6 +260,8 @@ bool writePdf(const DataReport &report, const QString &path, QString *error,
     }
     if (!file.commit())
         return fail(file.errorString());
+    if (progress)
+        progress(pages.pageCount(), pages.pageCount()); // done: too late to stop
     return true;
 }
 
