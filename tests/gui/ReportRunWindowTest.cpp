@@ -1,6 +1,8 @@
 // The report run from the report window's OK button, and the report window
 // opened from the main window's menu.
 #include "PunchWindowFixture.h"
+#include "common/Progress.h"
+#include "platform/Spreadsheet.h"
 #include "reports/frmRapport.h"
 #include "reports/ui/ReportPreview.h"
 #include "station/Scramble.h"
@@ -8,6 +10,7 @@
 #include "support/ReportFixture.h"
 
 #include <QCheckBox>
+#include <QDir>
 #include <QFile>
 #include <QPointer>
 #include <QPushButton>
@@ -23,6 +26,8 @@ struct ReportRunWindowTest : ReportFixture {
     void TearDown() override
     {
         window.reset();
+        DelayedProgress::setDelay(500);
+        SpreadsheetApplication::setDocumentsFolder(QString());
         ReportFixture::TearDown();
     }
     void open() { (window = std::make_unique<frmRapport>())->show(); }
@@ -86,7 +91,88 @@ TEST_F(ReportRunWindowTest, AMissingDatabaseFileIsNamedAndNoReportShows)
     EXPECT_EQ(temporaryRows(), 0) << "the totals written to the window's database are removed all the same";
 }
 
-struct ReportMenuTest : PunchWindowFixture {};
+TEST_F(ReportRunWindowTest, OneProgressFromStartToEndAndACancelAtAnyPointLeavesNothing)
+{
+    DelayedProgress::setDelay(0);
+    open();
+    click(window->optEmp);
+    click(window->chkExportXL);
+    SpreadsheetApplication::setDocumentsFolder(folder() + u"/Documents"_s);
+    runReport();
+    ASSERT_FALSE(shownLines.isEmpty());
+    ASSERT_EQ(dialogs->progress().size(), 1) << "one window for the whole run";
+    const ScriptedDialogs::Progress whole = dialogs->progress().at(0);
+    EXPECT_TRUE(whole.cancellable);
+    EXPECT_TRUE(std::is_sorted(whole.values.begin(), whole.values.end()));
+    EXPECT_EQ(whole.values.last(), StepProgress::Scale);
+    EXPECT_EQ(whole.values.count(StepProgress::Scale), 1) << "full only at the very end";
+    EXPECT_EQ(whole.labels, QStringList({LOC_RTString(1840), LOC_RTString(2200), LOC_RTString(1888)}));
+    EXPECT_EQ(QDir(folder() + u"/Documents"_s).entryList(QDir::Files).size(), 1);
+    // The user cancels at each point of the run in turn: no report, no workbook, nothing written.
+    execSql(u"UPDATE Vendeurs SET Status = NULL"_s);
+    for (int at = 1; at < int(whole.values.size()); ++at) {
+        SCOPED_TRACE(at);
+        dialogs->clear();
+        QDir(folder() + u"/Documents"_s).removeRecursively();
+        dialogs->cancelWhen = [at](const ScriptedDialogs::Progress &p) { return p.values.size() >= at; };
+        runReport();
+        QCoreApplication::processEvents(); // the closing of a report that did not come
+        EXPECT_TRUE(shownLines.isEmpty());
+        EXPECT_TRUE(dialogs->messages().isEmpty()) << dialogs->messages().join(u'|').toStdString();
+        EXPECT_EQ(QDir(folder() + u"/Documents"_s).entryList(QDir::Files).size(), 0);
+        EXPECT_EQ(scalar(u"SELECT COUNT(*) FROM Vendeurs WHERE Status Is Not Null"_s).toInt(), 0);
+        EXPECT_EQ(temporaryRows(), 0);
+    }
+}
+
+struct ReportMenuTest : PunchWindowFixture {
+    void TearDown() override
+    {
+        DelayedProgress::setDelay(500);
+        PunchWindowFixture::TearDown();
+    }
+};
+
+TEST_F(ReportMenuTest, QuittingTheStationDuringARunCancelsItAndTheReportWindowGoesOnceItHasEnded)
+{
+    execSql(u"UPDATE Acces SET RapPass = ?"_s, {Brouiller(u"Secret"_s, u"Secret"_s)});
+    open();
+    dialogs->thenType(u"Secret"_s);
+    window->mnuEmp->trigger();
+    QPointer<frmRapport> report;
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (auto *r = qobject_cast<frmRapport *>(w); r && r->isVisible())
+            report = r;
+    ASSERT_TRUE(report);
+    DelayedProgress::setDelay(0);
+    bool shown = false;
+    QTimer closer; // a report that shows is seen and closed
+    closer.callOnTimeout([&] {
+        if (QWidget *preview = QApplication::activeModalWidget())
+            shown = true, preview->close();
+    });
+    closer.start(20);
+    int ticks = 0;
+    dialogs->cancelWhen = [&](const ScriptedDialogs::Progress &) {
+        if (++ticks == 2) {
+            // OK again, then File > Quit, and the window deletions the event loop would do.
+            QTest::mouseClick(report->cmdOk, Qt::LeftButton);
+            window->mnuQuitter->trigger();
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            EXPECT_TRUE(report && report->isVisible()) << "not closed under its run";
+        }
+        return false;
+    };
+    QTest::mouseClick(report->cmdOk, Qt::LeftButton);
+    EXPECT_GE(ticks, 2);
+    EXPECT_EQ(dialogs->progress().size(), 1) << "no second run";
+    EXPECT_TRUE(dialogs->messages().isEmpty()) << dialogs->messages().join(u'|').toStdString();
+    QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(shown) << "a cancelled run shows no report";
+    EXPECT_FALSE(report) << "closed once its run ended";
+}
+
 
 TEST_F(ReportMenuTest, TheReportEntryOpensOneReportWindowBehindThePasswordAndLeavesTheStationUsable)
 {
