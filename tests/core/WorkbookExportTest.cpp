@@ -251,6 +251,15 @@ TEST_F(WorkbookExportTest, NamedAfterTheReportNeverReplacingOneAndFailuresAreTol
     EXPECT_TRUE(dialogs->openedUrls().isEmpty());
     told(u"cannot be created"_s);
 
+    // The file cannot be made (a folder stands in its place): the reason in the system's words,
+    // not the spreadsheet library's English.
+    SpreadsheetApplication::setDocumentsFolder(documents());
+    ASSERT_TRUE(QDir(documents()).mkpath(u"Report by project from 2003-03-03 to 2003-03-16 (2).xlsx.part"_s));
+    EXPECT_TRUE(ExportXLProj(fileDb(), s).savedFiles.isEmpty());
+    EXPECT_FALSE(dialogs->messages().join(u' ').contains(u"xlsx file"_s));
+    told(u"directory"_s);
+    ASSERT_TRUE(QDir(documents()).rmdir(u"Report by project from 2003-03-03 to 2003-03-16 (2).xlsx.part"_s));
+
     // The totals cannot be read: no workbook at all, and the reason.
     SpreadsheetApplication::setDocumentsFolder(documents());
     execSql(u"ALTER TABLE Projets RENAME TO Gone"_s);

@@ -133,6 +133,21 @@ struct ReportMenuTest : PunchWindowFixture {
     }
 };
 
+TEST_F(ReportMenuTest, ReportRowsThatACrashLeftAreGoneWhenTheStationStarts)
+{
+    const QString leftOver = u"SELECT (SELECT COUNT(*) FROM Projets WHERE TotalHeures Is Not Null) + (SELECT "
+                             "COUNT(*) FROM Vendeurs WHERE NomVendeur Is Not Null AND Projet Is Not Null)"_s;
+    const int projectRows = scalar(u"SELECT COUNT(*) FROM Projets"_s).toInt();
+    execSql(u"INSERT INTO Projets (Projet, SousProjet, NoVendeur, TotalHeures) SELECT Projet, SousProjet, "
+            "'1001', '1:00 Hours:Minutes' FROM Projets"_s);
+    execSql(u"INSERT INTO Vendeurs (NoVendeur, NomVendeur, Status, Projet, SousProjet, TotalHeures) SELECT "
+            "NoVendeur, NomVendeur, 'Out', 'P', 'S', '0:00' FROM Vendeurs WHERE NomVendeur Is Not Null"_s);
+    ASSERT_GT(scalar(leftOver).toInt(), 0);
+    open();
+    EXPECT_EQ(scalar(leftOver).toInt(), 0);
+    EXPECT_EQ(scalar(u"SELECT COUNT(*) FROM Projets"_s).toInt(), projectRows) << "the project tree stays";
+}
+
 TEST_F(ReportMenuTest, QuittingTheStationDuringARunCancelsItAndTheReportWindowGoesOnceItHasEnded)
 {
     execSql(u"UPDATE Acces SET RapPass = ?"_s, {Brouiller(u"Secret"_s, u"Secret"_s)});
