@@ -7,8 +7,8 @@
 #include "localisation/LOCRTSModule.h"
 #include "reports/ReportData.h"
 #include "reports/ReportRun.h"
-#include "reports/Totals.h"
 #include "reports/ReportShapes.h"
+#include "reports/Totals.h"
 #include "reports/ui/ReportPainter.h"
 #include "support/DataGenerator.h"
 

@@ -24,10 +24,19 @@ constexpr int Information = 64;
 constexpr int DefaultButton2 = 256;
 constexpr int DefaultButton3 = 512;
 
-constexpr int buttons(int style) { return style & 0x7; }
-constexpr int icon(int style) { return style & 0x70; }
+constexpr int buttons(int style)
+{
+    return style & 0x7;
+}
+constexpr int icon(int style)
+{
+    return style & 0x70;
+}
 // 0-based index of the default button.
-constexpr int defaultButton(int style) { return (style & 0x300) >> 8; }
+constexpr int defaultButton(int style)
+{
+    return (style & 0x300) >> 8;
+}
 } // namespace MsgStyle
 
 // The button that closed a message box.
@@ -89,7 +98,7 @@ void releaseDialogService(DialogService *service);
 
 // Shorthands with the usual defaults. InputBox returns the empty text on Cancel.
 MsgResult MsgBox(const QString &text, int style = MsgStyle::OkOnly, const QString &title = QString());
-QString InputBox(const QString &prompt, const QString &title = QString(), const QString &defaultText = QString(),
-                 bool masked = false);
+QString InputBox(const QString &prompt, const QString &title = QString(),
+                 const QString &defaultText = QString(), bool masked = false);
 
 } // namespace tarnvik

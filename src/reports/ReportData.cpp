@@ -23,10 +23,12 @@ const char *const kShownVendeurs = "NOT (NomVendeur Is Not Null AND Projet Is No
 bool copyTable(const QSqlDatabase &db, const QString &table, const QString &shown, QString *error)
 {
     QSqlQuery q(db);
-    if (!Database::run(q,
-                       QStringLiteral("SELECT type, sql FROM main.sqlite_master WHERE tbl_name = ? AND type IN ('table', 'index') "
-                                      "AND sql Is Not Null ORDER BY type = 'index'"),
-                       {table}, error))
+    if (!Database::run(
+            q,
+            QStringLiteral(
+                "SELECT type, sql FROM main.sqlite_master WHERE tbl_name = ? AND type IN ('table', 'index') "
+                "AND sql Is Not Null ORDER BY type = 'index'"),
+            {table}, error))
         return false;
     QStringList statements;
     static const QRegularExpression createTable(QStringLiteral("^\\s*CREATE\\s+TABLE\\s+"),
@@ -62,7 +64,8 @@ bool copyTable(const QSqlDatabase &db, const QString &table, const QString &show
     const QString list = columns.join(QStringLiteral(", "));
     return Database::exec(
         db,
-        QStringLiteral("INSERT INTO temp.%1 (rowid, %2) SELECT rowid, %2 FROM main.%1 WHERE %3 ORDER BY rowid")
+        QStringLiteral(
+            "INSERT INTO temp.%1 (rowid, %2) SELECT rowid, %2 FROM main.%1 WHERE %3 ORDER BY rowid")
             .arg(table, list, shown),
         {}, error);
 }

@@ -48,8 +48,10 @@ ReportRun::ReportRun(const QString &databasePath, const ReportSelection &selecti
     // The spreadsheet of the report kind, saved and opened on the desktop;
     // a workbook that cannot be made is told to the user and the run goes on.
     if (!m_hooks.exportWorkbook)
-        m_hooks.exportWorkbook = [](const QSqlDatabase &db, const ReportSelection &s, StepProgress &progress) {
-            tarnvik::exportWorkbook(db, s, [&progress](int done, int total) { return progress.at(done, total); });
+        m_hooks.exportWorkbook = [](const QSqlDatabase &db, const ReportSelection &s,
+                                    StepProgress &progress) {
+            tarnvik::exportWorkbook(db, s,
+                                    [&progress](int done, int total) { return progress.at(done, total); });
         };
 }
 
@@ -134,8 +136,8 @@ bool ReportRun::run()
                 return;
             auto result = std::make_shared<HierarchicalResult>();
             const auto resultStep = [&](qint64 done, qint64 total) { return progress->at(done, total); };
-            if (!result->open(data.database(), ReportShapes::forSelection(m_selection, NoProjectName()), &error,
-                              resultStep)) {
+            if (!result->open(data.database(), ReportShapes::forSelection(m_selection, NoProjectName()),
+                              &error, resultStep)) {
                 if (!stopped())
                     failure = error;
                 return;

@@ -225,8 +225,9 @@ private:
         QSqlQuery before(db);
         if (!after.prepare(select + QStringLiteral("PunchDateShort > ? ") + archive.text +
                            QStringLiteral("ORDER BY PunchDateShort, PunchTime, rowid LIMIT 1")) ||
-            !before.prepare(select + QStringLiteral("PunchDateShort < ? ") + archive.text +
-                            QStringLiteral("ORDER BY PunchDateShort DESC, PunchTime DESC, rowid DESC LIMIT 1"))) {
+            !before.prepare(
+                select + QStringLiteral("PunchDateShort < ? ") + archive.text +
+                QStringLiteral("ORDER BY PunchDateShort DESC, PunchTime DESC, rowid DESC LIMIT 1"))) {
             *error = after.lastError().text() + before.lastError().text();
             return false;
         }
@@ -678,7 +679,8 @@ TotalsResult TotalsByProject(const QSqlDatabase &db, const ReportSelection &sele
     std::vector<TotalsResult::StatusChange> statusChanges;
     for (const Employee &employee : employees) {
         if (employee.statusChanged)
-            statusChanges.push_back({employee.rowid, employee.number, employee.readStatus, QStringLiteral("In")});
+            statusChanges.push_back(
+                {employee.rowid, employee.number, employee.readStatus, QStringLiteral("In")});
     }
     return store(db, {&employeeRows, &totalRows}, std::move(statusChanges), ticker);
 }

@@ -3,8 +3,8 @@
 #include "common/Clock.h"
 #include "common/DateFormat.h"
 #include "common/Dialogs.h"
-#include "common/Progress.h"
 #include "common/ProgramState.h"
+#include "common/Progress.h"
 #include "localisation/LOCRTSModule.h"
 #include "platform/ui/MonthView.h"
 #include "platform/ui/Pickers.h"
@@ -349,8 +349,9 @@ bool frmRapport::runTotals(ReportSelection::Kind kind, const QSqlDatabase &db, S
     PeriodEnd = chosen.periodEnd;
 
     const TotalsProgress report = [&progress](qint64 done, qint64 total) { return progress.at(done, total); };
-    const TotalsResult result = kind == ReportSelection::Kind::ByEmployee ? TotalsByEmployee(db, chosen, report)
-                                                                          : TotalsByProject(db, chosen, report);
+    const TotalsResult result = kind == ReportSelection::Kind::ByEmployee
+                                    ? TotalsByEmployee(db, chosen, report)
+                                    : TotalsByProject(db, chosen, report);
     switch (result.outcome) {
     case TotalsResult::Outcome::Written:
         m_statusChanges = result.statusChanges;

@@ -24,7 +24,8 @@ struct ReportRunTest : ReportFixture {
     ReportRun::Hooks hooks(bool periodValid = true)
     {
         ReportRun::Hooks h;
-        h.computeTotals = [this, periodValid](const QSqlDatabase &db, const ReportSelection &s, StepProgress &) {
+        h.computeTotals = [this, periodValid](const QSqlDatabase &db, const ReportSelection &s,
+                                              StepProgress &) {
             events << u"totals"_s;
             target = db;
             s.kind == ReportSelection::Kind::ByProject ? addProjectTotals() : addEmployeeTotals();
@@ -139,9 +140,10 @@ TEST_F(ReportRunTest, OneStateOfThePunchesForTheWholeRunAndRowsLeftByACrashNever
     h.computeTotals = [&](const QSqlDatabase &db, const ReportSelection &s, StepProgress &) {
         const bool written = TotalsByEmployee(db, s).written();
         // Bob punches Out at the station while the report is computed: stored at once.
-        punched = punched || execSql(u"INSERT INTO Punch (NoVendeur, InOut, PunchDateShort, PunchTime, Projet, "
-                                     "SousProjet, Archived) VALUES ('1002', 'Out', '2003-03-05', '09:00:00', "
-                                     "'Bureau', 'Accueil', 0)"_s);
+        punched =
+            punched || execSql(u"INSERT INTO Punch (NoVendeur, InOut, PunchDateShort, PunchTime, Projet, "
+                               "SousProjet, Archived) VALUES ('1002', 'Out', '2003-03-05', '09:00:00', "
+                               "'Bureau', 'Accueil', 0)"_s);
         return written;
     };
     for (const bool second : {false, true}) {
@@ -149,7 +151,8 @@ TEST_F(ReportRunTest, OneStateOfThePunchesForTheWholeRunAndRowsLeftByACrashNever
         const QString shown = linesShown.join(u'\n');
         EXPECT_FALSE(shown.contains(u"9:59"_s)) << "rows left by a crash are not part of a report";
         // The first run: the punches before Bob's Out, in his total and in his punch lines alike.
-        EXPECT_EQ(shown.contains(u"Sub-project total: 0:00 Hours:Minutes (Employé(e) au travail)"_s), !second);
+        EXPECT_EQ(shown.contains(u"Sub-project total: 0:00 Hours:Minutes (Employé(e) au travail)"_s),
+                  !second);
         EXPECT_EQ(shown.contains(u"1:45 Hours:Minutes"_s), second);
         EXPECT_EQ(shown.contains(u"Out     05/03/2003"_s), second) << shown.toStdString();
         EXPECT_EQ(temporaryRows(), 0) << "the rows a crash left are gone after a run";

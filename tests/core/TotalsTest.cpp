@@ -130,11 +130,12 @@ protected:
         const auto inOut = [&](qsizetype i) { return all[i][u"InOut"_s].toString(); };
         if (first < end && first > 0 && inOut(first) == u"Out"_s && inOut(first - 1) == u"In"_s)
             ++first; // counted in the period before
-        const bool closedAfter = first < end && end < all.size() && inOut(end - 1) == u"In"_s &&
-                                 inOut(end) == u"Out"_s;
+        const bool closedAfter =
+            first < end && end < all.size() && inOut(end - 1) == u"In"_s && inOut(end) == u"Out"_s;
         WorkedTime::Pairing pairing;
         for (qsizetype i = first; i < end + (closedAfter ? 1 : 0); ++i)
-            pairing.add(WorkedTime::direction(inOut(i)), WorkedTime::instant(all[i][u"Day"_s], all[i][u"Time"_s]),
+            pairing.add(WorkedTime::direction(inOut(i)),
+                        WorkedTime::instant(all[i][u"Day"_s], all[i][u"Time"_s]),
                         i + 1 == end + (closedAfter ? 1 : 0));
         for (qint64 *sum : sums)
             *sum += pairing.minutes();
@@ -237,73 +238,40 @@ TEST_F(TotalsTest, ANightShiftAcrossTheEndOfAPeriodCountsInThePeriodOfItsIn)
 {
     addEmployee(u"1001"_s, u"Alice"_s, u"Out"_s);
     addProject(u"P"_s, {u"A"_s});
-    // Day 6 is the week's last day, day 7 the first of the next week; "|a" archived.
+    // Punches "direction|day|time|sub-project[|a]" (day 6 the week's last, 7 the next week's first; a:
+    // archived, and then the current punches only are counted), and the totals on P / A of both weeks.
     const struct {
-        const char *name;
-        QStringList punches;
-        ReportSelection::Archive archive;
-        const char *first, *next; // the total on P / A in each week, "*" at work
+        const char *punches, *totals;
     } cases[] = {
-        {"In on the last day, Out the next", {u"1001|In|6|22:00|P|A"_s, u"1001|Out|7|02:17|P|A"_s},
-         ReportSelection::Archive::Both, "4:17", "0:00"},
-        {"then a day shift", {u"1001|In|6|22:00|P|A"_s, u"1001|Out|7|02:17|P|A"_s, u"1001|In|7|08:00|P|A"_s,
-          u"1001|Out|7|12:30|P|A"_s},
-         ReportSelection::Archive::Both, "4:17", "4:30"},
-        {"no Out after the In", {u"1001|In|6|22:00|P|A"_s, u"1001|In|8|08:00|P|A"_s},
-         ReportSelection::Archive::Both, "0:00*", "0:00*"},
-        {"the Out on another sub-project", {u"1001|In|6|22:00|P|A"_s, u"1001|Out|7|02:17|P|B"_s},
-         ReportSelection::Archive::Both, "0:00*", "0:00"},
-        {"the Out left out by the archive choice",
-         {u"1001|In|6|22:00|P|A"_s, u"1001|Out|7|02:17|P|A|a"_s, u"1001|Out|7|03:00|P|A"_s},
-         ReportSelection::Archive::CurrentOnly, "5:00", "0:00"},
-        {"an Out after an Out", {u"1001|Out|6|22:00|P|A"_s, u"1001|Out|7|02:17|P|A"_s},
-         ReportSelection::Archive::Both, "0:00*", "0:00*"},
+        {"In|6|22:00|A Out|7|02:17|A", "4:17 0:00"},
+        {"In|6|22:00|A Out|7|02:17|A In|7|08:00|A Out|7|12:30|A", "4:17 4:30"},
+        {"In|6|22:00|A In|8|08:00|A", "0:00* 0:00*"},
+        {"In|6|22:00|A Out|7|02:17|B", "0:00* 0:00"},
+        {"Out|6|22:00|A Out|7|02:17|A", "0:00* 0:00*"},
+        {"In|6|22:00|A Out|7|02:17|A|a Out|7|03:00|A", "5:00 0:00"},
     };
     for (const auto &c : cases) {
-        SCOPED_TRACE(c.name);
+        SCOPED_TRACE(c.punches);
         readFile();
         execSql(u"DELETE FROM Punch"_s);
-        punches(c.punches);
-        ReportSelection next = week();
-        next.periodStart = next.periodStart.addDays(7);
-        next.periodEnd = next.periodEnd.addDays(7);
-        for (const auto &[period, want] : {std::pair{week(), c.first}, std::pair{next, c.next}}) {
-            ReportSelection s = period;
-            s.archive = c.archive;
-            const QString total = QString::fromLatin1(want);
+        for (const QString &punch : QString::fromLatin1(c.punches).split(u' '))
+            punches({u"1001|"_s + punch.section(u'|', 0, 2) + u"|P|"_s + punch.section(u'|', 3)});
+        const QStringList totals = QString::fromLatin1(c.totals).split(u' ');
+        for (int later = 0; later < 2; ++later) {
+            ReportSelection s = week();
+            s.periodStart = s.periodStart.addDays(7 * later);
+            s.periodEnd = s.periodEnd.addDays(7 * later);
+            s.archive = QByteArray(c.punches).contains("|a") ? ReportSelection::Archive::CurrentOnly
+                                                             : ReportSelection::Archive::Both;
             ASSERT_TRUE(byEmployee(s).written());
             EXPECT_EQ(lines(column(u"SELECT TotalHeures FROM Projets WHERE NoVendeur = '1001'"_s)),
-                      expected({total, total}))
-                << "the sub-project and its project, week of " << s.periodStart.toString().toStdString();
+                      expected({totals[later], totals[later]}))
+                << "the sub-project and its project, week " << later;
             ASSERT_TRUE(byProject(s).written());
             EXPECT_EQ(lines(column(u"SELECT TotalHeures FROM Vendeurs WHERE SousProjet = 'A'"_s)),
-                      expected({total}));
+                      expected({totals[later]}));
         }
     }
-}
-
-TEST_F(TotalsTest, AFailedWriteOrAMissingDatabaseLeavesNothingWritten)
-{
-    addEmployee(u"1001"_s, u"Alice"_s, u"Out"_s);
-    addProject(u"P"_s, {u"A"_s});
-    punches({u"1001|In|0|08:00|P|A"_s});
-    // A write refused half-way: the rows and the Status written before it go too.
-    for (const auto totals : {&TotalsByEmployee, &TotalsByProject}) {
-        const QSqlDatabase db = openRun();
-        ASSERT_TRUE(Database::exec(db, u"CREATE TEMP TRIGGER Refuse BEFORE INSERT ON Projets WHEN NEW.SousProjet "
-                                        "Is Null BEGIN SELECT RAISE(ABORT, 'disk full'); END"_s));
-        const TotalsResult failed = totals(db, week(), {});
-        EXPECT_EQ(failed.outcome, Outcome::Failed);
-        EXPECT_TRUE(failed.error.contains(u"disk full"_s)) << failed.error.toStdString();
-        EXPECT_EQ(scalar(u"SELECT COUNT(*) FROM Projets WHERE TotalHeures Is Not Null"_s).toInt(), 0);
-        EXPECT_EQ(scalar(u"SELECT COUNT(*) FROM Vendeurs WHERE Projet Is Not Null"_s).toInt(), 0);
-        EXPECT_EQ(statuses(), u"1001=Out"_s);
-    }
-    ReportData missing;
-    QString error;
-    EXPECT_FALSE(missing.open(folder() + u"/missing.mdb"_s, &error));
-    EXPECT_EQ(TotalsByEmployee(missing.database(), week()).outcome, Outcome::Failed);
-    EXPECT_FALSE(QFileInfo::exists(folder() + u"/missing.mdb"_s)) << "never created";
 }
 
 TEST_F(TotalsTest, ResultsEqualAStraightforwardWalkOnARandomDatabase)

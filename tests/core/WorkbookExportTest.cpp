@@ -223,8 +223,7 @@ TEST_F(WorkbookExportTest, NamedAfterTheReportNeverReplacingOneAndFailuresAreTol
     totals(Kind::ByEmployee);
     const ReportSelection s = with(Kind::ByEmployee, false);
     QStringList names;
-    for (const auto &r :
-         {ExportXL(fileDb(), s), ExportXL(fileDb(), s), ExportXLProj(fileDb(), s)})
+    for (const auto &r : {ExportXL(fileDb(), s), ExportXL(fileDb(), s), ExportXLProj(fileDb(), s)})
         names << QFileInfo(r.savedFiles.value(0)).fileName();
     EXPECT_EQ(names, QStringList({u"Report by employee from 2003-03-03 to 2003-03-16.xlsx"_s,
                                   u"Report by employee from 2003-03-03 to 2003-03-16 (2).xlsx"_s,

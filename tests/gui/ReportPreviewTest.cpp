@@ -4,11 +4,11 @@
 #include "reports/ReportShapes.h"
 #include "support/ReportFixture.h"
 
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QScrollArea>
-#include <QComboBox>
 #include <QTest>
 #include <QToolButton>
 
@@ -60,10 +60,11 @@ TEST_F(ReportPreviewTest, PageKeysTurnThePagesWhereverTheFocusIs)
         QWidget *focus;
         Qt::Key key;
         int page;
-    } steps[] = {{zoom, Qt::Key_PageDown, 1}, {zoom, Qt::Key_PageDown, 2}, {zoom, Qt::Key_PageUp, 1},
-                 {zoom, Qt::Key_End, last},   {zoom, Qt::Key_Home, 0},     {page, Qt::Key_PageDown, 1},
-                 {page, Qt::Key_PageDown, 2}, {page, Qt::Key_End, last},   {page, Qt::Key_Home, 0},
-                 {preview.cmdNext, Qt::Key_End, last}};
+    } steps[] = {{zoom, Qt::Key_PageDown, 1}, {zoom, Qt::Key_PageDown, 2},
+                 {zoom, Qt::Key_PageUp, 1},   {zoom, Qt::Key_End, last},
+                 {zoom, Qt::Key_Home, 0},     {page, Qt::Key_PageDown, 1},
+                 {page, Qt::Key_PageDown, 2}, {page, Qt::Key_End, last},
+                 {page, Qt::Key_Home, 0},     {preview.cmdNext, Qt::Key_End, last}};
     for (const auto &step : steps) {
         step.focus->setFocus();
         QTest::keyClick(step.focus, step.key);
@@ -72,14 +73,13 @@ TEST_F(ReportPreviewTest, PageKeysTurnThePagesWhereverTheFocusIs)
     }
 }
 
-TEST_F(ReportPreviewTest, APdfSaveShowsItsProgressAndACancelLeavesNoFile)
+TEST_F(ReportPreviewTest, SavedAsPdfWithProgressTheReportReadsAsItsTextAndACancelLeavesNoFile)
 {
     ReportPreview preview(longReport());
     DelayedProgress::setDelay(0);
     const QString pdf = folder() + u"/rapport.pdf"_s;
     for (int cancelAt : {1, 3, 0}) {
         SCOPED_TRACE(cancelAt);
-        QFile::remove(pdf);
         dialogs->clear();
         dialogs->cancelWhen = [cancelAt](const ScriptedDialogs::Progress &p) {
             return cancelAt > 0 && p.values.size() >= cancelAt;
@@ -88,27 +88,13 @@ TEST_F(ReportPreviewTest, APdfSaveShowsItsProgressAndACancelLeavesNoFile)
         QTest::mouseClick(preview.cmdPdf, Qt::LeftButton);
         EXPECT_TRUE(dialogs->messages().isEmpty()) << dialogs->messages().join(u'|').toStdString();
         ASSERT_EQ(dialogs->progress().size(), 1);
-        const QList<int> values = dialogs->progress().at(0).values;
-        EXPECT_EQ(QFile::exists(pdf), cancelAt == 0);
-        EXPECT_TRUE(QDir(folder()).entryList({u"rapport*"_s}).size() == (cancelAt == 0 ? 1 : 0))
-            << "nothing half-written beside";
-        if (cancelAt == 0) {
-            EXPECT_EQ(values.last(), StepProgress::Scale);
-            EXPECT_EQ(values.count(StepProgress::Scale), 1) << "full only at the end";
-            EXPECT_GE(values.size(), preview.pageCount());
-        }
+        EXPECT_EQ(QDir(folder()).entryList({u"rapport*"_s}),
+                  cancelAt ? QStringList() : QStringList{u"rapport.pdf"_s})
+            << "nothing half-written";
     }
-}
-
-TEST_F(ReportPreviewTest, SavedAsPdfTheReportReadsAsItsText)
-{
-    addEmployeeTotals();
-    selection.kind = ReportSelection::Kind::ByEmployee;
-    ReportPreview preview(report(databasePath()));
-    const QString pdf = folder() + u"/rapport.pdf"_s;
-    dialogs->then(Answer::file(pdf));
-    QTest::mouseClick(preview.cmdPdf, Qt::LeftButton);
-    ASSERT_TRUE(dialogs->messages().isEmpty()) << dialogs->messages().join(u'|').toStdString();
+    const QList<int> values = dialogs->progress().at(0).values;
+    EXPECT_EQ(values.count(StepProgress::Scale), 1) << "full only at the end";
+    EXPECT_EQ(values.last(), StepProgress::Scale);
     QProcess pdftotext;
     pdftotext.start(u"pdftotext"_s, {u"-layout"_s, pdf, u"-"_s});
     ASSERT_TRUE(pdftotext.waitForFinished(20000)) << "pdftotext (poppler-utils) must be installed";
@@ -117,11 +103,11 @@ TEST_F(ReportPreviewTest, SavedAsPdfTheReportReadsAsItsText)
         lines << line.simplified();
     for (const QString &line :
          {u"Worked hours by employee Period from 03/03/2003 to 16/03/2003"_s,
-          u"Employee no.: 1001 Name: Alice Martin Out"_s, u"In 16/03/2003 01:00:00 pm"_s,
-          u"Project total: 0:00 Hours:Minutes (Employé(e) au travail)"_s, u"01/03/2003 Page : 1"_s})
+          u"Employee no.: 1001 Name: Alice Martin Out"_s, u"Employee no.: 3079 Name: Employé 79 Out"_s,
+          u"Project total: 0:00 Hours:Minutes (Employé(e) au travail)"_s, u"01/03/2003 Page : 1"_s,
+          u"01/03/2003 Page : %1"_s.arg(preview.pageCount())})
         EXPECT_TRUE(lines.contains(line)) << line.toStdString() << " in:\n"
                                           << lines.join(u'\n').toStdString();
-    EXPECT_FALSE(lines.join(u' ').contains(u"Page : 2"_s)) << "one page";
 }
 
 } // namespace

@@ -58,68 +58,48 @@ struct ReportRunWindowTest : ReportFixture {
     QString textFile;
 };
 
-TEST_F(ReportRunWindowTest, ByEmployeeWithoutDetailTheTextFileFirstThenTheReportThenNothingLeft)
+TEST_F(ReportRunWindowTest, OneProgressFromStartToEndAndACancelAtAnyPointLeavesNothing)
 {
+    DelayedProgress::setDelay(0);
     open();
-    click(window->optEmp);
-    click(window->chkDetail);
-    click(window->chkExport);
+    for (QAbstractButton *b : std::initializer_list<QAbstractButton *>{
+             window->optEmp, window->chkDetail, window->chkExport, window->chkExportXL})
+        click(b);
+    const QDir documents(folder() + u"/Documents"_s);
+    SpreadsheetApplication::setDocumentsFolder(documents.path());
     textFile = folder() + u"/heures.txt"_s;
     dialogs->then(Answer::file(textFile));
     runReport();
-    ASSERT_FALSE(shownLines.isEmpty()) << "the report was shown";
+    // By employee without detail: the text file, the workbook, then the report; nothing in the file.
     EXPECT_TRUE(savedBeforeShown);
     EXPECT_EQ(rowsWhileShown, 0) << "the run's rows are never in the file";
-    EXPECT_EQ(temporaryRows(), 0);
     EXPECT_TRUE(
         shownLines.contains(u"Employee no.: 1001    Name:   Alice Martin                         Out"_s));
     EXPECT_FALSE(shownLines.join(u'\n').contains(u"InOut"_s)) << "no punch captions without detail";
     QFile file(textFile);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(QString::fromUtf8(file.readAll()), shownLines.join(u'\n') + u'\n');
+    EXPECT_EQ(documents.entryList(QDir::Files).size(), 1);
     EXPECT_TRUE(dialogs->messages().isEmpty()) << dialogs->messages().join(u'|').toStdString();
-}
-
-TEST_F(ReportRunWindowTest, AMissingDatabaseFileIsNamedAndNoReportShows)
-{
-    open();
-    ProgramState::DbPath = folder() + u"/autre.mdb"_s;
-    runReport();
-    EXPECT_TRUE(shownLines.isEmpty());
-    EXPECT_EQ(dialogs->messages(),
-              QStringList{u"Please verify the database name if it is in "_s + folder() + u"/autre.mdb"_s});
-    EXPECT_EQ(temporaryRows(), 0) << "the totals written to the window's database are removed all the same";
-}
-
-TEST_F(ReportRunWindowTest, OneProgressFromStartToEndAndACancelAtAnyPointLeavesNothing)
-{
-    DelayedProgress::setDelay(0);
-    open();
-    click(window->optEmp);
-    click(window->chkExportXL);
-    SpreadsheetApplication::setDocumentsFolder(folder() + u"/Documents"_s);
-    runReport();
-    ASSERT_FALSE(shownLines.isEmpty());
     ASSERT_EQ(dialogs->progress().size(), 1) << "one window for the whole run";
     const ScriptedDialogs::Progress whole = dialogs->progress().at(0);
     EXPECT_TRUE(whole.cancellable);
     EXPECT_TRUE(std::is_sorted(whole.values.begin(), whole.values.end()));
-    EXPECT_EQ(whole.values.last(), StepProgress::Scale);
     EXPECT_EQ(whole.values.count(StepProgress::Scale), 1) << "full only at the very end";
+    EXPECT_EQ(whole.values.last(), StepProgress::Scale);
     EXPECT_EQ(whole.labels, QStringList({LOC_RTString(1840), LOC_RTString(2200), LOC_RTString(1888)}));
-    EXPECT_EQ(QDir(folder() + u"/Documents"_s).entryList(QDir::Files).size(), 1);
     // The user cancels at each point of the run in turn: no report, no workbook, nothing written.
+    click(window->chkExport);
     execSql(u"UPDATE Vendeurs SET Status = NULL"_s);
     for (int at = 1; at < int(whole.values.size()); ++at) {
         SCOPED_TRACE(at);
         dialogs->clear();
-        QDir(folder() + u"/Documents"_s).removeRecursively();
+        QDir(documents).removeRecursively();
         dialogs->cancelWhen = [at](const ScriptedDialogs::Progress &p) { return p.values.size() >= at; };
         runReport();
         QCoreApplication::processEvents(); // the closing of a report that did not come
-        EXPECT_TRUE(shownLines.isEmpty());
-        EXPECT_TRUE(dialogs->messages().isEmpty()) << dialogs->messages().join(u'|').toStdString();
-        EXPECT_EQ(QDir(folder() + u"/Documents"_s).entryList(QDir::Files).size(), 0);
+        EXPECT_TRUE(shownLines.isEmpty() && dialogs->messages().isEmpty());
+        EXPECT_EQ(documents.entryList(QDir::Files).size(), 0);
         EXPECT_EQ(scalar(u"SELECT COUNT(*) FROM Vendeurs WHERE Status Is Not Null"_s).toInt(), 0);
         EXPECT_EQ(temporaryRows(), 0);
     }
@@ -148,48 +128,7 @@ TEST_F(ReportMenuTest, ReportRowsThatACrashLeftAreGoneWhenTheStationStarts)
     EXPECT_EQ(scalar(u"SELECT COUNT(*) FROM Projets"_s).toInt(), projectRows) << "the project tree stays";
 }
 
-TEST_F(ReportMenuTest, QuittingTheStationDuringARunCancelsItAndTheReportWindowGoesOnceItHasEnded)
-{
-    execSql(u"UPDATE Acces SET RapPass = ?"_s, {Brouiller(u"Secret"_s, u"Secret"_s)});
-    open();
-    dialogs->thenType(u"Secret"_s);
-    window->mnuEmp->trigger();
-    QPointer<frmRapport> report;
-    for (QWidget *w : QApplication::topLevelWidgets())
-        if (auto *r = qobject_cast<frmRapport *>(w); r && r->isVisible())
-            report = r;
-    ASSERT_TRUE(report);
-    DelayedProgress::setDelay(0);
-    bool shown = false;
-    QTimer closer; // a report that shows is seen and closed
-    closer.callOnTimeout([&] {
-        if (QWidget *preview = QApplication::activeModalWidget())
-            shown = true, preview->close();
-    });
-    closer.start(20);
-    int ticks = 0;
-    dialogs->cancelWhen = [&](const ScriptedDialogs::Progress &) {
-        if (++ticks == 2) {
-            // OK again, then File > Quit, and the window deletions the event loop would do.
-            QTest::mouseClick(report->cmdOk, Qt::LeftButton);
-            window->mnuQuitter->trigger();
-            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-            EXPECT_TRUE(report && report->isVisible()) << "not closed under its run";
-        }
-        return false;
-    };
-    QTest::mouseClick(report->cmdOk, Qt::LeftButton);
-    EXPECT_GE(ticks, 2);
-    EXPECT_EQ(dialogs->progress().size(), 1) << "no second run";
-    EXPECT_TRUE(dialogs->messages().isEmpty()) << dialogs->messages().join(u'|').toStdString();
-    QCoreApplication::processEvents();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_FALSE(shown) << "a cancelled run shows no report";
-    EXPECT_FALSE(report) << "closed once its run ended";
-}
-
-
-TEST_F(ReportMenuTest, TheReportEntryOpensOneReportWindowBehindThePasswordAndLeavesTheStationUsable)
+TEST_F(ReportMenuTest, OneReportWindowBehindThePasswordAndQuittingDuringARunCancelsItThenClosesIt)
 {
     execSql(u"UPDATE Acces SET RapPass = ?"_s, {Brouiller(u"Secret"_s, u"Secret"_s)});
     open();
@@ -204,9 +143,32 @@ TEST_F(ReportMenuTest, TheReportEntryOpensOneReportWindowBehindThePasswordAndLea
     EXPECT_TRUE(window->lblDeconnexion->isVisible()) << "logged on as soon as it is shown";
     window->mnuEmp->trigger(); // the same window comes forward, with no second prompt
     EXPECT_EQ(dialogs->shown().size(), 1);
-    window->mnuQuitter->trigger();
+
+    DelayedProgress::setDelay(0);
+    bool shown = false;
+    QTimer closer; // a report that shows is seen and closed
+    closer.callOnTimeout([&] {
+        if (QWidget *preview = QApplication::activeModalWidget())
+            shown = preview->close();
+    });
+    closer.start(20);
+    int ticks = 0;
+    dialogs->cancelWhen = [&](const ScriptedDialogs::Progress &) {
+        if (++ticks == 2) { // OK again, then File > Quit, and the deletions the event loop would do
+            QTest::mouseClick(report->cmdOk, Qt::LeftButton);
+            window->mnuQuitter->trigger();
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            EXPECT_TRUE(report && report->isVisible()) << "not closed under its run";
+        }
+        return false;
+    };
+    QTest::mouseClick(report->cmdOk, Qt::LeftButton);
+    EXPECT_TRUE(ticks >= 2 && dialogs->progress().size() == 1) << "no second run";
+    EXPECT_EQ(dialogs->messages(), QStringList());
+    QCoreApplication::processEvents();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_FALSE(report) << "closed with the station";
+    EXPECT_FALSE(shown) << "a cancelled run shows no report";
+    EXPECT_FALSE(report) << "closed with the station once its run ended";
 }
 
 } // namespace

@@ -43,13 +43,9 @@ protected:
     QSqlDatabase target;
     void writeRow(const QString &sql, const QVariantList &params)
     {
-        if (!target.isValid()) {
-            execSql(sql, params);
-            return;
-        }
         QString error;
-        if (!Database::exec(target, sql, params, &error))
-            ADD_FAILURE() << error.toStdString();
+        if (!Database::exec(target.isValid() ? target : fileDb(), sql, params, &error))
+            ADD_FAILURE() << sql.toStdString() << ": " << error.toStdString();
     }
     // The file's own connection.
     QSqlDatabase fileDb() const { return Database::connection(databasePath()); }
@@ -64,16 +60,16 @@ protected:
     {
         writeRow(QStringLiteral(
                      "INSERT INTO Projets (NoVendeur, Projet, SousProjet, TotalHeures) VALUES (?, ?, ?, ?)"),
-                {employee.isEmpty() ? QVariant() : QVariant(employee), project,
-                 subProject.isEmpty() ? QVariant() : QVariant(subProject), total});
+                 {employee.isEmpty() ? QVariant() : QVariant(employee), project,
+                  subProject.isEmpty() ? QVariant() : QVariant(subProject), total});
     }
     // A temporary employee row of Vendeurs (report by project).
     void addEmployeeTotal(const QString &employee, const QString &name, const QString &project,
                           const QString &subProject, const QString &total)
     {
         writeRow(QStringLiteral("INSERT INTO Vendeurs (NoVendeur, NomVendeur, Status, Projet, SousProjet, "
-                               "TotalHeures) VALUES (?, ?, 'Out', ?, ?, ?)"),
-                {employee, name, project, subProject, total});
+                                "TotalHeures) VALUES (?, ?, 'Out', ?, ?, ?)"),
+                 {employee, name, project, subProject, total});
     }
     // "h:mm" with its unit, "*" after it for an employee at work.
     QString total(const QString &text) const

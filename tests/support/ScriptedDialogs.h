@@ -130,27 +130,25 @@ public:
     std::unique_ptr<ProgressTask> startProgress(const QString &label, int total, bool cancellable) override
     {
         struct Recorded final : ProgressTask {
-            Recorded(std::shared_ptr<QList<Progress>> list, const std::function<bool(const Progress &)> &cancel)
-                : list(std::move(list)), index(this->list->size() - 1), cancelWhen(cancel)
-            {
-            }
-            void setValue(int done) override
-            {
-                Progress &p = (*list)[index];
-                p.value = done;
-                p.values << done;
-                if (p.cancellable && cancelWhen && cancelWhen(p))
-                    pressed = true;
-            }
-            void setLabel(const QString &label) override { (*list)[index].labels << label; }
-            bool cancelled() const override { return pressed; }
             std::shared_ptr<QList<Progress>> list;
             qsizetype index;
             std::function<bool(const Progress &)> cancelWhen;
             bool pressed = false;
+            void setValue(int done) override
+            {
+                Progress &p = (*list)[index];
+                p.values << (p.value = done);
+                pressed = pressed || (p.cancellable && cancelWhen && cancelWhen(p));
+            }
+            void setLabel(const QString &label) override { (*list)[index].labels << label; }
+            bool cancelled() const override { return pressed; }
         };
         m_progress->append(Progress{label, total, -1, cancellable, {}, {label}});
-        return std::make_unique<Recorded>(m_progress, cancelWhen);
+        auto task = std::make_unique<Recorded>();
+        task->list = m_progress;
+        task->index = m_progress->size() - 1;
+        task->cancelWhen = cancelWhen;
+        return task;
     }
     [[noreturn]] void terminate(int exitCode) override { throw ProgramTerminated{exitCode}; }
 

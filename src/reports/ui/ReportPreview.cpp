@@ -99,9 +99,9 @@ ReportPreview::ReportPreview(std::shared_ptr<DataReport> report, QWidget *owner)
     cmdPrevious = toolButton(this, QStringLiteral("◀"), LOC_RTString(1862));
     lblPage = new QLabel(this);
     // As wide as the widest counter from the start, so that the bar never shifts.
-    lblPage->setFixedWidth(
-        lblPage->fontMetrics().horizontalAdvance(QStringLiteral("%1 / %1").arg(qMax(10, pageCount()) * 10 - 1)) +
-        12);
+    lblPage->setFixedWidth(lblPage->fontMetrics().horizontalAdvance(
+                               QStringLiteral("%1 / %1").arg(qMax(10, pageCount()) * 10 - 1)) +
+                           12);
     lblPage->setAlignment(Qt::AlignCenter);
     cmdNext = toolButton(this, QStringLiteral("▶"), LOC_RTString(1864));
     cmdLast = toolButton(this, QStringLiteral("▶|"), LOC_RTString(1866));
@@ -242,8 +242,8 @@ void ReportPreview::resizeEvent(QResizeEvent *event)
 
 void ReportPreview::savePdf()
 {
-    const QString path = Dialogs().saveFileName(LOC_RTString(1870), m_report->fileName(QStringLiteral(".pdf")),
-                                                QStringLiteral("PDF (*.pdf)"));
+    const QString path = Dialogs().saveFileName(
+        LOC_RTString(1870), m_report->fileName(QStringLiteral(".pdf")), QStringLiteral("PDF (*.pdf)"));
     if (path.isEmpty())
         return;
     QString error;
@@ -254,8 +254,8 @@ void ReportPreview::savePdf()
     {
         StepProgress progress(LOC_RTString(2204));
         progress.step(StepProgress::Scale);
-        written = ReportPainter::writePdf(*report, path, &error,
-                                          [&progress](int done, int total) { return progress.at(done, total); });
+        written = ReportPainter::writePdf(
+            *report, path, &error, [&progress](int done, int total) { return progress.at(done, total); });
     }
     Dialogs().setBusyCursor(false);
     if (!written && !error.isEmpty())
