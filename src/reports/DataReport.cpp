@@ -317,7 +317,7 @@ QStringList DataReport::textLines() const
 QString DataReport::fileName(const QString &suffix) const
 {
     static const QRegularExpression notInNames(QStringLiteral(R"([\\/:*?"<>|\x00-\x1f])"));
-    QString name = Caption;
+    QString name = DocumentName.isEmpty() ? Caption : DocumentName;
     name.replace(notInNames, QStringLiteral(" "));
     name = name.simplified();
     return (name.isEmpty() ? m_name : name) + suffix;

@@ -132,8 +132,12 @@ public:
     // in order, each row of controls on one line, a character column per
     // 100 twips (a text that would run into the next one pushes it right).
     QStringList textLines() const;
-    // A name for a file of the report: its title (its name when it has
-    // none), without the characters file names cannot hold, and the suffix.
+    // What a file of the report is called: the kind of report and its
+    // period (empty: the window's title).
+    QString DocumentName;
+    // A name for a file of the report: its document name (else its title,
+    // else its name), without the characters file names cannot hold, and
+    // the suffix.
     QString fileName(const QString &suffix) const;
 
     enum class ExportResult { Written, Cancelled, Failed };

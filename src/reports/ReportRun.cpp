@@ -68,9 +68,17 @@ QString ReportRun::punchHeaderSection(ReportSelection::Kind kind)
 
 std::shared_ptr<DataReport> ReportRun::createLayout(const ReportSelection &selection)
 {
-    if (selection.kind == ReportSelection::Kind::ByProject)
-        return ProjRep::create();
-    return PunchRepPro::create(selection);
+    const bool byProject = selection.kind == ReportSelection::Kind::ByProject;
+    std::shared_ptr<DataReport> report;
+    if (byProject)
+        report = ProjRep::create();
+    else
+        report = PunchRepPro::create(selection);
+    // Files of the report are named as its workbook is: kind and period.
+    report->DocumentName = LOC_RTString(byProject ? 1882 : 1880)
+                               .arg(selection.periodStart.toString(Qt::ISODate),
+                                    selection.periodEnd.toString(Qt::ISODate));
+    return report;
 }
 
 bool ReportRun::hideDetail(DataReport &report, const QString &headerSection)

@@ -77,6 +77,7 @@ TEST_F(ReportRunTest, TextFileThenWorkbookThenReportAndNothingTemporaryLeftAfter
         EXPECT_EQ(workbooksWhileShown, asked ? 1 : 0);
     }
     EXPECT_EQ(dialogs->shown().at(0).kind, Shown::SaveFile) << "the save dialog came before the workbook";
+    EXPECT_EQ(dialogs->lastProposedName, u"Report by employee from 2003-03-03 to 2003-03-16.txt"_s);
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(QString::fromUtf8(file.readAll()), linesShown.join(u'\n') + u'\n') << "the report shown";

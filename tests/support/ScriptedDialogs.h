@@ -101,10 +101,12 @@ public:
     {
         return fileName(Shown::OpenFile, caption, filter);
     }
-    QString saveFileName(const QString &caption, const QString &, const QString &filter) override
+    QString saveFileName(const QString &caption, const QString &proposed, const QString &filter) override
     {
+        lastProposedName = proposed;
         return fileName(Shown::SaveFile, caption, filter);
     }
+    QString lastProposedName; // the name a save dialog proposed
     int chooseLanguage(const QStringList &names) override
     {
         m_shown.append({Shown::Language, names.join(u'|'), 0, QString()});
