@@ -348,13 +348,31 @@ DataReport::ExportResult DataReport::ExportReport(const QString &formatKey, cons
     if (reason.isEmpty()) {
         QSaveFile file(path);
         if (file.open(QIODevice::WriteOnly | QIODevice::Text)) {
-            const QStringList lines = textLines();
-            for (const QString &line : lines) {
-                file.write(line.toUtf8());
-                file.write("\n");
+            // The lines of textLines(), written band by band.
+            const auto write = [&file](const QStringList &lines) {
+                for (const QString &line : lines) {
+                    file.write(line.toUtf8());
+                    file.write("\n");
+                }
+            };
+            if (const ReportSection *header = Sections(QStringLiteral("PageHeader"));
+                header && header->Visible)
+                write(bandText(*header, ReportBand()));
+            const ReportPages pages = paginate(std::numeric_limits<int>::max() / 2);
+            const qint64 count = qint64(pages.bands.size());
+            for (qint64 i = 0; i < count; ++i) {
+                if (ExportProgress && i % 256 == 0 && !ExportProgress(i, count)) {
+                    file.cancelWriting();
+                    return ExportResult::Cancelled;
+                }
+                const ReportBand &band = pages.bands[size_t(i)];
+                write(bandText(m_sections[size_t(band.section)], band));
             }
-            if (file.commit())
+            if (file.commit()) {
+                if (ExportProgress)
+                    ExportProgress(count, count);
                 return ExportResult::Written;
+            }
         }
         reason = file.errorString();
     }

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -151,6 +152,9 @@ public:
     QString lastError() const { return m_error; }
 
     static constexpr const char *TextFormatKey = "key_def_Text";
+    // Told the bands written out of their count while ExportReport writes;
+    // returning false stops it: no file is written, the export is Cancelled.
+    std::function<bool(qint64 done, qint64 total)> ExportProgress;
 
 protected:
     ReportSection &addSection(const QString &name, int height);

@@ -75,9 +75,9 @@ std::shared_ptr<DataReport> ReportRun::createLayout(const ReportSelection &selec
     else
         report = PunchRepPro::create(selection);
     // Files of the report are named as its workbook is: kind and period.
-    report->DocumentName = LOC_RTString(byProject ? 1882 : 1880)
-                               .arg(selection.periodStart.toString(Qt::ISODate),
-                                    selection.periodEnd.toString(Qt::ISODate));
+    report->DocumentName =
+        LOC_RTString(byProject ? 1882 : 1880)
+            .arg(selection.periodStart.toString(Qt::ISODate), selection.periodEnd.toString(Qt::ISODate));
     return report;
 }
 
@@ -159,18 +159,25 @@ bool ReportRun::run()
                 failure = QStringLiteral("the layout %1 has no punch lines to hide").arg(m_report->name());
                 return;
             }
-            progress->step(WorkbookShare, LOC_RTString(1888));
+            progress->step(TextShare, LOC_RTString(2206));
             if (!progress->at(0, 1))
                 return;
             busy.release();
             // A text file that cannot be written has been reported by the
             // export; the run goes on to the spreadsheet and the report.
-            if (m_selection.exportText)
+            if (m_selection.exportText) {
+                m_report->ExportProgress = resultStep;
                 m_report->ExportReport(QLatin1String(DataReport::TextFormatKey), QString(), true, true, 0);
+                m_report->ExportProgress = nullptr;
+            }
+            progress->step(WorkbookShare, LOC_RTString(1888));
+            if (!progress->at(0, 1))
+                return;
             if (m_selection.exportWorkbook && m_hooks.exportWorkbook && !stopped())
                 m_hooks.exportWorkbook(data.database(), m_selection, *progress);
-            if (!progress->at(1, 1))
+            if (stopped())
                 return;
+            progress->at(1, 1); // all done: the bar full, too late to stop (the report shows)
             // The run's data and its progress go before the report shows:
             // the report holds what it shows.
             data.close();

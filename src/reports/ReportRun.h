@@ -51,9 +51,10 @@ public:
     bool cancelled() const { return m_cancelled; }
 
     // Shares of the progress bar (out of StepProgress::Scale) of each step.
-    static constexpr int TotalsShare = 550;
+    static constexpr int TotalsShare = 500;
     static constexpr int ResultShare = 200;
-    static constexpr int WorkbookShare = 250;
+    static constexpr int TextShare = 100;
+    static constexpr int WorkbookShare = 200;
 
     // The layout of the last run (its data released once the run is over).
     std::shared_ptr<DataReport> report() const { return m_report; }

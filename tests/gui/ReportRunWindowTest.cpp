@@ -87,18 +87,23 @@ TEST_F(ReportRunWindowTest, OneProgressFromStartToEndAndACancelAtAnyPointLeavesN
     EXPECT_TRUE(std::is_sorted(whole.values.begin(), whole.values.end()));
     EXPECT_EQ(whole.values.count(StepProgress::Scale), 1) << "full only at the very end";
     EXPECT_EQ(whole.values.last(), StepProgress::Scale);
-    EXPECT_EQ(whole.labels, QStringList({LOC_RTString(1840), LOC_RTString(2200), LOC_RTString(1888)}));
+    EXPECT_EQ(whole.labels,
+              QStringList({LOC_RTString(1840), LOC_RTString(2200), LOC_RTString(2206), LOC_RTString(1888)}));
     // The user cancels at each point of the run in turn: no report, no workbook, nothing written.
     click(window->chkExport);
     execSql(u"UPDATE Vendeurs SET Status = NULL"_s);
-    for (int at = 1; at < int(whole.values.size()); ++at) {
+    for (int at = 1;; ++at) { // until the run ends before its at-th value: every point was tried
         SCOPED_TRACE(at);
         dialogs->clear();
         QDir(documents).removeRecursively();
         dialogs->cancelWhen = [at](const ScriptedDialogs::Progress &p) { return p.values.size() >= at; };
         runReport();
         QCoreApplication::processEvents(); // the closing of a report that did not come
-        EXPECT_TRUE(shownLines.isEmpty() && dialogs->messages().isEmpty());
+        if (!shownLines.isEmpty()) {
+            EXPECT_GT(at, 10);
+            break;
+        }
+        EXPECT_TRUE(dialogs->messages().isEmpty());
         EXPECT_EQ(documents.entryList(QDir::Files).size(), 0);
         EXPECT_EQ(scalar(u"SELECT COUNT(*) FROM Vendeurs WHERE Status Is Not Null"_s).toInt(), 0);
         EXPECT_EQ(temporaryRows(), 0);

@@ -264,7 +264,12 @@ void ReportPreview::savePdf()
 
 void ReportPreview::exportText()
 {
+    // A long export shows its progress and may be cancelled: then no file is left.
+    StepProgress progress(LOC_RTString(2206));
+    progress.step(StepProgress::Scale);
+    m_report->ExportProgress = [&progress](qint64 done, qint64 total) { return progress.at(done, total); };
     m_report->ExportReport(QLatin1String(DataReport::TextFormatKey), QString(), true, true, 0);
+    m_report->ExportProgress = nullptr;
 }
 
 void ReportPreview::printReport()
