@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QScrollArea>
 #include <QTest>
@@ -77,21 +78,22 @@ TEST_F(ReportPreviewTest, SavedAsPdfWithProgressTheReportReadsAsItsTextAndACance
 {
     ReportPreview preview(longReport());
     DelayedProgress::setDelay(0);
-    const QString pdf = folder() + u"/rapport.pdf"_s;
-    for (int cancelAt : {1, 3, 0}) {
-        SCOPED_TRACE(cancelAt);
-        dialogs->clear();
-        dialogs->cancelWhen = [cancelAt](const ScriptedDialogs::Progress &p) {
-            return cancelAt > 0 && p.values.size() >= cancelAt;
-        };
-        dialogs->then(Answer::file(pdf));
-        QTest::mouseClick(preview.cmdPdf, Qt::LeftButton);
-        EXPECT_TRUE(dialogs->messages().isEmpty()) << dialogs->messages().join(u'|').toStdString();
-        ASSERT_EQ(dialogs->progress().size(), 1);
-        EXPECT_EQ(QDir(folder()).entryList({u"rapport*"_s}),
-                  cancelAt ? QStringList() : QStringList{u"rapport.pdf"_s})
-            << "nothing half-written";
-    }
+    const QString pdf = folder() + u"/rapport.pdf"_s, text = folder() + u"/texte.txt"_s;
+    for (const auto &[button, file] : {std::pair{preview.cmdExport, text}, std::pair{preview.cmdPdf, pdf}})
+        for (int cancelAt : {1, 2, 0}) {
+            SCOPED_TRACE(file.toStdString() + " " + std::to_string(cancelAt));
+            dialogs->clear();
+            dialogs->cancelWhen = [cancelAt](const ScriptedDialogs::Progress &p) {
+                return cancelAt > 0 && p.values.size() >= cancelAt;
+            };
+            dialogs->then(Answer::file(file));
+            QTest::mouseClick(button, Qt::LeftButton);
+            EXPECT_TRUE(dialogs->messages().isEmpty()) << dialogs->messages().join(u'|').toStdString();
+            ASSERT_EQ(dialogs->progress().size(), 1);
+            EXPECT_EQ(QDir(folder()).entryList({QFileInfo(file).completeBaseName() + u'*'}).size(),
+                      cancelAt ? 0 : 1)
+                << "nothing half-written";
+        }
     const QList<int> values = dialogs->progress().at(0).values;
     EXPECT_EQ(values.count(StepProgress::Scale), 1) << "full only at the end";
     EXPECT_EQ(values.last(), StepProgress::Scale);
