@@ -97,6 +97,22 @@ void BM_ReportFirstPageOnScreen(benchmark::State &state)
 }
 BENCHMARK(BM_ReportFirstPageOnScreen)->Unit(benchmark::kMillisecond)->Iterations(3);
 
+// The two parts of the first page: the report's rows read, then its pages laid out.
+void BM_ReportRowsRead(benchmark::State &state)
+{
+    for (auto _ : state)
+        benchmark::DoNotOptimize(ReportDatabase::instance().build());
+}
+BENCHMARK(BM_ReportRowsRead)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void BM_ReportPagesLaidOut(benchmark::State &state)
+{
+    const auto report = ReportDatabase::instance().build();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(report->paginate(geometry().bodyHeight()));
+}
+BENCHMARK(BM_ReportPagesLaidOut)->Unit(benchmark::kMillisecond)->Iterations(3);
+
 void BM_ReportTurnPage(benchmark::State &state)
 {
     const auto report = ReportDatabase::instance().build();
