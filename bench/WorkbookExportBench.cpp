@@ -98,7 +98,7 @@ void BM_WorkbookByEmployeeWithDetailFourWeeks(benchmark::State &state)
     qint64 rows = 0;
     qint64 bytes = 0;
     for (auto _ : state) {
-        const WorkbookExportResult result = ExportXL(database.path(), selection);
+        const WorkbookExportResult result = ExportXL(Database::connection(database.path()), selection);
         state.PauseTiming();
         if (!result.filled || result.savedFiles.size() != 1) {
             state.SkipWithError(qPrintable(QStringLiteral("the workbook was not written: ") + result.error));

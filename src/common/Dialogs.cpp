@@ -55,7 +55,7 @@ QList<DialogService *> g_stack;
 
 } // namespace
 
-std::unique_ptr<ProgressTask> DialogService::startProgress(const QString &, int)
+std::unique_ptr<ProgressTask> DialogService::startProgress(const QString &, int, bool)
 {
     return std::make_unique<NoProgress>();
 }

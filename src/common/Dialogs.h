@@ -24,10 +24,19 @@ constexpr int Information = 64;
 constexpr int DefaultButton2 = 256;
 constexpr int DefaultButton3 = 512;
 
-constexpr int buttons(int style) { return style & 0x7; }
-constexpr int icon(int style) { return style & 0x70; }
+constexpr int buttons(int style)
+{
+    return style & 0x7;
+}
+constexpr int icon(int style)
+{
+    return style & 0x70;
+}
 // 0-based index of the default button.
-constexpr int defaultButton(int style) { return (style & 0x300) >> 8; }
+constexpr int defaultButton(int style)
+{
+    return (style & 0x300) >> 8;
+}
 } // namespace MsgStyle
 
 // The button that closed a message box.
@@ -44,6 +53,10 @@ public:
     virtual ~ProgressTask() = default;
     // Steps done so far, out of the total given when the task started.
     virtual void setValue(int done) = 0;
+    // What the task is doing now.
+    virtual void setLabel(const QString &) {}
+    // Whether the user asked to stop the task (a task started cancellable).
+    virtual bool cancelled() const { return false; }
 };
 
 // Every modal question the program asks the user goes through one service:
@@ -69,8 +82,10 @@ public:
     virtual void setBusyCursor(bool busy) = 0;
     virtual bool busyCursor() const = 0;
     // Shows the progress of a long task of total steps (a window with a bar
-    // in the widget service); nothing by default.
-    virtual std::unique_ptr<ProgressTask> startProgress(const QString &label, int total);
+    // in the widget service, modal to the whole program, with a Cancel
+    // button when cancellable); nothing by default.
+    virtual std::unique_ptr<ProgressTask> startProgress(const QString &label, int total,
+                                                        bool cancellable = false);
     // Ends the program at once.
     [[noreturn]] virtual void terminate(int exitCode) = 0;
 };
@@ -83,7 +98,7 @@ void releaseDialogService(DialogService *service);
 
 // Shorthands with the usual defaults. InputBox returns the empty text on Cancel.
 MsgResult MsgBox(const QString &text, int style = MsgStyle::OkOnly, const QString &title = QString());
-QString InputBox(const QString &prompt, const QString &title = QString(), const QString &defaultText = QString(),
-                 bool masked = false);
+QString InputBox(const QString &prompt, const QString &title = QString(),
+                 const QString &defaultText = QString(), bool masked = false);
 
 } // namespace tarnvik

@@ -37,4 +37,35 @@ int DelayedProgress::delay()
     return g_delayMs;
 }
 
+StepProgress::StepProgress(const QString &label) : m_label(label), m_stepLabel(label)
+{
+    m_timer.start();
+}
+
+StepProgress::~StepProgress() = default;
+
+void StepProgress::step(int share, const QString &label)
+{
+    m_start = m_value = qMin(Scale, m_start + m_share);
+    m_share = qBound(0, share, Scale - m_start);
+    m_stepLabel = label.isEmpty() ? m_label : label;
+    if (m_task)
+        m_task->setLabel(m_stepLabel);
+}
+
+bool StepProgress::at(qint64 done, qint64 total)
+{
+    if (m_cancelled)
+        return false;
+    const qint64 part = total > 0 ? qBound<qint64>(0, done, total) * m_share / total : 0;
+    m_value = qMax(m_value, m_start + int(part));
+    if (!m_task && m_timer.elapsed() >= DelayedProgress::delay())
+        m_task = Dialogs().startProgress(m_stepLabel, Scale, true);
+    if (m_task) {
+        m_task->setValue(m_value);
+        m_cancelled = m_task->cancelled();
+    }
+    return !m_cancelled;
+}
+
 } // namespace tarnvik

@@ -37,4 +37,40 @@ private:
     std::unique_ptr<ProgressTask> m_task;
 };
 
+// The progress of a task of several steps on one bar, shown through the
+// dialog service once the task has lasted longer than half a second, with a
+// Cancel button. Each step has its share of the bar, so the bar is full only
+// when the last step ends. While the window is up, each call lets the
+// program repaint (the window is modal to the whole program: nothing else
+// can be done meanwhile). A cancel, by the user or through cancel(), is seen
+// at the next call of at().
+class StepProgress {
+public:
+    explicit StepProgress(const QString &label);
+    ~StepProgress();
+    StepProgress(const StepProgress &) = delete;
+    StepProgress &operator=(const StepProgress &) = delete;
+
+    // Begins the next step: its share of the bar (out of Scale) and what it
+    // does (the task's label when empty).
+    void step(int share, const QString &label = QString());
+    // Done so far in the current step, out of total; false once cancelled.
+    bool at(qint64 done, qint64 total);
+    bool cancelled() const { return m_cancelled; }
+    void cancel() { m_cancelled = true; }
+    bool shown() const { return m_task != nullptr; }
+
+    static constexpr int Scale = 1000;
+
+private:
+    QString m_label;
+    QString m_stepLabel;
+    int m_start = 0; // where the current step begins on the bar
+    int m_share = 0;
+    int m_value = 0;
+    bool m_cancelled = false;
+    QElapsedTimer m_timer;
+    std::unique_ptr<ProgressTask> m_task;
+};
+
 } // namespace tarnvik

@@ -310,6 +310,15 @@ bool SpreadsheetApplication::writeXlsx(const SpreadsheetBook &book, const QStrin
     // leaves half a workbook under the name the user looks for.
     const QString partial = path + QStringLiteral(".part");
     QFile::remove(partial);
+    {
+        // A file that cannot be made is said in the system's words (the
+        // library's own reason is in English whatever the language).
+        QFile probe(partial);
+        if (!probe.open(QIODevice::WriteOnly)) {
+            *error = probe.errorString();
+            return false;
+        }
+    }
     const QByteArray partialName = QFile::encodeName(partial);
     // The rows go out in order, each once: the library then keeps only the
     // current row in memory instead of a second copy of the whole sheet.
@@ -403,8 +412,9 @@ bool SpreadsheetApplication::writeXlsx(const SpreadsheetBook &book, const QStrin
         QFile::remove(partial);
         return false;
     }
-    if (!QFile::rename(partial, path)) {
-        *error = QStringLiteral("cannot rename %1").arg(QDir::toNativeSeparators(partial));
+    QFile written(partial);
+    if (!written.rename(path)) {
+        *error = written.errorString();
         QFile::remove(partial);
         return false;
     }

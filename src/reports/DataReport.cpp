@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSaveFile>
 
 #include <algorithm>
@@ -313,6 +314,15 @@ QStringList DataReport::textLines() const
     return lines;
 }
 
+QString DataReport::fileName(const QString &suffix) const
+{
+    static const QRegularExpression notInNames(QStringLiteral(R"([\\/:*?"<>|\x00-\x1f])"));
+    QString name = DocumentName.isEmpty() ? Caption : DocumentName;
+    name.replace(notInNames, QStringLiteral(" "));
+    name = name.simplified();
+    return (name.isEmpty() ? m_name : name) + suffix;
+}
+
 DataReport::ExportResult DataReport::ExportReport(const QString &formatKey, const QString &fileName,
                                                   bool overwrite, bool showDialog, int pageRange)
 {
@@ -324,7 +334,9 @@ DataReport::ExportResult DataReport::ExportReport(const QString &formatKey, cons
     }
     QString path = fileName;
     if (showDialog) {
-        path = Dialogs().saveFileName(LOC_RTString(1274), fileName, LOC_RTString(1878));
+        path = Dialogs().saveFileName(LOC_RTString(1274),
+                                      fileName.isEmpty() ? this->fileName(QStringLiteral(".txt")) : fileName,
+                                      LOC_RTString(1878));
         if (path.isEmpty())
             return ExportResult::Cancelled;
     }
@@ -336,13 +348,31 @@ DataReport::ExportResult DataReport::ExportReport(const QString &formatKey, cons
     if (reason.isEmpty()) {
         QSaveFile file(path);
         if (file.open(QIODevice::WriteOnly | QIODevice::Text)) {
-            const QStringList lines = textLines();
-            for (const QString &line : lines) {
-                file.write(line.toUtf8());
-                file.write("\n");
+            // The lines of textLines(), written band by band.
+            const auto write = [&file](const QStringList &lines) {
+                for (const QString &line : lines) {
+                    file.write(line.toUtf8());
+                    file.write("\n");
+                }
+            };
+            if (const ReportSection *header = Sections(QStringLiteral("PageHeader"));
+                header && header->Visible)
+                write(bandText(*header, ReportBand()));
+            const ReportPages pages = paginate(std::numeric_limits<int>::max() / 2);
+            const qint64 count = qint64(pages.bands.size());
+            for (qint64 i = 0; i < count; ++i) {
+                if (ExportProgress && i % 256 == 0 && !ExportProgress(i, count)) {
+                    file.cancelWriting();
+                    return ExportResult::Cancelled;
+                }
+                const ReportBand &band = pages.bands[size_t(i)];
+                write(bandText(m_sections[size_t(band.section)], band));
             }
-            if (file.commit())
+            if (file.commit()) {
+                if (ExportProgress)
+                    ExportProgress(count, count);
                 return ExportResult::Written;
+            }
         }
         reason = file.errorString();
     }

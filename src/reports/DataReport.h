@@ -7,6 +7,7 @@
 
 #include <array>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -132,6 +133,13 @@ public:
     // in order, each row of controls on one line, a character column per
     // 100 twips (a text that would run into the next one pushes it right).
     QStringList textLines() const;
+    // What a file of the report is called: the kind of report and its
+    // period (empty: the window's title).
+    QString DocumentName;
+    // A name for a file of the report: its document name (else its title,
+    // else its name), without the characters file names cannot hold, and
+    // the suffix.
+    QString fileName(const QString &suffix) const;
 
     enum class ExportResult { Written, Cancelled, Failed };
     // Writes the report to a file in a format: "key_def_Text" (plain text,
@@ -144,6 +152,9 @@ public:
     QString lastError() const { return m_error; }
 
     static constexpr const char *TextFormatKey = "key_def_Text";
+    // Told the bands written out of their count while ExportReport writes;
+    // returning false stops it: no file is written, the export is Cancelled.
+    std::function<bool(qint64 done, qint64 total)> ExportProgress;
 
 protected:
     ReportSection &addSection(const QString &name, int height);

@@ -69,13 +69,29 @@ bool columnsOf(const QStringList &fields, const QStringList &names, QList<int> *
 bool HierarchicalResult::open(const QString &databasePath, const QList<ResultLevelQuery> &levels,
                               QString *error)
 {
+    QString reason;
+    const QSqlDatabase db = Database::connection(databasePath, &reason);
+    if (!db.isOpen()) {
+        if (error)
+            *error = reason;
+        m_levels.clear();
+        m_rows.clear();
+        return false;
+    }
+    return open(db, levels, error);
+}
+
+bool HierarchicalResult::open(const QSqlDatabase &db, const QList<ResultLevelQuery> &levels, QString *error,
+                              const std::function<bool(qint64 done, qint64 total)> &progress)
+{
     QString ignored;
     QString &reason = error ? *error : ignored;
     m_levels.clear();
     m_rows.clear();
-    QSqlDatabase db = Database::connection(databasePath, &reason);
-    if (!db.isOpen())
+    if (!db.isOpen()) {
+        reason = QStringLiteral("the database is not open");
         return false;
+    }
 
     std::vector<ResultRecord *> parents;
     for (int level = 0; level < levels.size(); ++level) {
@@ -89,7 +105,18 @@ bool HierarchicalResult::open(const QString &databasePath, const QList<ResultLev
             info.fields << record.fieldName(i);
         std::vector<ResultRecord> read;
         QSet<QString> seen;
+        const auto stopped = [&] {
+            if (progress && !progress(level, levels.size())) {
+                reason = QStringLiteral("cancelled");
+                return true;
+            }
+            return false;
+        };
+        if (stopped())
+            return false;
         while (q.next()) {
+            if ((read.size() & 0x1fff) == 0x1fff && stopped())
+                return false;
             ResultRecord row;
             row.values.reserve(record.count());
             for (int i = 0; i < record.count(); ++i)
@@ -146,7 +173,7 @@ bool HierarchicalResult::open(const QString &databasePath, const QList<ResultLev
         }
         parents = std::move(next);
     }
-    return true;
+    return !progress || progress(levels.size(), levels.size());
 }
 
 int HierarchicalResult::levelOf(const QString &name) const

@@ -3,9 +3,12 @@
 #include "common/DataSource.h"
 
 #include <QList>
+#include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+
+#include <functional>
 
 #include <vector>
 
@@ -48,6 +51,10 @@ public:
     // Runs the level queries on the database file, top level first; false
     // (and the reason) when the file cannot be opened or a query fails.
     bool open(const QString &databasePath, const QList<ResultLevelQuery> &levels, QString *error);
+    // The same through an open connection (that of a report run), telling
+    // its progress (levels read out of their count; false stops it).
+    bool open(const QSqlDatabase &db, const QList<ResultLevelQuery> &levels, QString *error,
+              const std::function<bool(qint64 done, qint64 total)> &progress = {});
 
     const QList<Level> &levels() const { return m_levels; }
     const std::vector<ResultRecord> &rows() const { return m_rows; }

@@ -2,8 +2,10 @@
 
 #include "common/Dialogs.h"
 #include "common/ProgramState.h"
+#include "localisation/LOCRTSModule.h"
 #include "reports/ProjRep.h"
 #include "reports/PunchRepPro.h"
+#include "reports/ReportData.h"
 #include "reports/ReportShapes.h"
 #include "reports/Totals.h"
 #include "reports/WorkbookExport.h"
@@ -46,8 +48,10 @@ ReportRun::ReportRun(const QString &databasePath, const ReportSelection &selecti
     // The spreadsheet of the report kind, saved and opened on the desktop;
     // a workbook that cannot be made is told to the user and the run goes on.
     if (!m_hooks.exportWorkbook)
-        m_hooks.exportWorkbook = [path = databasePath](const ReportSelection &s) {
-            tarnvik::exportWorkbook(path, s);
+        m_hooks.exportWorkbook = [](const QSqlDatabase &db, const ReportSelection &s,
+                                    StepProgress &progress) {
+            tarnvik::exportWorkbook(db, s,
+                                    [&progress](int done, int total) { return progress.at(done, total); });
         };
 }
 
@@ -64,9 +68,17 @@ QString ReportRun::punchHeaderSection(ReportSelection::Kind kind)
 
 std::shared_ptr<DataReport> ReportRun::createLayout(const ReportSelection &selection)
 {
-    if (selection.kind == ReportSelection::Kind::ByProject)
-        return ProjRep::create();
-    return PunchRepPro::create(selection);
+    const bool byProject = selection.kind == ReportSelection::Kind::ByProject;
+    std::shared_ptr<DataReport> report;
+    if (byProject)
+        report = ProjRep::create();
+    else
+        report = PunchRepPro::create(selection);
+    // Files of the report are named as its workbook is: kind and period.
+    report->DocumentName =
+        LOC_RTString(byProject ? 1882 : 1880)
+            .arg(selection.periodStart.toString(Qt::ISODate), selection.periodEnd.toString(Qt::ISODate));
+    return report;
 }
 
 bool ReportRun::hideDetail(DataReport &report, const QString &headerSection)
@@ -91,6 +103,13 @@ bool ReportRun::hideDetail(DataReport &report, const QString &headerSection)
     return true;
 }
 
+void ReportRun::cancel()
+{
+    m_cancelled = true;
+    if (m_progress)
+        m_progress->cancel();
+}
+
 bool ReportRun::run()
 {
     // The reason a run failed, as the data layer or the engine gives it.
@@ -99,20 +118,36 @@ bool ReportRun::run()
     m_report.reset();
     try {
         BusyPointer busy;
+        ReportData data;
+        std::optional<StepProgress> progress(std::in_place, LOC_RTString(1840));
+        m_progress = &*progress;
+        if (m_cancelled)
+            progress->cancel();
+        const auto stopped = [&] { return progress->cancelled(); };
         [&] {
-            if (m_hooks.computeTotals && !m_hooks.computeTotals(m_selection))
-                return;
-            busy.set(); // the totals may have shown and cleared their own
             if (!QFileInfo(m_databasePath).isFile()) {
                 busy.release();
                 MsgBox(missingDatabaseText(m_databasePath), MsgStyle::OkOnly);
                 return;
             }
-            auto result = std::make_shared<HierarchicalResult>();
             QString error;
-            if (!result->open(m_databasePath, ReportShapes::forSelection(m_selection, NoProjectName()),
-                              &error)) {
+            if (!data.open(m_databasePath, &error)) {
                 failure = error;
+                return;
+            }
+            progress->step(TotalsShare);
+            if (m_hooks.computeTotals && !m_hooks.computeTotals(data.database(), m_selection, *progress))
+                return;
+            busy.set(); // the totals may have shown and cleared their own
+            progress->step(ResultShare, LOC_RTString(2200));
+            if (!progress->at(0, 1))
+                return;
+            auto result = std::make_shared<HierarchicalResult>();
+            const auto resultStep = [&](qint64 done, qint64 total) { return progress->at(done, total); };
+            if (!result->open(data.database(), ReportShapes::forSelection(m_selection, NoProjectName()),
+                              &error, resultStep)) {
+                if (!stopped())
+                    failure = error;
                 return;
             }
             m_report = createLayout(m_selection);
@@ -124,14 +159,31 @@ bool ReportRun::run()
                 failure = QStringLiteral("the layout %1 has no punch lines to hide").arg(m_report->name());
                 return;
             }
+            progress->step(TextShare, LOC_RTString(2206));
+            if (!progress->at(0, 1))
+                return;
             busy.release();
             // A text file that cannot be written has been reported by the
             // export; the run goes on to the spreadsheet and the report.
-            if (m_selection.exportText)
+            if (m_selection.exportText) {
+                m_report->ExportProgress = resultStep;
                 m_report->ExportReport(QLatin1String(DataReport::TextFormatKey), QString(), true, true, 0);
-            if (m_selection.exportWorkbook && m_hooks.exportWorkbook)
-                m_hooks.exportWorkbook(m_selection);
-            if (m_hooks.showReport) {
+                m_report->ExportProgress = nullptr;
+            }
+            progress->step(WorkbookShare, LOC_RTString(1888));
+            if (!progress->at(0, 1))
+                return;
+            if (m_selection.exportWorkbook && m_hooks.exportWorkbook && !stopped())
+                m_hooks.exportWorkbook(data.database(), m_selection, *progress);
+            if (stopped())
+                return;
+            progress->at(1, 1); // all done: the bar full, too late to stop (the report shows)
+            // The run's data and its progress go before the report shows:
+            // the report holds what it shows.
+            data.close();
+            m_progress = nullptr;
+            progress.reset();
+            if (m_hooks.showReport && !m_cancelled) {
                 m_hooks.showReport(m_report);
                 shown = true;
             }
@@ -139,6 +191,7 @@ bool ReportRun::run()
     } catch (const std::exception &e) {
         failure = QString::fromLocal8Bit(e.what());
     }
+    m_progress = nullptr;
     if (failure)
         MsgBox(*failure, MsgStyle::OkOnly);
     cleanUp();
@@ -149,8 +202,9 @@ void ReportRun::cleanUp()
 {
     if (m_report)
         m_report->setDataSource(nullptr);
-    // With no database file there is nothing to remove (and the user was told).
-    if (QFileInfo(m_databasePath).isFile()) {
+    // Report rows that an older program left in the file go at the first
+    // run that finds them (only a look while there are none).
+    if (QFileInfo(m_databasePath).isFile() && hasTemporaryReportRows(m_databasePath)) {
         QString error;
         if (!removeTemporaryReportRows(m_databasePath, &error))
             MsgBox(error, MsgStyle::Exclamation);

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "common/Progress.h"
 #include "reports/DataReport.h"
 #include "reports/ReportSelection.h"
+
+#include <QSqlDatabase>
 
 #include <functional>
 #include <memory>
@@ -12,23 +15,26 @@ namespace tarnvik {
 // a screen: the report window fills a selection, plugs in what it owns (the
 // totals, the spreadsheet export, showing the report) and runs it.
 //
-// The run computes the totals into temporary rows, checks the database file,
+// The run checks the database file and opens it for the run (ReportData.h:
+// one state of the punches, the temporary rows in the run's own tables, the
+// file never written but for the employees' Status), computes the totals,
 // builds the result of the report kind over those rows and the punches of
-// the period, creates the layout (a new one each run) and binds it, hides the
-// punch lines when no detail is wanted, writes the text file and the
-// spreadsheet when asked, shows the report, and deletes every temporary total
-// row on every way out: after the report is closed, after a failure, and when
-// the run stops on an invalid period or a missing database file.
+// the period, creates the layout (a new one each run) and binds it, hides
+// the punch lines when no detail is wanted, writes the text file and the
+// spreadsheet when asked, and shows the report. Its progress shows on one
+// bar from the totals to the spreadsheet, with a Cancel button that stops
+// the run at once; nothing of a run outlives it.
 class ReportRun {
 public:
     struct Hooks {
-        // The totals of the report kind (by employee or by project); false
-        // when the period is not valid, the user having been told.
-        std::function<bool(const ReportSelection &)> computeTotals;
+        // The totals of the report kind (by employee or by project) through
+        // the run's connection, telling their progress; false when the period
+        // is not valid (the user told), when they failed or were cancelled.
+        std::function<bool(const QSqlDatabase &, const ReportSelection &, StepProgress &)> computeTotals;
         // The spreadsheet export of the report kind, run after the text file
         // when the selection asks for it, while the temporary rows exist.
         // Left empty, the run writes the workbook of WorkbookExport.h.
-        std::function<void(const ReportSelection &)> exportWorkbook;
+        std::function<void(const QSqlDatabase &, const ReportSelection &, StepProgress &)> exportWorkbook;
         // Shows the report modally; returns once the user has closed it.
         std::function<void(const std::shared_ptr<DataReport> &)> showReport;
         // After the clean-up (the window refreshes its employee list).
@@ -39,6 +45,16 @@ public:
 
     // Runs the report. Returns true when the report was shown.
     bool run();
+    // Stops a run in progress at its next step (the window closing, the
+    // station quitting); nothing is shown afterwards.
+    void cancel();
+    bool cancelled() const { return m_cancelled; }
+
+    // Shares of the progress bar (out of StepProgress::Scale) of each step.
+    static constexpr int TotalsShare = 500;
+    static constexpr int ResultShare = 200;
+    static constexpr int TextShare = 100;
+    static constexpr int WorkbookShare = 200;
 
     // The layout of the last run (its data released once the run is over).
     std::shared_ptr<DataReport> report() const { return m_report; }
@@ -62,6 +78,8 @@ private:
     ReportSelection m_selection;
     Hooks m_hooks;
     std::shared_ptr<DataReport> m_report;
+    StepProgress *m_progress = nullptr;
+    bool m_cancelled = false;
 };
 
 } // namespace tarnvik

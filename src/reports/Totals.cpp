@@ -62,17 +62,67 @@ TotalsResult outcome(TotalsResult::Outcome o)
     return result;
 }
 
+// The progress of one computation on one scale: the punches read take the
+// first tenths, the totals computed the next, the rows written the rest.
+// The callback is called at most about every hundredth of a phase.
+class ProgressTicker {
+public:
+    enum Phase { Reading, Computing, Writing };
+    explicit ProgressTicker(const TotalsProgress &progress) : m_progress(progress) {}
+    void phase(Phase phase, qint64 total)
+    {
+        m_phase = phase;
+        m_total = qMax<qint64>(1, total);
+        m_step = qMax<qint64>(1, m_total / 100);
+        m_last = -1;
+    }
+    // false once cancelled
+    bool at(qint64 done)
+    {
+        if (!m_progress)
+            return true;
+        done = qBound<qint64>(0, done, m_total);
+        if (done / m_step == m_last && done != m_total)
+            return true;
+        m_last = done / m_step;
+        static constexpr qint64 Start[] = {0, 250, 500};
+        static constexpr qint64 Share[] = {250, 250, 500};
+        return m_progress(Start[m_phase] + Share[m_phase] * done / m_total, Scale);
+    }
+    static constexpr qint64 Scale = 1000;
+
+private:
+    const TotalsProgress &m_progress;
+    Phase m_phase = Reading;
+    qint64 m_total = 1;
+    qint64 m_step = 1;
+    qint64 m_last = -1;
+};
+
 // The punches of the period and archive choice, in lists of one number, one
 // project and one sub-project, each list in date, time and entry order.
 class PunchLists {
 public:
+    // One list: its items, what it lists, and its pairs across the period's bounds.
+    struct List {
+        int first = 0;
+        int end = 0;
+        QVariant number;
+        QVariant project;
+        QVariant subProject;
+        std::optional<qint64> outAfter; // the "Out" closing its last "In" after the period
+        bool outCountedBefore = false;  // its first "Out" closes an "In" before the period
+    };
     // The lists of one number, by project and sub-project (see listKey).
-    using NumberLists = QHash<QString, std::pair<int, int>>;
+    using NumberLists = QHash<QString, List>;
 
-    bool load(const QSqlDatabase &db, const ReportSelection &selection, QString *error)
+    // numbers: how many numbers the lists are expected to hold (progress).
+    bool load(const QSqlDatabase &db, const ReportSelection &selection, qint64 numbers,
+              ProgressTicker &ticker, QString *error, bool *cancelled)
     {
         const SqlQuery archive = ArchiveFilter(selection);
         QSqlQuery q(db);
+        q.setForwardOnly(true);
         QVariantList params{toStoredDate(selection.periodStart), toStoredDate(selection.periodEnd)};
         params += archive.params;
         if (!Database::run(
@@ -84,29 +134,34 @@ public:
                                    "NOCASE, PunchDateShort, PunchTime, rowid"),
                 params, error))
             return false;
+        ticker.phase(ProgressTicker::Reading, numbers);
         QString number;
         QString key;
         NumberLists *lists = nullptr;
-        int first = 0;
+        List list;
         while (q.next()) {
             if (q.isNull(0) || q.isNull(1) || q.isNull(2))
                 continue; // matches no employee or sub-project
             const QString rowNumber = q.value(0).toString();
             const QString rowKey = listKey(q.value(1).toString(), q.value(2).toString());
             if (!lists || rowNumber != number || rowKey != key) {
-                close(lists, key, first);
+                close(lists, key, list);
                 if (!lists || rowNumber != number) {
                     number = rowNumber;
                     lists = &m_byNumber[number];
+                    if (!ticker.at(m_byNumber.size())) {
+                        *cancelled = true;
+                        return false;
+                    }
                 }
                 key = rowKey;
-                first = int(m_items.size());
+                list = List{int(m_items.size()), 0, q.value(0), q.value(1), q.value(2), std::nullopt, false};
             }
             m_items.push_back(
                 {WorkedTime::instant(q.value(4), q.value(5)), WorkedTime::direction(q.value(3).toString())});
         }
-        close(lists, key, first);
-        return true;
+        close(lists, key, list);
+        return readNeighbours(db, selection, archive, error);
     }
 
     // The lists of a number; null when it has no punch. A Null number is
@@ -125,7 +180,7 @@ public:
         return foldCase(project.toString()) + QChar(0x1f) + foldCase(subProject.toString());
     }
 
-    // The pairing of one list.
+    // The pairing of one list, with the pairs across the period's bounds.
     Pairing walk(const NumberLists *lists, const QString &key) const
     {
         Pairing pairing;
@@ -134,9 +189,14 @@ public:
         const auto found = lists->constFind(key);
         if (found == lists->constEnd())
             return pairing;
-        const int end = found->second;
-        for (int i = found->first; i < end; ++i)
-            pairing.add(m_items[size_t(i)].direction, m_items[size_t(i)].instant, i + 1 == end);
+        const List &list = found.value();
+        const int first = list.first + (list.outCountedBefore ? 1 : 0);
+        for (int i = first; i < list.end; ++i) {
+            const bool last = i + 1 == list.end;
+            pairing.add(m_items[size_t(i)].direction, m_items[size_t(i)].instant, last && !list.outAfter);
+            if (last && list.outAfter)
+                pairing.add(Direction::Out, *list.outAfter, true);
+        }
         return pairing;
     }
 
@@ -145,10 +205,64 @@ private:
         qint64 instant;
         Direction direction;
     };
-    void close(NumberLists *lists, const QString &key, int first)
+    void close(NumberLists *lists, const QString &key, List &list)
     {
-        if (lists && int(m_items.size()) > first)
-            lists->insert(key, {first, int(m_items.size())});
+        if (!lists || int(m_items.size()) <= list.first)
+            return;
+        list.end = int(m_items.size());
+        lists->insert(key, list);
+    }
+
+    // The punch of a list next after the period (or last before it), as the
+    // walk needs it: only for a list ending with an "In" (starting with an
+    // "Out"); the look-up goes through the index of a number's punches.
+    bool readNeighbours(const QSqlDatabase &db, const ReportSelection &selection, const SqlQuery &archive,
+                        QString *error)
+    {
+        const QString select = QStringLiteral("SELECT InOut, PunchDateShort, PunchTime FROM Punch "
+                                              "WHERE NoVendeur = ? AND Projet = ? AND SousProjet = ? AND ");
+        QSqlQuery after(db);
+        QSqlQuery before(db);
+        if (!after.prepare(select + QStringLiteral("PunchDateShort > ? ") + archive.text +
+                           QStringLiteral("ORDER BY PunchDateShort, PunchTime, rowid LIMIT 1")) ||
+            !before.prepare(
+                select + QStringLiteral("PunchDateShort < ? ") + archive.text +
+                QStringLiteral("ORDER BY PunchDateShort DESC, PunchTime DESC, rowid DESC LIMIT 1"))) {
+            *error = after.lastError().text() + before.lastError().text();
+            return false;
+        }
+        const auto neighbour = [&](QSqlQuery &q, const List &list, const QDate &bound,
+                                   Direction wanted) -> std::optional<qint64> {
+            QVariantList params{list.number, list.project, list.subProject, toStoredDate(bound)};
+            params += archive.params;
+            for (int i = 0; i < params.size(); ++i)
+                q.bindValue(i, params.at(i));
+            if (!q.exec()) {
+                *error = q.lastError().text();
+                return std::nullopt;
+            }
+            std::optional<qint64> instant;
+            if (q.next() && WorkedTime::direction(q.value(0).toString()) == wanted)
+                instant = WorkedTime::instant(q.value(1), q.value(2));
+            q.finish();
+            return instant;
+        };
+        for (NumberLists &lists : m_byNumber) {
+            for (List &list : lists) {
+                if (m_items[size_t(list.end - 1)].direction == Direction::In) {
+                    list.outAfter = neighbour(after, list, selection.periodEnd, Direction::Out);
+                    if (!error->isEmpty())
+                        return false;
+                }
+                if (m_items[size_t(list.first)].direction == Direction::Out) {
+                    list.outCountedBefore =
+                        neighbour(before, list, selection.periodStart, Direction::In).has_value();
+                    if (!error->isEmpty())
+                        return false;
+                }
+            }
+        }
+        return true;
     }
 
     std::vector<Item> m_items;
@@ -190,7 +304,8 @@ public:
     }
     qint64 count() const { return m_values.size() / m_columns.size(); }
 
-    bool write(QString *error)
+    // done: rows written before these (progress).
+    bool write(QString *error, ProgressTicker &ticker, qint64 done, bool *cancelled)
     {
         const int width = int(m_columns.size());
         const qint64 rows = count();
@@ -210,6 +325,10 @@ public:
                 block.bindValue(i, m_values.at(offset + i));
             if (!block.exec()) {
                 *error = block.lastError().text();
+                return false;
+            }
+            if (!ticker.at(done + start + n)) {
+                *cancelled = true;
                 return false;
             }
         }
@@ -244,72 +363,55 @@ bool removeTemporaryRows(const QSqlDatabase &db, QString *error)
            Database::exec(db, QLatin1String(kRemoveVendeursRows), {}, error);
 }
 
-// Stores the rows and the Status changes in one transaction, after removing
-// the temporary rows of an earlier run; all or nothing.
+// Stores the rows and the Status changes into the run's tables in one
+// transaction; all or nothing.
 TotalsResult store(const QSqlDatabase &db, const std::vector<RowWriter *> &writers,
-                   const std::vector<std::pair<qint64, QString>> &statusWrites)
+                   std::vector<TotalsResult::StatusChange> statusChanges, ProgressTicker &ticker)
 {
     QString error;
     Transaction tx(db);
     if (!tx.ok())
         return failure(tx.error());
-    if (!removeTemporaryRows(db, &error))
-        return failure(error);
     TotalsResult result;
+    qint64 total = 0;
+    for (RowWriter *writer : writers)
+        total += writer->count();
+    ticker.phase(ProgressTicker::Writing, total);
+    bool cancelled = false;
     for (RowWriter *writer : writers) {
-        if (!writer->write(&error))
-            return failure(error);
+        if (!writer->write(&error, ticker, result.rows, &cancelled))
+            return cancelled ? outcome(TotalsResult::Outcome::Cancelled) : failure(error);
         result.rows += writer->count();
     }
     QSqlQuery status(db);
-    if (!statusWrites.empty() &&
+    if (!statusChanges.empty() &&
         !status.prepare(QStringLiteral("UPDATE Vendeurs SET Status = ? WHERE rowid = ?")))
         return failure(status.lastError().text());
-    for (const auto &[rowid, value] : statusWrites) {
-        status.bindValue(0, value);
-        status.bindValue(1, rowid);
+    for (const TotalsResult::StatusChange &change : statusChanges) {
+        status.bindValue(0, change.after);
+        status.bindValue(1, change.rowid);
         if (!status.exec())
             return failure(status.lastError().text());
     }
     if (!tx.commit())
         return failure(tx.error());
+    if (!ticker.at(total))
+        return outcome(TotalsResult::Outcome::Cancelled);
     result.outcome = TotalsResult::Outcome::Written;
+    result.statusChanges = std::move(statusChanges);
     return result;
 }
 
-// Checks the period and opens the database; what to hand back instead when
-// the period is not valid or the database does not open.
-std::optional<TotalsResult> startTotals(const QString &databasePath, const ReportSelection &selection,
-                                        QSqlDatabase *db)
+// Checks the period and the run's connection; what to hand back instead
+// when the period is not valid or the connection is not open.
+std::optional<TotalsResult> startTotals(const QSqlDatabase &db, const ReportSelection &selection)
 {
     if (!selection.periodStart.isValid() || !selection.periodEnd.isValid())
         return outcome(TotalsResult::Outcome::PeriodInvalid);
-    QString error;
-    *db = Database::connection(databasePath, &error);
-    if (!db->isOpen())
-        return failure(error);
+    if (!db.isOpen())
+        return failure(QStringLiteral("the database is not open"));
     return std::nullopt;
 }
-
-// Calls the progress callback, at most about every hundredth of the work.
-class ProgressTicker {
-public:
-    ProgressTicker(const TotalsProgress &progress, qint64 total)
-        : m_progress(progress), m_total(qMax<qint64>(1, total)), m_step(qMax<qint64>(1, m_total / 100))
-    {
-    }
-    bool at(qint64 done)
-    {
-        if (!m_progress || (done % m_step != 0 && done != m_total))
-            return true;
-        return m_progress(done, m_total);
-    }
-
-private:
-    const TotalsProgress &m_progress;
-    qint64 m_total;
-    qint64 m_step;
-};
 
 } // namespace
 
@@ -318,12 +420,56 @@ bool removeTemporaryReportRows(const QString &databasePath, QString *error)
     return Transaction::together(databasePath, &removeTemporaryRows, error);
 }
 
-TotalsResult TotalsByEmployee(const QString &databasePath, const ReportSelection &selection,
+bool hasTemporaryReportRows(const QString &databasePath)
+{
+    const QSqlDatabase db = Database::connection(databasePath);
+    QSqlQuery q(db);
+    return db.isOpen() &&
+           Database::run(q,
+                         QStringLiteral("SELECT EXISTS (SELECT 1 FROM Projets WHERE NoVendeur <> '' OR "
+                                        "TotalHeures <> '') OR EXISTS (SELECT 1 FROM Vendeurs WHERE "
+                                        "NomVendeur Is Not Null AND SousProjet Is Not Null AND Projet Is "
+                                        "Not Null)"),
+                         {}, nullptr) &&
+           q.next() && q.value(0).toBool();
+}
+
+bool applyStatusChanges(const QString &databasePath, const std::vector<TotalsResult::StatusChange> &changes,
+                        QString *error)
+{
+    if (changes.empty())
+        return true;
+    return Transaction::together(
+        databasePath,
+        [&changes](const QSqlDatabase &db, QString *why) {
+            QSqlQuery q(db);
+            if (!q.prepare(QStringLiteral("UPDATE Vendeurs SET Status = ? WHERE rowid = ? AND NoVendeur IS ? "
+                                          "AND Status IS ? AND NomVendeur Is Not Null"))) {
+                *why = q.lastError().text();
+                return false;
+            }
+            for (const TotalsResult::StatusChange &change : changes) {
+                q.bindValue(0, change.after);
+                q.bindValue(1, change.rowid);
+                q.bindValue(2, change.number);
+                q.bindValue(3, change.before);
+                if (!q.exec()) {
+                    *why = q.lastError().text();
+                    return false;
+                }
+            }
+            return true;
+        },
+        error, Transaction::Lock::Immediate);
+}
+
+TotalsResult TotalsByEmployee(const QSqlDatabase &db, const ReportSelection &selection,
                               const TotalsProgress &progress)
 {
-    QSqlDatabase db;
-    if (const std::optional<TotalsResult> refused = startTotals(databasePath, selection, &db))
+    if (const std::optional<TotalsResult> refused = startTotals(db, selection))
         return *refused;
+    ProgressTicker ticker(progress);
+    bool cancelled = false;
     QString error;
 
     // Employee rows with a name (temporary rows, which hold a project and a
@@ -331,6 +477,7 @@ TotalsResult TotalsByEmployee(const QString &databasePath, const ReportSelection
     struct Employee {
         qint64 rowid;
         QVariant number;
+        QVariant status;
     };
     std::vector<Employee> employees;
     {
@@ -338,13 +485,13 @@ TotalsResult TotalsByEmployee(const QString &databasePath, const ReportSelection
         QSqlQuery q(db);
         if (!Database::run(
                 q,
-                QStringLiteral("SELECT rowid, NoVendeur FROM Vendeurs WHERE NomVendeur Is Not Null "
+                QStringLiteral("SELECT rowid, NoVendeur, Status FROM Vendeurs WHERE NomVendeur Is Not Null "
                                "AND (Projet Is Null OR SousProjet Is Null) ") +
                     filter.text + QStringLiteral("ORDER BY NoVendeur, rowid"),
                 filter.params, &error))
             return failure(error);
         while (q.next())
-            employees.push_back({q.value(0).toLongLong(), q.value(1)});
+            employees.push_back({q.value(0).toLongLong(), q.value(1), q.value(2)});
     }
     // Every sub-project row, named or placeholder, in project then
     // sub-project order; temporary rows left out.
@@ -371,8 +518,8 @@ TotalsResult TotalsByEmployee(const QString &databasePath, const ReportSelection
                 s + 1 == subProjects.size() || !sameValue(subProjects[s + 1].project, subProjects[s].project);
     }
     PunchLists punches;
-    if (!punches.load(db, selection, &error))
-        return failure(error);
+    if (!punches.load(db, selection, qint64(employees.size()), ticker, &error, &cancelled))
+        return cancelled ? outcome(TotalsResult::Outcome::Cancelled) : failure(error);
 
     const TotalTexts texts;
     const QVariant noSubProject = nullText();
@@ -380,8 +527,8 @@ TotalsResult TotalsByEmployee(const QString &databasePath, const ReportSelection
                    {QStringLiteral("NoVendeur"), QStringLiteral("Projet"), QStringLiteral("SousProjet"),
                     QStringLiteral("TotalHeures")});
     rows.reserve(qint64(employees.size()) * qint64(subProjects.size()) * 2);
-    std::vector<std::pair<qint64, QString>> statusWrites;
-    ProgressTicker ticker(progress, qint64(employees.size()));
+    std::vector<TotalsResult::StatusChange> statusChanges;
+    ticker.phase(ProgressTicker::Computing, qint64(employees.size()));
     for (size_t e = 0; e < employees.size(); ++e) {
         if (!ticker.at(qint64(e)))
             return outcome(TotalsResult::Outcome::Cancelled);
@@ -406,19 +553,20 @@ TotalsResult TotalsByEmployee(const QString &databasePath, const ReportSelection
             }
         }
         if (!status.isNull())
-            statusWrites.emplace_back(employee.rowid, status);
+            statusChanges.push_back({employee.rowid, employee.number, employee.status, status});
     }
     if (!ticker.at(qint64(employees.size())))
         return outcome(TotalsResult::Outcome::Cancelled);
-    return store(db, {&rows}, statusWrites);
+    return store(db, {&rows}, std::move(statusChanges), ticker);
 }
 
-TotalsResult TotalsByProject(const QString &databasePath, const ReportSelection &selection,
+TotalsResult TotalsByProject(const QSqlDatabase &db, const ReportSelection &selection,
                              const TotalsProgress &progress)
 {
-    QSqlDatabase db;
-    if (const std::optional<TotalsResult> refused = startTotals(databasePath, selection, &db))
+    if (const std::optional<TotalsResult> refused = startTotals(db, selection))
         return *refused;
+    ProgressTicker ticker(progress);
+    bool cancelled = false;
     QString error;
 
     // Project rows in project order, each with its sub-project rows in
@@ -464,6 +612,7 @@ TotalsResult TotalsByProject(const QString &databasePath, const ReportSelection 
         QVariant status;
         const PunchLists::NumberLists *lists = nullptr;
         bool statusChanged = false;
+        QVariant readStatus; // as read, before the run changes it
     };
     std::vector<Employee> employees;
     {
@@ -482,12 +631,12 @@ TotalsResult TotalsByProject(const QString &databasePath, const ReportSelection 
             return v.isNull() ? QVariant(QLatin1String("")) : v;
         };
         while (q.next())
-            employees.push_back(
-                {q.value(0).toLongLong(), textOrEmpty(q.value(1)), textOrEmpty(q.value(2)), q.value(3)});
+            employees.push_back({q.value(0).toLongLong(), textOrEmpty(q.value(1)), textOrEmpty(q.value(2)),
+                                 q.value(3), nullptr, false, q.value(3)});
     }
     PunchLists punches;
-    if (!punches.load(db, selection, &error))
-        return failure(error);
+    if (!punches.load(db, selection, qint64(employees.size()), ticker, &error, &cancelled))
+        return cancelled ? outcome(TotalsResult::Outcome::Cancelled) : failure(error);
     for (Employee &employee : employees)
         employee.lists = punches.of(employee.number);
 
@@ -501,7 +650,7 @@ TotalsResult TotalsByProject(const QString &databasePath, const ReportSelection 
         db, QStringLiteral("Projets"),
         {QStringLiteral("Projet"), QStringLiteral("SousProjet"), QStringLiteral("TotalHeures")});
     employeeRows.reserve(units * qint64(employees.size()));
-    ProgressTicker ticker(progress, units);
+    ticker.phase(ProgressTicker::Computing, units);
     qint64 done = 0;
     for (const Project &project : projects) {
         qint64 projectTotal = 0;
@@ -527,12 +676,13 @@ TotalsResult TotalsByProject(const QString &databasePath, const ReportSelection 
     }
     if (!ticker.at(units))
         return outcome(TotalsResult::Outcome::Cancelled);
-    std::vector<std::pair<qint64, QString>> statusWrites;
+    std::vector<TotalsResult::StatusChange> statusChanges;
     for (const Employee &employee : employees) {
         if (employee.statusChanged)
-            statusWrites.emplace_back(employee.rowid, QStringLiteral("In"));
+            statusChanges.push_back(
+                {employee.rowid, employee.number, employee.readStatus, QStringLiteral("In")});
     }
-    return store(db, {&employeeRows, &totalRows}, statusWrites);
+    return store(db, {&employeeRows, &totalRows}, std::move(statusChanges), ticker);
 }
 
 } // namespace tarnvik

@@ -2,9 +2,12 @@
 
 #include "reports/ReportSelection.h"
 
+#include <QSqlDatabase>
 #include <QString>
+#include <QVariant>
 
 #include <functional>
+#include <vector>
 
 namespace tarnvik {
 
@@ -19,16 +22,35 @@ struct TotalsResult {
     Outcome outcome = Outcome::Failed;
     QString error;   // the reason of a failure
     qint64 rows = 0; // temporary rows written
+    // The Status the totals gave employee rows (row identity, number, the
+    // Status read, the Status written), for applyStatusChanges.
+    struct StatusChange {
+        qint64 rowid;
+        QVariant number;
+        QVariant before;
+        QString after;
+    };
+    std::vector<StatusChange> statusChanges;
 
     bool written() const { return outcome == Outcome::Written; }
 };
 
-// Told now and then how much of the computation is done (done out of total);
-// returning false stops it and nothing is written. It is called only while
-// the totals are read and computed, never while they are being written, so
-// that whatever it lets run meanwhile (a punch) is never part of, nor held up
-// by, the report's own writes.
+// Told now and then how much of the computation is done (done out of total:
+// the punches read, the totals computed, the rows written); returning false
+// stops it and nothing is written. It reaches its total only once every row
+// is written.
 using TotalsProgress = std::function<bool(qint64 done, qint64 total)>;
+
+// The totals read and write through the connection of a report run
+// (ReportData.h): the punches as they stood when the run began, the
+// temporary rows into the run's own tables.
+//
+// Pairing across the period's bounds: a list of punches (one number, project
+// and sub-project, the archive choice) that ends with an "In" whose next
+// punch after the period is an "Out" counts that pair in this period (a
+// night shift belongs to the period of its In) and is not at work; a list
+// that starts with an "Out" whose previous punch before the period is an
+// "In" passes that "Out" over (it was counted in the period before).
 
 // The totals of the report by employee, over the selection's period, archive
 // choice and employees, written as temporary rows of Projets: for every
@@ -39,7 +61,7 @@ using TotalsProgress = std::function<bool(qint64 done, qint64 total)>;
 // the at-work suffix, and so does the project total holding it. Each
 // employee's Status becomes "In" when a sub-project of his last project has
 // unequal counts, else "Out".
-TotalsResult TotalsByEmployee(const QString &databasePath, const ReportSelection &selection,
+TotalsResult TotalsByEmployee(const QSqlDatabase &db, const ReportSelection &selection,
                               const TotalsProgress &progress = {});
 
 // The totals of the report by project: for every project row (in project
@@ -50,14 +72,21 @@ TotalsResult TotalsByEmployee(const QString &databasePath, const ReportSelection
 // after the project's last sub-project, one of the project's total (neither
 // with the at-work suffix). An employee who ends a sub-project with unequal
 // counts gets Status "In"; this never writes "Out".
-TotalsResult TotalsByProject(const QString &databasePath, const ReportSelection &selection,
+TotalsResult TotalsByProject(const QSqlDatabase &db, const ReportSelection &selection,
                              const TotalsProgress &progress = {});
 
-// Removes every temporary report row: the rows of Projets with an employee
-// number or a total, and the rows of Vendeurs holding a name together with
-// a project and a sub-project. Both computations start with this (in their
-// own transaction), so rows left by a run that did not finish are never
-// counted or shown twice.
+// Gives the employee rows of the file the Status the totals worked out, in
+// one transaction; a row whose Status was changed since the run began (by a
+// punch) keeps the newer one.
+bool applyStatusChanges(const QString &databasePath, const std::vector<TotalsResult::StatusChange> &changes,
+                        QString *error = nullptr);
+
+// Removes the report rows that an older program left in a file: the rows of
+// Projets with an employee number or a total, and the rows of Vendeurs
+// holding a name together with a project and a sub-project. Report runs
+// never write there (ReportData.h), so this is safe at any time.
 bool removeTemporaryReportRows(const QString &databasePath, QString *error = nullptr);
+// Whether the file holds such rows.
+bool hasTemporaryReportRows(const QString &databasePath);
 
 } // namespace tarnvik

@@ -11,7 +11,10 @@
 
 #include <QSqlError>
 #include <QSqlQuery>
+
 #include <QSqlRecord>
+
+#include <optional>
 
 namespace tarnvik {
 
@@ -182,12 +185,10 @@ QString zeroTotal()
     return QStringLiteral("0:00") + LOC_RTString(ZeroTotalSuffix);
 }
 
-bool openDatabase(const QString &databasePath, QSqlDatabase *db, WorkbookExportResult *result)
+bool isOpen(const QSqlDatabase &db, WorkbookExportResult *result)
 {
-    QString error;
-    *db = Database::connection(databasePath, &error);
-    if (!db->isValid() || !db->isOpen()) {
-        result->error = error.isEmpty() ? QStringLiteral("the database is not open") : error;
+    if (!db.isValid() || !db.isOpen()) {
+        result->error = QStringLiteral("the database is not open");
         return false;
     }
     return true;
@@ -305,8 +306,10 @@ WorkbookExportResult writeLevels(SpreadsheetApplication &xl, const QSqlDatabase 
         }
         writeLevelTotal(out, levels[0], first);
         out.row += 2;
-        if (onStep)
-            onStep(++done, int(rows.top.rows.size()));
+        if (onStep && !onStep(++done, int(rows.top.rows.size()))) {
+            result.stopped = true;
+            return result;
+        }
     }
     result.filled = true;
     result.lastRow = out.row;
@@ -315,12 +318,11 @@ WorkbookExportResult writeLevels(SpreadsheetApplication &xl, const QSqlDatabase 
 
 } // namespace
 
-WorkbookExportResult writeReportByEmployee(SpreadsheetApplication &xl, const QString &databasePath,
+WorkbookExportResult writeReportByEmployee(SpreadsheetApplication &xl, const QSqlDatabase &db,
                                            const ReportSelection &selection, const ExportStep &onStep)
 {
     WorkbookExportResult result;
-    QSqlDatabase db;
-    if (!openDatabase(databasePath, &db, &result))
+    if (!isOpen(db, &result))
         return result;
     const QString noProject = NoProjectName();
     const SqlQuery employeeFilter = EmployeeFilter(selection);
@@ -350,12 +352,11 @@ WorkbookExportResult writeReportByEmployee(SpreadsheetApplication &xl, const QSt
     return writeLevels(xl, db, selection, levels, rows, onStep);
 }
 
-WorkbookExportResult writeReportByProject(SpreadsheetApplication &xl, const QString &databasePath,
+WorkbookExportResult writeReportByProject(SpreadsheetApplication &xl, const QSqlDatabase &db,
                                           const ReportSelection &selection, const ExportStep &onStep)
 {
     WorkbookExportResult result;
-    QSqlDatabase db;
-    if (!openDatabase(databasePath, &db, &result))
+    if (!isOpen(db, &result))
         return result;
     const QString noProject = NoProjectName();
     const SqlQuery employeeFilter = EmployeeFilter(selection);
@@ -385,11 +386,11 @@ WorkbookExportResult writeReportByProject(SpreadsheetApplication &xl, const QStr
 
 namespace {
 
-using Filler = WorkbookExportResult (*)(SpreadsheetApplication &, const QString &, const ReportSelection &,
-                                        const ExportStep &);
+using Filler = WorkbookExportResult (*)(SpreadsheetApplication &, const QSqlDatabase &,
+                                        const ReportSelection &, const ExportStep &);
 
-WorkbookExportResult runExport(const QString &databasePath, const ReportSelection &selection, int nameText,
-                               Filler fill)
+WorkbookExportResult runExport(const QSqlDatabase &db, const ReportSelection &selection, int nameText,
+                               Filler fill, const ExportStep &onStep)
 {
     SpreadsheetApplication xl;
     xl.setVisible(true);
@@ -398,12 +399,21 @@ WorkbookExportResult runExport(const QString &databasePath, const ReportSelectio
                                                   selection.periodEnd.toString(Qt::ISODate)));
     WorkbookExportResult result;
     {
-        // The outer rows, then saving the file, as the steps of the progress.
-        DelayedProgress progress(LOC_RTString(ProgressText));
-        result = fill(xl, databasePath, selection,
-                      [&progress](int done, int total) { progress.setValue(done, total + 1); });
+        // The outer rows, then saving the file, as the steps of the progress:
+        // the caller's, or a window of the export's own.
+        std::optional<DelayedProgress> own;
+        if (!onStep)
+            own.emplace(LOC_RTString(ProgressText));
+        result = fill(xl, db, selection, [&](int done, int total) {
+            if (own) {
+                own->setValue(done, total + 1);
+                return true;
+            }
+            return onStep(done, total + 1);
+        });
         if (result.filled) {
-            progress.step();
+            if (own)
+                own->step();
             xl.save();
         }
     }
@@ -411,7 +421,8 @@ WorkbookExportResult runExport(const QString &databasePath, const ReportSelectio
         // Half a report is not handed over as if it were the report.
         xl.setVisible(false);
         xl.release();
-        MsgBox(LOC_RTString(CannotReadText).arg(result.error), MsgStyle::Exclamation);
+        if (!result.stopped)
+            MsgBox(LOC_RTString(CannotReadText).arg(result.error), MsgStyle::Exclamation);
         return result;
     }
     const SpreadsheetApplication::Released released = xl.release();
@@ -423,20 +434,22 @@ WorkbookExportResult runExport(const QString &databasePath, const ReportSelectio
 
 } // namespace
 
-WorkbookExportResult ExportXL(const QString &databasePath, const ReportSelection &selection)
+WorkbookExportResult ExportXL(const QSqlDatabase &db, const ReportSelection &selection)
 {
-    return runExport(databasePath, selection, ByEmployeeName, writeReportByEmployee);
+    return runExport(db, selection, ByEmployeeName, writeReportByEmployee, {});
 }
 
-WorkbookExportResult ExportXLProj(const QString &databasePath, const ReportSelection &selection)
+WorkbookExportResult ExportXLProj(const QSqlDatabase &db, const ReportSelection &selection)
 {
-    return runExport(databasePath, selection, ByProjectName, writeReportByProject);
+    return runExport(db, selection, ByProjectName, writeReportByProject, {});
 }
 
-WorkbookExportResult exportWorkbook(const QString &databasePath, const ReportSelection &selection)
+WorkbookExportResult exportWorkbook(const QSqlDatabase &db, const ReportSelection &selection,
+                                    const ExportStep &onStep)
 {
-    return selection.kind == ReportSelection::Kind::ByProject ? ExportXLProj(databasePath, selection)
-                                                              : ExportXL(databasePath, selection);
+    return selection.kind == ReportSelection::Kind::ByProject
+               ? runExport(db, selection, ByProjectName, writeReportByProject, onStep)
+               : runExport(db, selection, ByEmployeeName, writeReportByEmployee, onStep);
 }
 
 } // namespace tarnvik

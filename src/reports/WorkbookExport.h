@@ -2,6 +2,7 @@
 
 #include "reports/ReportSelection.h"
 
+#include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
 
@@ -17,6 +18,7 @@ struct WorkbookExportResult {
     QString error;          // why not, when not
     qint64 lastRow = 0;     // the row number after the last line
     QStringList savedFiles; // the workbooks saved (and handed to the desktop)
+    bool stopped = false;   // stopped through the progress: nothing saved
 };
 
 // The reports written into a spreadsheet: a period line and an archive line,
@@ -30,21 +32,27 @@ struct WorkbookExportResult {
 // desktop. A failure (the database cannot be read, the file cannot be
 // written) is told to the user in a message box, and the caller carries on.
 // A progress window shows an export that lasts longer than half a second.
-WorkbookExportResult ExportXL(const QString &databasePath, const ReportSelection &selection);
-WorkbookExportResult ExportXLProj(const QString &databasePath, const ReportSelection &selection);
-
-// The same, from the kind of report chosen in the selection.
-WorkbookExportResult exportWorkbook(const QString &databasePath, const ReportSelection &selection);
+//
+// The rows are read through db: the connection of the report run
+// (ReportData.h), or a file's own connection.
+WorkbookExportResult ExportXL(const QSqlDatabase &db, const ReportSelection &selection);
+WorkbookExportResult ExportXLProj(const QSqlDatabase &db, const ReportSelection &selection);
 
 // Called after each outer row (employee or project) with the rows done and
-// their count.
-using ExportStep = std::function<void(int done, int total)>;
+// their count; returning false stops the export (nothing is saved).
+using ExportStep = std::function<bool(int done, int total)>;
+
+// The same, from the kind of report chosen in the selection. With onStep,
+// the caller shows the progress (the export's own window is not shown); a
+// stop through it saves nothing and tells nothing.
+WorkbookExportResult exportWorkbook(const QSqlDatabase &db, const ReportSelection &selection,
+                                    const ExportStep &onStep = {});
 
 // The filling alone, into the active sheet of an application that already
 // has a workbook (what the exports do between starting and releasing it).
-WorkbookExportResult writeReportByEmployee(SpreadsheetApplication &xl, const QString &databasePath,
+WorkbookExportResult writeReportByEmployee(SpreadsheetApplication &xl, const QSqlDatabase &db,
                                            const ReportSelection &selection, const ExportStep &onStep = {});
-WorkbookExportResult writeReportByProject(SpreadsheetApplication &xl, const QString &databasePath,
+WorkbookExportResult writeReportByProject(SpreadsheetApplication &xl, const QSqlDatabase &db,
                                           const ReportSelection &selection, const ExportStep &onStep = {});
 
 } // namespace tarnvik

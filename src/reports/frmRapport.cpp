@@ -4,6 +4,7 @@
 #include "common/DateFormat.h"
 #include "common/Dialogs.h"
 #include "common/ProgramState.h"
+#include "common/Progress.h"
 #include "localisation/LOCRTSModule.h"
 #include "platform/ui/MonthView.h"
 #include "platform/ui/Pickers.h"
@@ -12,13 +13,10 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
-#include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QFrame>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
-#include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTreeWidget>
@@ -333,55 +331,30 @@ SqlQuery frmRapport::EmployeeFilter() const
     return tarnvik::EmployeeFilter(selection());
 }
 
-bool frmRapport::TimeDiff2()
+bool frmRapport::TimeDiff2(const QSqlDatabase &db, StepProgress &progress)
 {
-    return runTotals(ReportSelection::Kind::ByEmployee);
+    return runTotals(ReportSelection::Kind::ByEmployee, db, progress);
 }
 
-bool frmRapport::ProjTimeDiff()
+bool frmRapport::ProjTimeDiff(const QSqlDatabase &db, StepProgress &progress)
 {
-    return runTotals(ReportSelection::Kind::ByProject);
+    return runTotals(ReportSelection::Kind::ByProject, db, progress);
 }
 
-bool frmRapport::runTotals(ReportSelection::Kind kind)
+bool frmRapport::runTotals(ReportSelection::Kind kind, const QSqlDatabase &db, StepProgress &progress)
 {
     PeriodInvalid = 0;
     const ReportSelection chosen = selection();
     PeriodStart = chosen.periodStart;
     PeriodEnd = chosen.periodEnd;
 
-    // A long computation shows its progress and keeps the windows painted;
-    // the callback runs only while the totals are read and computed.
-    std::unique_ptr<QProgressDialog> progress;
-    QElapsedTimer elapsed;
-    elapsed.start();
-    const TotalsProgress report = [&](qint64 done, qint64 total) {
-        if (!progress) {
-            if (elapsed.elapsed() < progressDelayMs)
-                return true;
-            progress =
-                std::make_unique<QProgressDialog>(LOC_RTString(1840), LOC_RTString(1842), 0, 100, this);
-            progress->setWindowModality(Qt::WindowModal);
-            progress->setMinimumDuration(0);
-            progress->setAutoClose(false);
-            progress->setAutoReset(false);
-            progress->show();
-        }
-        progress->setValue(int(total > 0 ? done * 100 / total : 100));
-        QCoreApplication::processEvents();
-        return !progress->wasCanceled();
-    };
-
-    Dialogs().setBusyCursor(true);
-    const QString database = datAcces.databasePath();
+    const TotalsProgress report = [&progress](qint64 done, qint64 total) { return progress.at(done, total); };
     const TotalsResult result = kind == ReportSelection::Kind::ByEmployee
-                                    ? TotalsByEmployee(database, chosen, report)
-                                    : TotalsByProject(database, chosen, report);
-    progress.reset();
-    Dialogs().setBusyCursor(false);
-
+                                    ? TotalsByEmployee(db, chosen, report)
+                                    : TotalsByProject(db, chosen, report);
     switch (result.outcome) {
     case TotalsResult::Outcome::Written:
+        m_statusChanges = result.statusChanges;
         return true;
     case TotalsResult::Outcome::PeriodInvalid:
         PeriodInvalid = 1;

@@ -21,6 +21,9 @@ class QTreeWidget;
 
 namespace tarnvik {
 
+class ReportRun;
+class StepProgress;
+
 class DatePicker;
 class MonthView;
 
@@ -108,19 +111,21 @@ public:
     void fixPeriod();
 
     // The totals of the report by employee (TimeDiff2) or by project
-    // (ProjTimeDiff) over the pickers' period, written as temporary rows.
-    // A computation of more than half a second shows its progress (the user
-    // may cancel it). Returns true when the rows are written; false, after
-    // telling the user why, when the period is not valid (PeriodInvalid
-    // becomes 1, string 1340), when the rows could not be stored (nothing is
-    // then written), or when the user cancelled: the run stops there.
-    bool TimeDiff2();
-    bool ProjTimeDiff();
+    // (ProjTimeDiff) over the pickers' period, written as temporary rows of
+    // a report run's connection (ReportData.h), telling their progress; the
+    // employees' Status goes into the file when the report is shown (a
+    // cancelled run changes nothing). Returns true when the rows are
+    // written; false, after telling the user why, when the period is not
+    // valid (PeriodInvalid becomes 1, string 1340), when the rows could not
+    // be stored (nothing is then written), or when the user cancelled: the
+    // run stops there.
+    bool TimeDiff2(const QSqlDatabase &db, StepProgress &progress);
+    bool ProjTimeDiff(const QSqlDatabase &db, StepProgress &progress);
+    // Whether a report run is in progress (from OK until its report closes).
+    bool running() const { return m_run != nullptr; }
 
     // The first day of the current pay period as read when the window loaded.
     QDate settingsStart() const { return m_dateDebut; }
-    // Delay after which a long computation shows its progress.
-    int progressDelayMs = 500;
 
     void Form_Load();
     void Option1_Click();
@@ -138,11 +143,17 @@ public:
     // The spreadsheet export of a report run (by employee or by project, as
     // the selection says), run after the text export while the totals exist.
     // Left empty, the report run uses its own.
-    std::function<void(const ReportSelection &)> exportWorkbook;
+    std::function<void(const QSqlDatabase &, const ReportSelection &, StepProgress &)> exportWorkbook;
 
     // Moves Line1 on a screen finer than 96 dots per inch.
     void placeLine1(int twipsPerPixel);
     static constexpr int Line1DesignX = 75;
+
+protected:
+    // While a run is in progress the window stays: closing it (or quitting
+    // the station) cancels the run and the window closes once it has ended.
+    void closeEvent(QCloseEvent *event) override;
+    void reject() override;
 
 private:
     void buildWindow();
@@ -150,9 +161,14 @@ private:
     void showEmployeeChoice(bool selected);
     void setAllChecked(bool checked);
     int periodDays() const;
-    bool runTotals(ReportSelection::Kind kind);
+    bool runTotals(ReportSelection::Kind kind, const QSqlDatabase &db, StepProgress &progress);
 
     QDate m_dateDebut;
+    ReportRun *m_run = nullptr; // the run in progress
+    bool m_closeAfterRun = false;
+    // The employees' Status worked out by the totals of the run in progress,
+    // written into the file when its report is shown.
+    std::vector<TotalsResult::StatusChange> m_statusChanges;
 };
 
 } // namespace tarnvik

@@ -18,6 +18,7 @@
 #include "platform/ui/Pickers.h"
 #include "platform/ui/PictureButton.h"
 #include "platform/ui/WindowLook.h"
+#include "reports/Totals.h"
 #include "station/AnalogClock.h"
 #include "station/PunchRules.h"
 #include "station/TimeServers.h"
@@ -374,6 +375,14 @@ void frmPunch::Form_Load()
         });
     });
 
+    // Report rows that an older program left in the file (a run it did not
+    // finish) would show as employees and sub-projects twice: they go before
+    // the lists are filled. Report runs never write there.
+    if (hasTemporaryReportRows(ProgramState::DbPath)) {
+        QString error;
+        if (!removeTemporaryReportRows(ProgramState::DbPath, &error))
+            MsgBox(error, MsgStyle::Exclamation, QLatin1String(ProgramTitle));
+    }
     loadSubProjectList();
     dcbProjet->Refresh();
 

@@ -24,9 +24,12 @@ struct ReportRunTest : ReportFixture {
     ReportRun::Hooks hooks(bool periodValid = true)
     {
         ReportRun::Hooks h;
-        h.computeTotals = [this, periodValid](const ReportSelection &s) {
+        h.computeTotals = [this, periodValid](const QSqlDatabase &db, const ReportSelection &s,
+                                              StepProgress &) {
             events << u"totals"_s;
+            target = db;
             s.kind == ReportSelection::Kind::ByProject ? addProjectTotals() : addEmployeeTotals();
+            target = QSqlDatabase();
             return periodValid;
         };
         h.showReport = [this](const std::shared_ptr<DataReport> &report) {
@@ -74,6 +77,7 @@ TEST_F(ReportRunTest, TextFileThenWorkbookThenReportAndNothingTemporaryLeftAfter
         EXPECT_EQ(workbooksWhileShown, asked ? 1 : 0);
     }
     EXPECT_EQ(dialogs->shown().at(0).kind, Shown::SaveFile) << "the save dialog came before the workbook";
+    EXPECT_EQ(dialogs->lastProposedName, u"Report by employee from 2003-03-03 to 2003-03-16.txt"_s);
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(QString::fromUtf8(file.readAll()), linesShown.join(u'\n') + u'\n') << "the report shown";
@@ -84,13 +88,13 @@ TEST_F(ReportRunTest, TextFileThenWorkbookThenReportAndNothingTemporaryLeftAfter
               QStringList({u"4: A*Employee no.: | B=1001 | C*Name: | D=Alice Martin | E*Status: | F=Out"_s,
                            u"5: B*Project: | C=Bureau"_s, u"6: B*Project total: | C=0:00 Hours:Minutes"_s}))
         << "the run's totals";
-    EXPECT_GT(rowsWhileShown, 0);
+    EXPECT_EQ(rowsWhileShown, 0) << "the run's rows are never in the file, not even while it shows";
     EXPECT_EQ(temporaryRows(), 0);
     EXPECT_EQ(scalar(u"SELECT COUNT(*) FROM Projets"_s).toInt(), 7) << "project and sub-project rows stay";
     EXPECT_EQ(scalar(u"SELECT COUNT(*) FROM Vendeurs"_s).toInt(), 2) << "employee rows stay";
 }
 
-TEST_F(ReportRunTest, EveryWayOutRemovesTheTemporaryRows)
+TEST_F(ReportRunTest, EveryWayOutLeavesNothingInTheFile)
 {
     const struct {
         const char *name;
@@ -114,16 +118,50 @@ TEST_F(ReportRunTest, EveryWayOutRemovesTheTemporaryRows)
             };
         dialogs->clear();
         EXPECT_FALSE(run(h, c.database));
-        EXPECT_EQ(events, c.message.isEmpty() ? QStringList({u"totals"_s, u"cleaned up"_s})
-                                              : QStringList({u"totals"_s, u"message"_s, u"cleaned up"_s}));
+        // A missing file is found before anything is computed.
+        EXPECT_EQ(events, c.message.isEmpty()    ? QStringList({u"totals"_s, u"cleaned up"_s})
+                          : c.database.isEmpty() ? QStringList({u"totals"_s, u"message"_s, u"cleaned up"_s})
+                                                 : QStringList({u"message"_s, u"cleaned up"_s}));
         EXPECT_TRUE(c.message.isEmpty() ? dialogs->messages().isEmpty()
                                         : dialogs->messages().value(0).contains(c.message))
             << dialogs->messages().join(u'|').toStdString();
         EXPECT_FALSE(dialogs->busyCursor());
-        // With no database file there is nowhere to remove them from.
-        EXPECT_EQ(temporaryRows(), c.database.isEmpty() ? 0 : 15);
-        ASSERT_TRUE(removeTemporaryReportRows(databasePath()));
+        EXPECT_EQ(temporaryRows(), 0);
     }
+}
+
+TEST_F(ReportRunTest, OneStateOfThePunchesForTheWholeRunAndRowsLeftByACrashNeverShown)
+{
+    // Rows that a run of an older program left in the file when it crashed.
+    addTotals(u"1002"_s, "Bureau|Accueil|9:59 Bureau||9:59");
+    addEmployeeTotal(u"1002"_s, u"Bob O'Neil"_s, u"Bureau"_s, u"Accueil"_s, total(u"9:59"_s));
+    selection.kind = ReportSelection::Kind::ByEmployee;
+    ReportRun::Hooks h = hooks();
+    bool punched = false;
+    h.computeTotals = [&](const QSqlDatabase &db, const ReportSelection &s, StepProgress &) {
+        const bool written = TotalsByEmployee(db, s).written();
+        // Bob punches Out at the station while the report is computed: stored at once.
+        punched =
+            punched || execSql(u"INSERT INTO Punch (NoVendeur, InOut, PunchDateShort, PunchTime, Projet, "
+                               "SousProjet, Archived) VALUES ('1002', 'Out', '2003-03-05', '09:00:00', "
+                               "'Bureau', 'Accueil', 0)"_s);
+        return written;
+    };
+    for (const bool second : {false, true}) {
+        ASSERT_TRUE(run(h));
+        const QString shown = linesShown.join(u'\n');
+        EXPECT_FALSE(shown.contains(u"9:59"_s)) << "rows left by a crash are not part of a report";
+        // The first run: the punches before Bob's Out, in his total and in his punch lines alike.
+        EXPECT_EQ(shown.contains(u"Sub-project total: 0:00 Hours:Minutes (Employé(e) au travail)"_s),
+                  !second);
+        EXPECT_EQ(shown.contains(u"1:45 Hours:Minutes"_s), second);
+        EXPECT_EQ(shown.contains(u"Out     05/03/2003"_s), second) << shown.toStdString();
+        EXPECT_EQ(temporaryRows(), 0) << "the rows a crash left are gone after a run";
+        EXPECT_EQ(scalar(u"SELECT COUNT(*) FROM Vendeurs"_s).toInt(), 2);
+    }
+    EXPECT_TRUE(punched);
+    EXPECT_EQ(scalar(u"SELECT COUNT(*) FROM Punch WHERE NoVendeur = '1002'"_s).toInt(), 2)
+        << "every punch made during a run is stored";
 }
 
 TEST_F(ReportRunTest, EachRunHasItsOwnLayoutSoDetailComesBackAfterARunWithout)

@@ -1,5 +1,7 @@
 #include "reports/Totals.h"
 
+#include "reports/ReportData.h"
+
 #include "localisation/LOCRTSModule.h"
 #include "reports/WorkedTime.h"
 #include "support/DataGenerator.h"
@@ -86,27 +88,55 @@ protected:
             values << row.first().toString();
         return values;
     }
-    TotalsResult byEmployee(const ReportSelection &s = week()) { return TotalsByEmployee(databasePath(), s); }
-    TotalsResult byProject(const ReportSelection &s = week()) { return TotalsByProject(databasePath(), s); }
+    void TearDown() override
+    {
+        readFrom = QSqlDatabase();
+        run.close();
+        ProgramFixture::TearDown();
+    }
+    // A report run's connection, opened anew; what the tests read comes
+    // from it (the run's own rows) until readFile().
+    QSqlDatabase openRun()
+    {
+        readFrom = QSqlDatabase();
+        QString error;
+        EXPECT_TRUE(run.open(databasePath(), &error)) << error.toStdString();
+        return readFrom = run.database();
+    }
+    void readFile() { readFrom = QSqlDatabase(); }
+    TotalsResult byEmployee(const ReportSelection &s = week()) { return TotalsByEmployee(openRun(), s); }
+    TotalsResult byProject(const ReportSelection &s = week()) { return TotalsByProject(openRun(), s); }
+    ReportData run;
 
-    // The straightforward walk: one query per employee and sub-project, its
-    // punches paired in list order. Adds the minutes to the sums; tells
-    // whether the counts differ.
+    // The straightforward walk: one query per employee and sub-project over
+    // all his punches there, those of the period paired in list order; a
+    // night shift across a bound of the period belongs to the period of its
+    // In. Adds the minutes to the sums; tells whether the counts differ.
     bool walk(const ReportSelection &s, const QVariant &number, const QString &project, const QString &sub,
               std::initializer_list<qint64 *> sums) const
     {
         const SqlQuery archive = ArchiveFilter(s);
-        const QList<QVariantMap> list =
+        const QList<QVariantMap> all =
             rows(u"SELECT InOut, PunchDateShort AS Day, PunchTime AS Time FROM Punch WHERE NoVendeur = ? AND "
-                 "PunchDateShort >= ? AND PunchDateShort <= ? AND Projet = ? AND SousProjet = ? "_s +
+                 "Projet = ? AND SousProjet = ? "_s +
                      archive.text + u"ORDER BY Day, Time, rowid"_s,
-                 QVariantList{number.toString(), s.periodStart.toString(Qt::ISODate),
-                              s.periodEnd.toString(Qt::ISODate), project, sub} +
-                     archive.params);
+                 QVariantList{number.toString(), project, sub} + archive.params);
+        qsizetype first = 0, end = 0;
+        while (first < all.size() && all[first][u"Day"_s].toDate() < s.periodStart)
+            ++first;
+        end = first;
+        while (end < all.size() && all[end][u"Day"_s].toDate() <= s.periodEnd)
+            ++end;
+        const auto inOut = [&](qsizetype i) { return all[i][u"InOut"_s].toString(); };
+        if (first < end && first > 0 && inOut(first) == u"Out"_s && inOut(first - 1) == u"In"_s)
+            ++first; // counted in the period before
+        const bool closedAfter =
+            first < end && end < all.size() && inOut(end - 1) == u"In"_s && inOut(end) == u"Out"_s;
         WorkedTime::Pairing pairing;
-        for (int i = 0; i < list.size(); ++i)
-            pairing.add(WorkedTime::direction(list[i][u"InOut"_s].toString()),
-                        WorkedTime::instant(list[i][u"Day"_s], list[i][u"Time"_s]), i + 1 == list.size());
+        for (qsizetype i = first; i < end + (closedAfter ? 1 : 0); ++i)
+            pairing.add(WorkedTime::direction(inOut(i)),
+                        WorkedTime::instant(all[i][u"Day"_s], all[i][u"Time"_s]),
+                        i + 1 == end + (closedAfter ? 1 : 0));
         for (qint64 *sum : sums)
             *sum += pairing.minutes();
         return pairing.atWork();
@@ -204,23 +234,44 @@ TEST_F(TotalsTest, PeriodDaysArchiveChoiceAndEmployeesTable)
     }
 }
 
-TEST_F(TotalsTest, AFailedWriteOrAMissingDatabaseLeavesNothingWritten)
+TEST_F(TotalsTest, ANightShiftAcrossTheEndOfAPeriodCountsInThePeriodOfItsIn)
 {
     addEmployee(u"1001"_s, u"Alice"_s, u"Out"_s);
     addProject(u"P"_s, {u"A"_s});
-    punches({u"1001|In|0|08:00|P|A"_s});
-    // A write refused half-way: the rows and the Status written before it go too.
-    execSql(u"CREATE TRIGGER Refuse BEFORE INSERT ON Projets WHEN NEW.SousProjet Is Null "
-            "BEGIN SELECT RAISE(ABORT, 'disk full'); END"_s);
-    for (const TotalsResult &failed : {byEmployee(), byProject()}) {
-        EXPECT_EQ(failed.outcome, Outcome::Failed);
-        EXPECT_TRUE(failed.error.contains(u"disk full"_s)) << failed.error.toStdString();
+    // Punches "direction|day|time|sub-project[|a]" (day 6 the week's last, 7 the next week's first; a:
+    // archived, and then the current punches only are counted), and the totals on P / A of both weeks.
+    const struct {
+        const char *punches, *totals;
+    } cases[] = {
+        {"In|6|22:00|A Out|7|02:17|A", "4:17 0:00"},
+        {"In|6|22:00|A Out|7|02:17|A In|7|08:00|A Out|7|12:30|A", "4:17 4:30"},
+        {"In|6|22:00|A In|8|08:00|A", "0:00* 0:00*"},
+        {"In|6|22:00|A Out|7|02:17|B", "0:00* 0:00"},
+        {"Out|6|22:00|A Out|7|02:17|A", "0:00* 0:00*"},
+        {"In|6|22:00|A Out|7|02:17|A|a Out|7|03:00|A", "5:00 0:00"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.punches);
+        readFile();
+        execSql(u"DELETE FROM Punch"_s);
+        for (const QString &punch : QString::fromLatin1(c.punches).split(u' '))
+            punches({u"1001|"_s + punch.section(u'|', 0, 2) + u"|P|"_s + punch.section(u'|', 3)});
+        const QStringList totals = QString::fromLatin1(c.totals).split(u' ');
+        for (int later = 0; later < 2; ++later) {
+            ReportSelection s = week();
+            s.periodStart = s.periodStart.addDays(7 * later);
+            s.periodEnd = s.periodEnd.addDays(7 * later);
+            s.archive = QByteArray(c.punches).contains("|a") ? ReportSelection::Archive::CurrentOnly
+                                                             : ReportSelection::Archive::Both;
+            ASSERT_TRUE(byEmployee(s).written());
+            EXPECT_EQ(lines(column(u"SELECT TotalHeures FROM Projets WHERE NoVendeur = '1001'"_s)),
+                      expected({totals[later], totals[later]}))
+                << "the sub-project and its project, week " << later;
+            ASSERT_TRUE(byProject(s).written());
+            EXPECT_EQ(lines(column(u"SELECT TotalHeures FROM Vendeurs WHERE SousProjet = 'A'"_s)),
+                      expected({totals[later]}));
+        }
     }
-    EXPECT_EQ(scalar(u"SELECT COUNT(*) FROM Projets WHERE TotalHeures Is Not Null"_s).toInt(), 0);
-    EXPECT_EQ(scalar(u"SELECT COUNT(*) FROM Vendeurs WHERE Projet Is Not Null"_s).toInt(), 0);
-    EXPECT_EQ(statuses(), u"1001=Out"_s);
-    EXPECT_EQ(TotalsByEmployee(folder() + u"/missing.mdb"_s, week()).outcome, Outcome::Failed);
-    EXPECT_FALSE(QFileInfo::exists(folder() + u"/missing.mdb"_s)) << "never created";
 }
 
 TEST_F(TotalsTest, ResultsEqualAStraightforwardWalkOnARandomDatabase)
@@ -283,7 +334,7 @@ TEST_F(TotalsTest, ResultsEqualAStraightforwardWalkOnARandomDatabase)
         }
         expectedStatus << number + (atWork ? u"=In"_s : u"=Out"_s);
     }
-    ASSERT_TRUE(TotalsByEmployee(databasePath(), s).written());
+    ASSERT_TRUE(byEmployee(s).written());
     EXPECT_EQ(lines(projetsRows()), lines(expectedRows));
     for (const QString &st : expectedStatus)
         EXPECT_TRUE(statuses().contains(st)) << st.toStdString();
@@ -291,6 +342,7 @@ TEST_F(TotalsTest, ResultsEqualAStraightforwardWalkOnARandomDatabase)
     EXPECT_GT(expectedRows.filter(u"|0:00"_s).size(), 0);
 
     // By project: projects, their sub-projects, employees in entry order.
+    readFile();
     execSql(setStatus);
     QStringList expectedEmployees, expectedTotals;
     QList<QVariantMap> staff =
@@ -317,7 +369,7 @@ TEST_F(TotalsTest, ResultsEqualAStraightforwardWalkOnARandomDatabase)
             projectTotal = 0;
         }
     }
-    ASSERT_TRUE(TotalsByProject(databasePath(), s).written());
+    ASSERT_TRUE(byProject(s).written());
     EXPECT_EQ(lines(vendeursRows()), lines(expectedEmployees));
     EXPECT_EQ(lines(projetsRows()), lines(expectedTotals));
 }

@@ -48,7 +48,7 @@ protected:
     // and reads its rows back.
     QStringList exported(const ReportSelection &s)
     {
-        const WorkbookExportResult r = exportWorkbook(databasePath(), s);
+        const WorkbookExportResult r = exportWorkbook(fileDb(), s);
         EXPECT_TRUE(r.filled) << r.error.toStdString();
         if (r.savedFiles.size() != 1) {
             ADD_FAILURE() << "saved: " << r.savedFiles.join(u", "_s).toStdString() << r.error.toStdString();
@@ -223,8 +223,7 @@ TEST_F(WorkbookExportTest, NamedAfterTheReportNeverReplacingOneAndFailuresAreTol
     totals(Kind::ByEmployee);
     const ReportSelection s = with(Kind::ByEmployee, false);
     QStringList names;
-    for (const auto &r :
-         {ExportXL(databasePath(), s), ExportXL(databasePath(), s), ExportXLProj(databasePath(), s)})
+    for (const auto &r : {ExportXL(fileDb(), s), ExportXL(fileDb(), s), ExportXLProj(fileDb(), s)})
         names << QFileInfo(r.savedFiles.value(0)).fileName();
     EXPECT_EQ(names, QStringList({u"Report by employee from 2003-03-03 to 2003-03-16.xlsx"_s,
                                   u"Report by employee from 2003-03-03 to 2003-03-16 (2).xlsx"_s,
@@ -238,7 +237,7 @@ TEST_F(WorkbookExportTest, NamedAfterTheReportNeverReplacingOneAndFailuresAreTol
 
     // No program opens the file: the user is told where it is.
     dialogs->openUrlResult = false;
-    const WorkbookExportResult notOpened = ExportXL(databasePath(), s);
+    const WorkbookExportResult notOpened = ExportXL(fileDb(), s);
     ASSERT_EQ(notOpened.savedFiles.size(), 1);
     told(QDir::toNativeSeparators(notOpened.savedFiles[0]));
     dialogs->openUrlResult = true;
@@ -247,14 +246,23 @@ TEST_F(WorkbookExportTest, NamedAfterTheReportNeverReplacingOneAndFailuresAreTol
     const QString blocked = folder() + u"/blocked"_s;
     QFile(blocked).open(QIODevice::WriteOnly);
     SpreadsheetApplication::setDocumentsFolder(blocked + u"/Documents"_s);
-    EXPECT_TRUE(ExportXL(databasePath(), s).savedFiles.isEmpty());
+    EXPECT_TRUE(ExportXL(fileDb(), s).savedFiles.isEmpty());
     EXPECT_TRUE(dialogs->openedUrls().isEmpty());
     told(u"cannot be created"_s);
+
+    // The file cannot be made (a folder stands in its place): the reason in the system's words,
+    // not the spreadsheet library's English.
+    SpreadsheetApplication::setDocumentsFolder(documents());
+    ASSERT_TRUE(QDir(documents()).mkpath(u"Report by project from 2003-03-03 to 2003-03-16 (2).xlsx.part"_s));
+    EXPECT_TRUE(ExportXLProj(fileDb(), s).savedFiles.isEmpty());
+    EXPECT_FALSE(dialogs->messages().join(u' ').contains(u"xlsx file"_s));
+    told(u"directory"_s);
+    ASSERT_TRUE(QDir(documents()).rmdir(u"Report by project from 2003-03-03 to 2003-03-16 (2).xlsx.part"_s));
 
     // The totals cannot be read: no workbook at all, and the reason.
     SpreadsheetApplication::setDocumentsFolder(documents());
     execSql(u"ALTER TABLE Projets RENAME TO Gone"_s);
-    const WorkbookExportResult unread = ExportXL(databasePath(), s);
+    const WorkbookExportResult unread = ExportXL(fileDb(), s);
     EXPECT_FALSE(unread.filled);
     EXPECT_TRUE(unread.savedFiles.isEmpty());
     told(u"Projets"_s);

@@ -1,6 +1,8 @@
 // The report run from the report window's OK button, and the report window
 // opened from the main window's menu.
 #include "PunchWindowFixture.h"
+#include "common/Progress.h"
+#include "platform/Spreadsheet.h"
 #include "reports/frmRapport.h"
 #include "reports/ui/ReportPreview.h"
 #include "station/Scramble.h"
@@ -8,6 +10,7 @@
 #include "support/ReportFixture.h"
 
 #include <QCheckBox>
+#include <QDir>
 #include <QFile>
 #include <QPointer>
 #include <QPushButton>
@@ -23,6 +26,8 @@ struct ReportRunWindowTest : ReportFixture {
     void TearDown() override
     {
         window.reset();
+        DelayedProgress::setDelay(500);
+        SpreadsheetApplication::setDocumentsFolder(QString());
         ReportFixture::TearDown();
     }
     void open() { (window = std::make_unique<frmRapport>())->show(); }
@@ -53,42 +58,82 @@ struct ReportRunWindowTest : ReportFixture {
     QString textFile;
 };
 
-TEST_F(ReportRunWindowTest, ByEmployeeWithoutDetailTheTextFileFirstThenTheReportThenNothingLeft)
+TEST_F(ReportRunWindowTest, OneProgressFromStartToEndAndACancelAtAnyPointLeavesNothing)
 {
+    DelayedProgress::setDelay(0);
     open();
-    click(window->optEmp);
-    click(window->chkDetail);
-    click(window->chkExport);
+    for (QAbstractButton *b : std::initializer_list<QAbstractButton *>{
+             window->optEmp, window->chkDetail, window->chkExport, window->chkExportXL})
+        click(b);
+    const QDir documents(folder() + u"/Documents"_s);
+    SpreadsheetApplication::setDocumentsFolder(documents.path());
     textFile = folder() + u"/heures.txt"_s;
     dialogs->then(Answer::file(textFile));
     runReport();
-    ASSERT_FALSE(shownLines.isEmpty()) << "the report was shown";
+    // By employee without detail: the text file, the workbook, then the report; nothing in the file.
     EXPECT_TRUE(savedBeforeShown);
-    EXPECT_GT(rowsWhileShown, 0);
-    EXPECT_EQ(temporaryRows(), 0) << "removed once the report was closed";
+    EXPECT_EQ(rowsWhileShown, 0) << "the run's rows are never in the file";
     EXPECT_TRUE(
         shownLines.contains(u"Employee no.: 1001    Name:   Alice Martin                         Out"_s));
     EXPECT_FALSE(shownLines.join(u'\n').contains(u"InOut"_s)) << "no punch captions without detail";
     QFile file(textFile);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(QString::fromUtf8(file.readAll()), shownLines.join(u'\n') + u'\n');
+    EXPECT_EQ(documents.entryList(QDir::Files).size(), 1);
     EXPECT_TRUE(dialogs->messages().isEmpty()) << dialogs->messages().join(u'|').toStdString();
+    ASSERT_EQ(dialogs->progress().size(), 1) << "one window for the whole run";
+    const ScriptedDialogs::Progress whole = dialogs->progress().at(0);
+    EXPECT_TRUE(whole.cancellable);
+    EXPECT_TRUE(std::is_sorted(whole.values.begin(), whole.values.end()));
+    EXPECT_EQ(whole.values.count(StepProgress::Scale), 1) << "full only at the very end";
+    EXPECT_EQ(whole.values.last(), StepProgress::Scale);
+    EXPECT_EQ(whole.labels,
+              QStringList({LOC_RTString(1840), LOC_RTString(2200), LOC_RTString(2206), LOC_RTString(1888)}));
+    // The user cancels at each point of the run in turn: no report, no workbook, nothing written.
+    click(window->chkExport);
+    execSql(u"UPDATE Vendeurs SET Status = NULL"_s);
+    for (int at = 1;; ++at) { // until the run ends before its at-th value: every point was tried
+        SCOPED_TRACE(at);
+        dialogs->clear();
+        QDir(documents).removeRecursively();
+        dialogs->cancelWhen = [at](const ScriptedDialogs::Progress &p) { return p.values.size() >= at; };
+        runReport();
+        QCoreApplication::processEvents(); // the closing of a report that did not come
+        if (!shownLines.isEmpty()) {
+            EXPECT_GT(at, 10);
+            break;
+        }
+        EXPECT_TRUE(dialogs->messages().isEmpty());
+        EXPECT_EQ(documents.entryList(QDir::Files).size(), 0);
+        EXPECT_EQ(scalar(u"SELECT COUNT(*) FROM Vendeurs WHERE Status Is Not Null"_s).toInt(), 0);
+        EXPECT_EQ(temporaryRows(), 0);
+    }
 }
 
-TEST_F(ReportRunWindowTest, AMissingDatabaseFileIsNamedAndNoReportShows)
+struct ReportMenuTest : PunchWindowFixture {
+    void TearDown() override
+    {
+        DelayedProgress::setDelay(500);
+        PunchWindowFixture::TearDown();
+    }
+};
+
+TEST_F(ReportMenuTest, ReportRowsThatACrashLeftAreGoneWhenTheStationStarts)
 {
+    const QString leftOver = u"SELECT (SELECT COUNT(*) FROM Projets WHERE TotalHeures Is Not Null) + (SELECT "
+                             "COUNT(*) FROM Vendeurs WHERE NomVendeur Is Not Null AND Projet Is Not Null)"_s;
+    const int projectRows = scalar(u"SELECT COUNT(*) FROM Projets"_s).toInt();
+    execSql(u"INSERT INTO Projets (Projet, SousProjet, NoVendeur, TotalHeures) SELECT Projet, SousProjet, "
+            "'1001', '1:00 Hours:Minutes' FROM Projets"_s);
+    execSql(u"INSERT INTO Vendeurs (NoVendeur, NomVendeur, Status, Projet, SousProjet, TotalHeures) SELECT "
+            "NoVendeur, NomVendeur, 'Out', 'P', 'S', '0:00' FROM Vendeurs WHERE NomVendeur Is Not Null"_s);
+    ASSERT_GT(scalar(leftOver).toInt(), 0);
     open();
-    ProgramState::DbPath = folder() + u"/autre.mdb"_s;
-    runReport();
-    EXPECT_TRUE(shownLines.isEmpty());
-    EXPECT_EQ(dialogs->messages(),
-              QStringList{u"Please verify the database name if it is in "_s + folder() + u"/autre.mdb"_s});
-    EXPECT_EQ(temporaryRows(), 0) << "the totals written to the window's database are removed all the same";
+    EXPECT_EQ(scalar(leftOver).toInt(), 0);
+    EXPECT_EQ(scalar(u"SELECT COUNT(*) FROM Projets"_s).toInt(), projectRows) << "the project tree stays";
 }
 
-struct ReportMenuTest : PunchWindowFixture {};
-
-TEST_F(ReportMenuTest, TheReportEntryOpensOneReportWindowBehindThePasswordAndLeavesTheStationUsable)
+TEST_F(ReportMenuTest, OneReportWindowBehindThePasswordAndQuittingDuringARunCancelsItThenClosesIt)
 {
     execSql(u"UPDATE Acces SET RapPass = ?"_s, {Brouiller(u"Secret"_s, u"Secret"_s)});
     open();
@@ -103,9 +148,32 @@ TEST_F(ReportMenuTest, TheReportEntryOpensOneReportWindowBehindThePasswordAndLea
     EXPECT_TRUE(window->lblDeconnexion->isVisible()) << "logged on as soon as it is shown";
     window->mnuEmp->trigger(); // the same window comes forward, with no second prompt
     EXPECT_EQ(dialogs->shown().size(), 1);
-    window->mnuQuitter->trigger();
+
+    DelayedProgress::setDelay(0);
+    bool shown = false;
+    QTimer closer; // a report that shows is seen and closed
+    closer.callOnTimeout([&] {
+        if (QWidget *preview = QApplication::activeModalWidget())
+            shown = preview->close();
+    });
+    closer.start(20);
+    int ticks = 0;
+    dialogs->cancelWhen = [&](const ScriptedDialogs::Progress &) {
+        if (++ticks == 2) { // OK again, then File > Quit, and the deletions the event loop would do
+            QTest::mouseClick(report->cmdOk, Qt::LeftButton);
+            window->mnuQuitter->trigger();
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            EXPECT_TRUE(report && report->isVisible()) << "not closed under its run";
+        }
+        return false;
+    };
+    QTest::mouseClick(report->cmdOk, Qt::LeftButton);
+    EXPECT_TRUE(ticks >= 2 && dialogs->progress().size() == 1) << "no second run";
+    EXPECT_EQ(dialogs->messages(), QStringList());
+    QCoreApplication::processEvents();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_FALSE(report) << "closed with the station";
+    EXPECT_FALSE(shown) << "a cancelled run shows no report";
+    EXPECT_FALSE(report) << "closed with the station once its run ended";
 }
 
 } // namespace

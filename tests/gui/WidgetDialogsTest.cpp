@@ -101,8 +101,13 @@ TEST_F(WidgetDialogsTest, MaskedInputShowsStarsAndSaveDialogStartsInTheDocuments
     QString chosen;
     typeInto([&] { chosen = widgets.saveFileName(u"Export"_s, QString(), u"Text (*.txt)"_s); },
              u"fileNameEdit"_s, u"rapport"_s);
-    QStandardPaths::setTestModeEnabled(false);
     EXPECT_EQ(chosen, QDir(documents).filePath(u"rapport.txt"_s));
+    // The name proposed stays the name: with no documents folder yet it goes in the home folder.
+    EXPECT_EQ(WidgetDialogs::saveStartPath(u"Heures.txt"_s), QDir(documents).filePath(u"Heures.txt"_s));
+    ASSERT_TRUE(QDir(documents).removeRecursively());
+    EXPECT_EQ(WidgetDialogs::saveStartPath(u"Heures.txt"_s), QDir::home().filePath(u"Heures.txt"_s));
+    EXPECT_EQ(WidgetDialogs::saveStartPath(QString()), QDir::homePath());
+    QStandardPaths::setTestModeEnabled(false);
 }
 
 } // namespace

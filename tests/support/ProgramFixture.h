@@ -69,10 +69,12 @@ protected:
     QString folder() const { return m_dir->path(); }
     QString databasePath() const { return QDir(m_dir->path()).filePath(QStringLiteral("tarnvik.mdb")); }
     // Rows of a query on the test database, each as field -> value.
+    // Where rows() and scalar() read: the file, or a report run's connection.
+    QSqlDatabase readFrom;
     QList<QVariantMap> rows(const QString &sql, const QVariantList &params = {}) const
     {
         QList<QVariantMap> result;
-        QSqlQuery q(Database::connection(databasePath()));
+        QSqlQuery q(readFrom.isValid() ? readFrom : Database::connection(databasePath()));
         q.prepare(sql);
         for (const QVariant &v : params)
             q.addBindValue(v);

@@ -39,6 +39,16 @@ protected:
         selection.periodEnd = QDate(2003, 3, 16);
     }
 
+    // Where the temporary rows go: a report run's connection, or the file.
+    QSqlDatabase target;
+    void writeRow(const QString &sql, const QVariantList &params)
+    {
+        QString error;
+        if (!Database::exec(target.isValid() ? target : fileDb(), sql, params, &error))
+            ADD_FAILURE() << sql.toStdString() << ": " << error.toStdString();
+    }
+    // The file's own connection.
+    QSqlDatabase fileDb() const { return Database::connection(databasePath()); }
     QString hours(const QString &time, bool atWork = false) const
     {
         return time + LOC_RTString(1032) + (atWork ? QStringLiteral(" (Employé(e) au travail)") : QString());
@@ -48,18 +58,18 @@ protected:
     void addTotal(const QString &employee, const QString &project, const QString &subProject,
                   const QString &total)
     {
-        execSql(QStringLiteral(
-                    "INSERT INTO Projets (NoVendeur, Projet, SousProjet, TotalHeures) VALUES (?, ?, ?, ?)"),
-                {employee.isEmpty() ? QVariant() : QVariant(employee), project,
-                 subProject.isEmpty() ? QVariant() : QVariant(subProject), total});
+        writeRow(QStringLiteral(
+                     "INSERT INTO Projets (NoVendeur, Projet, SousProjet, TotalHeures) VALUES (?, ?, ?, ?)"),
+                 {employee.isEmpty() ? QVariant() : QVariant(employee), project,
+                  subProject.isEmpty() ? QVariant() : QVariant(subProject), total});
     }
     // A temporary employee row of Vendeurs (report by project).
     void addEmployeeTotal(const QString &employee, const QString &name, const QString &project,
                           const QString &subProject, const QString &total)
     {
-        execSql(QStringLiteral("INSERT INTO Vendeurs (NoVendeur, NomVendeur, Status, Projet, SousProjet, "
-                               "TotalHeures) VALUES (?, ?, 'Out', ?, ?, ?)"),
-                {employee, name, project, subProject, total});
+        writeRow(QStringLiteral("INSERT INTO Vendeurs (NoVendeur, NomVendeur, Status, Projet, SousProjet, "
+                                "TotalHeures) VALUES (?, ?, 'Out', ?, ?, ?)"),
+                 {employee, name, project, subProject, total});
     }
     // "h:mm" with its unit, "*" after it for an employee at work.
     QString total(const QString &text) const

@@ -101,10 +101,12 @@ public:
     {
         return fileName(Shown::OpenFile, caption, filter);
     }
-    QString saveFileName(const QString &caption, const QString &, const QString &filter) override
+    QString saveFileName(const QString &caption, const QString &proposed, const QString &filter) override
     {
+        lastProposedName = proposed;
         return fileName(Shown::SaveFile, caption, filter);
     }
+    QString lastProposedName; // the name a save dialog proposed
     int chooseLanguage(const QStringList &names) override
     {
         m_shown.append({Shown::Language, names.join(u'|'), 0, QString()});
@@ -115,26 +117,40 @@ public:
     bool openUrl(const QUrl &url) override { return m_urls << url, openUrlResult; }
     void setBusyCursor(bool busy) override { m_busy = busy; }
     bool busyCursor() const override { return m_busy; }
-    // The long tasks whose progress was shown: label, total and the last value.
+    // The long tasks whose progress was shown: labels, total, every value.
     struct Progress {
         QString label;
         int total = 0;
         int value = -1;
+        bool cancellable = false;
+        QList<int> values;
+        QStringList labels;
     };
     QList<Progress> progress() const { return *m_progress; }
-    std::unique_ptr<ProgressTask> startProgress(const QString &label, int total) override
+    // Called at every value shown; true presses Cancel.
+    std::function<bool(const Progress &)> cancelWhen;
+    std::unique_ptr<ProgressTask> startProgress(const QString &label, int total, bool cancellable) override
     {
         struct Recorded final : ProgressTask {
-            Recorded(std::shared_ptr<QList<Progress>> list)
-                : list(std::move(list)), index(this->list->size() - 1)
-            {
-            }
-            void setValue(int done) override { (*list)[index].value = done; }
             std::shared_ptr<QList<Progress>> list;
             qsizetype index;
+            std::function<bool(const Progress &)> cancelWhen;
+            bool pressed = false;
+            void setValue(int done) override
+            {
+                Progress &p = (*list)[index];
+                p.values << (p.value = done);
+                pressed = pressed || (p.cancellable && cancelWhen && cancelWhen(p));
+            }
+            void setLabel(const QString &label) override { (*list)[index].labels << label; }
+            bool cancelled() const override { return pressed; }
         };
-        m_progress->append(Progress{label, total, -1});
-        return std::make_unique<Recorded>(m_progress);
+        m_progress->append(Progress{label, total, -1, cancellable, {}, {label}});
+        auto task = std::make_unique<Recorded>();
+        task->list = m_progress;
+        task->index = m_progress->size() - 1;
+        task->cancelWhen = cancelWhen;
+        return task;
     }
     [[noreturn]] void terminate(int exitCode) override { throw ProgramTerminated{exitCode}; }
 

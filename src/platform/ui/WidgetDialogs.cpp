@@ -1,6 +1,7 @@
 #include "platform/ui/WidgetDialogs.h"
 
 #include "common/ProgramState.h"
+#include "localisation/LOCRTSModule.h"
 #include "localisation/frmLOC_RTS.h"
 #include "platform/ui/MaskedLineEdit.h"
 
@@ -31,13 +32,19 @@ QWidget *activeParent()
     return w ? w : QApplication::activeWindow();
 }
 
-// A window with a bar and no cancel button, modal while the task runs: each
-// step lets it repaint.
+// A window with a bar (and a Cancel button when the task can stop), modal
+// to the whole program while the task runs: each step lets it repaint. The
+// window belongs to the window that was active; should that one go, the
+// window goes with it and the task carries on without.
 class ProgressWindow final : public ProgressTask {
 public:
-    ProgressWindow(const QString &label, int total)
-        : m_dialog(new QProgressDialog(label, QString(), 0, qMax(1, total), activeParent()))
+    ProgressWindow(const QString &label, int total, bool cancellable)
+        : m_dialog(new QProgressDialog(label, cancellable ? LOC_RTString(1842) : QString(), 0, qMax(1, total),
+                                       activeParent()))
     {
+        if (cancellable)
+            QObject::connect(m_dialog.data(), &QProgressDialog::canceled, m_dialog.data(),
+                             [this] { m_cancelled = true; });
         m_dialog->setWindowTitle(QString::fromLatin1(ProgramTitle));
         m_dialog->setWindowModality(Qt::ApplicationModal);
         m_dialog->setMinimumDuration(0);
@@ -53,16 +60,23 @@ public:
         if (m_dialog)
             m_dialog->setValue(qBound(0, done, m_dialog->maximum()));
     }
+    void setLabel(const QString &label) override
+    {
+        if (m_dialog)
+            m_dialog->setLabelText(label);
+    }
+    bool cancelled() const override { return m_cancelled; }
 
 private:
     QPointer<QProgressDialog> m_dialog;
+    bool m_cancelled = false;
 };
 
 } // namespace
 
-std::unique_ptr<ProgressTask> WidgetDialogs::startProgress(const QString &label, int total)
+std::unique_ptr<ProgressTask> WidgetDialogs::startProgress(const QString &label, int total, bool cancellable)
 {
-    return std::make_unique<ProgressWindow>(label, total);
+    return std::make_unique<ProgressWindow>(label, total, cancellable);
 }
 
 MsgResult WidgetDialogs::messageBox(const QString &text, int style, const QString &title)
@@ -156,13 +170,9 @@ QString WidgetDialogs::openFileName(const QString &caption, const QString &direc
 
 QString WidgetDialogs::saveFileName(const QString &caption, const QString &directory, const QString &filter)
 {
-    // A name without a folder lands in the user's documents, not wherever
-    // the program was started; a name typed without an extension takes the
-    // filter's ("rapport" becomes "rapport.txt").
-    QString start = directory;
-    if (start.isEmpty() || QFileInfo(start).isRelative())
-        start = QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)).filePath(start);
-    QFileDialog dialog(activeParent(), caption, start, filter);
+    // A name typed without an extension takes the filter's ("rapport"
+    // becomes "rapport.txt").
+    QFileDialog dialog(activeParent(), caption, saveStartPath(directory), filter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     static const QRegularExpression firstPattern(QStringLiteral(R"(\*\.(\w+))"));
     const QRegularExpressionMatch suffix = firstPattern.match(filter);
@@ -171,6 +181,19 @@ QString WidgetDialogs::saveFileName(const QString &caption, const QString &direc
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return QString();
     return dialog.selectedFiles().constFirst();
+}
+
+QString WidgetDialogs::saveStartPath(const QString &proposed)
+{
+    // A name without a folder lands in the user's documents, not wherever
+    // the program was started; with no documents folder yet, in the home
+    // folder (a folder that does not exist would be taken for the name).
+    if (!proposed.isEmpty() && !QFileInfo(proposed).isRelative())
+        return proposed;
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (folder.isEmpty() || !QFileInfo(folder).isDir())
+        folder = QDir::homePath();
+    return proposed.isEmpty() ? folder : QDir(folder).filePath(proposed);
 }
 
 int WidgetDialogs::chooseLanguage(const QStringList &names)

@@ -18,7 +18,10 @@ public:
     bool openUrl(const QUrl &url) override;
     void setBusyCursor(bool busy) override;
     bool busyCursor() const override { return m_busy; }
-    std::unique_ptr<ProgressTask> startProgress(const QString &label, int total) override;
+    // Where a save dialog opens: the proposed name in the documents folder
+    // (the home folder when there is none), or the proposed path itself.
+    static QString saveStartPath(const QString &proposed);
+    std::unique_ptr<ProgressTask> startProgress(const QString &label, int total, bool cancellable) override;
     [[noreturn]] void terminate(int exitCode) override;
 
 private:

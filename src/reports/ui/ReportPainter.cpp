@@ -11,6 +11,7 @@
 #include <QPdfWriter>
 #include <QPrinter>
 #include <QRawFont>
+#include <QSaveFile>
 #include <QTextLayout>
 
 #include <cmath>
@@ -209,43 +210,58 @@ void paintPage(QPainter &painter, const DataReport &report, const ReportPages &p
     painter.restore();
 }
 
-bool writePdf(const DataReport &report, const QString &path, QString *error)
+bool writePdf(const DataReport &report, const QString &path, QString *error,
+              const std::function<bool(int done, int total)> &progress)
 {
+    const auto fail = [error](const QString &reason) {
+        if (error)
+            *error = reason;
+        return false;
+    };
     const QPageSize size = ReportPageGeometry::defaultPageSize();
     const ReportPageGeometry geometry = ReportPageGeometry::forPageSize(size);
     const ReportPages pages = report.paginate(geometry.bodyHeight());
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return fail(file.errorString());
+    bool stopped = false;
     {
-        QFile probe(path);
-        if (!probe.open(QIODevice::WriteOnly)) {
-            if (error)
-                *error = probe.errorString();
-            return false;
+        QPdfWriter writer(&file);
+        writer.setPageSize(size);
+        writer.setPageMargins(QMarginsF(0, 0, 0, 0));
+        // Positions on a 1/300 inch grid: finer than the eye sees, and short to store.
+        writer.setResolution(300);
+        writer.setTitle(report.Caption);
+        writer.setCreator(QCoreApplication::applicationName());
+        QPainter painter;
+        if (!painter.begin(&writer)) {
+            file.cancelWriting();
+            return fail(QStringLiteral("the PDF document cannot be started"));
+        }
+        const double scale = writer.resolution() / double(Twips::PerInch);
+        for (int page = 0; page < pages.pageCount() && !stopped; ++page) {
+            if (progress && !progress(page, pages.pageCount())) {
+                stopped = true;
+                break;
+            }
+            if (page > 0)
+                writer.newPage();
+            paintPage(painter, report, pages, page, geometry, scale);
+        }
+        if (!painter.end() && !stopped) {
+            file.cancelWriting();
+            return fail(QStringLiteral("the PDF document cannot be written"));
         }
     }
-    QPdfWriter writer(path);
-    writer.setPageSize(size);
-    writer.setPageMargins(QMarginsF(0, 0, 0, 0));
-    // Positions on a 1/300 inch grid: finer than the eye sees, and short to store.
-    writer.setResolution(300);
-    writer.setTitle(report.Caption);
-    writer.setCreator(QCoreApplication::applicationName());
-    QPainter painter;
-    if (!painter.begin(&writer)) {
-        if (error)
-            *error = QStringLiteral("the PDF document cannot be started");
-        return false;
+    if (stopped) {
+        file.cancelWriting();
+        file.commit(); // discards what was written
+        return fail(QString());
     }
-    const double scale = writer.resolution() / double(Twips::PerInch);
-    for (int page = 0; page < pages.pageCount(); ++page) {
-        if (page > 0)
-            writer.newPage();
-        paintPage(painter, report, pages, page, geometry, scale);
-    }
-    if (!painter.end() || QFileInfo(path).size() == 0) {
-        if (error)
-            *error = QStringLiteral("the PDF document cannot be written");
-        return false;
-    }
+    if (!file.commit())
+        return fail(file.errorString());
+    if (progress)
+        progress(pages.pageCount(), pages.pageCount()); // done: too late to stop
     return true;
 }
 

@@ -6,6 +6,8 @@
 #include <QPointF>
 #include <QString>
 
+#include <functional>
+
 class QPainter;
 class QPrinter;
 
@@ -37,8 +39,12 @@ void paintPage(QPainter &painter, const DataReport &report, const ReportPages &p
                const ReportPageGeometry &geometry, double scale, QPointF origin = QPointF());
 
 // Writes the whole report as a PDF document of the default page size; false
-// (and the reason) when the file cannot be written.
-bool writePdf(const DataReport &report, const QString &path, QString *error);
+// (and the reason) when the file cannot be written. The document goes under
+// its name only once complete: a failure, or a stop through progress (told
+// the pages done out of their count; false stops, with no reason), leaves
+// no file and an earlier file of that name as it was.
+bool writePdf(const DataReport &report, const QString &path, QString *error,
+              const std::function<bool(int done, int total)> &progress = {});
 
 // Prints the pages from first to last (1-based; 0 and 0 for all) on a printer
 // that has been set up; false when printing could not begin.

@@ -1,6 +1,7 @@
 #include "reports/ui/ReportPreview.h"
 
 #include "common/Dialogs.h"
+#include "common/Progress.h"
 #include "localisation/LOCRTSModule.h"
 
 #include <QComboBox>
@@ -97,7 +98,10 @@ ReportPreview::ReportPreview(std::shared_ptr<DataReport> report, QWidget *owner)
     cmdFirst = toolButton(this, QStringLiteral("|◀"), LOC_RTString(1860));
     cmdPrevious = toolButton(this, QStringLiteral("◀"), LOC_RTString(1862));
     lblPage = new QLabel(this);
-    lblPage->setMinimumWidth(70);
+    // As wide as the widest counter from the start, so that the bar never shifts.
+    lblPage->setFixedWidth(lblPage->fontMetrics().horizontalAdvance(
+                               QStringLiteral("%1 / %1").arg(qMax(10, pageCount()) * 10 - 1)) +
+                           12);
     lblPage->setAlignment(Qt::AlignCenter);
     cmdNext = toolButton(this, QStringLiteral("▶"), LOC_RTString(1864));
     cmdLast = toolButton(this, QStringLiteral("▶|"), LOC_RTString(1866));
@@ -144,6 +148,8 @@ ReportPreview::ReportPreview(std::shared_ptr<DataReport> report, QWidget *owner)
     const int width = int(m_geometry.pageWidth * logicalDpiX() / double(Twips::PerInch)) + 2 * PageGap + 40;
     resize(qMin(width, screen.width()), qMin(screen.height() - 40, 1000));
     setZoom(100);
+    for (QWidget *child : findChildren<QWidget *>())
+        child->installEventFilter(this);
 }
 
 ReportPreview::~ReportPreview() = default;
@@ -184,24 +190,47 @@ void ReportPreview::setZoom(int percent)
     refresh();
 }
 
-void ReportPreview::keyPressEvent(QKeyEvent *event)
+bool ReportPreview::turnPage(int key)
 {
-    switch (event->key()) {
+    switch (key) {
     case Qt::Key_PageDown:
         setPage(m_page + 1);
-        return;
+        return true;
     case Qt::Key_PageUp:
         setPage(m_page - 1);
-        return;
+        return true;
     case Qt::Key_Home:
         setPage(0);
-        return;
+        return true;
     case Qt::Key_End:
         setPage(pageCount() - 1);
-        return;
+        return true;
     default:
-        QDialog::keyPressEvent(event);
+        return false;
     }
+}
+
+void ReportPreview::keyPressEvent(QKeyEvent *event)
+{
+    if (!turnPage(event->key()))
+        QDialog::keyPressEvent(event);
+}
+
+bool ReportPreview::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        const bool pageKey = key->modifiers() == Qt::NoModifier &&
+                             (key->key() == Qt::Key_PageDown || key->key() == Qt::Key_PageUp ||
+                              key->key() == Qt::Key_Home || key->key() == Qt::Key_End);
+        if (pageKey) {
+            if (event->type() == QEvent::KeyPress)
+                turnPage(key->key());
+            event->accept();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void ReportPreview::resizeEvent(QResizeEvent *event)
@@ -213,20 +242,34 @@ void ReportPreview::resizeEvent(QResizeEvent *event)
 
 void ReportPreview::savePdf()
 {
-    const QString path = Dialogs().saveFileName(LOC_RTString(1870), QString(), QStringLiteral("PDF (*.pdf)"));
+    const QString path = Dialogs().saveFileName(
+        LOC_RTString(1870), m_report->fileName(QStringLiteral(".pdf")), QStringLiteral("PDF (*.pdf)"));
     if (path.isEmpty())
         return;
     QString error;
     Dialogs().setBusyCursor(true);
-    const bool written = ReportPainter::writePdf(*m_report, path, &error);
+    // A long save shows its progress and may be cancelled: then no file is left.
+    const std::shared_ptr<DataReport> report = m_report; // kept should the window go meanwhile
+    bool written = false;
+    {
+        StepProgress progress(LOC_RTString(2204));
+        progress.step(StepProgress::Scale);
+        written = ReportPainter::writePdf(
+            *report, path, &error, [&progress](int done, int total) { return progress.at(done, total); });
+    }
     Dialogs().setBusyCursor(false);
-    if (!written)
+    if (!written && !error.isEmpty())
         MsgBox(LOC_RTString(1876).arg(QDir::toNativeSeparators(path), error), MsgStyle::Exclamation);
 }
 
 void ReportPreview::exportText()
 {
+    // A long export shows its progress and may be cancelled: then no file is left.
+    StepProgress progress(LOC_RTString(2206));
+    progress.step(StepProgress::Scale);
+    m_report->ExportProgress = [&progress](qint64 done, qint64 total) { return progress.at(done, total); };
     m_report->ExportReport(QLatin1String(DataReport::TextFormatKey), QString(), true, true, 0);
+    m_report->ExportProgress = nullptr;
 }
 
 void ReportPreview::printReport()

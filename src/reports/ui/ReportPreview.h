@@ -76,11 +76,15 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    // Page Up, Page Down, Home and End turn the pages wherever the focus is
+    // in the window (the zoom box and the page area would take them).
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
 
 private:
     void refresh();
     double zoomFactor() const;
+    bool turnPage(int key);
 
     std::shared_ptr<DataReport> m_report;
     ReportPageGeometry m_geometry;
