@@ -60,6 +60,9 @@ TEST_F(ArchivesWindowTest, PurgeDeletesEveryPunchUpToTheDayIncludedAndNothingEls
     execSql(
         u"INSERT INTO Vendeurs (NoVendeur, Projet, SousProjet) VALUES ('1001', 'Chantier', 'Peinture')"_s);
     execSql(u"UPDATE Vendeurs SET Status = 'In' WHERE NoVendeur = '1001' AND NomVendeur NOTNULL"_s);
+    openArchives(); // the label ticks the box, which lists the archived punches
+    QTest::mouseClick(archives->Label7, Qt::LeftButton);
+    EXPECT_EQ(listedDays(), QStringList{u"1002 02-27 08:00"_s});
     int before = 5;
     for (const auto &[day, yes, left] : cases) {
         SCOPED_TRACE(day.toStdString());
@@ -73,6 +76,7 @@ TEST_F(ArchivesWindowTest, PurgeDeletesEveryPunchUpToTheDayIncludedAndNothingEls
         const int after = scalar(u"SELECT COUNT(*) FROM Punch"_s).toInt();
         EXPECT_EQ(dialogs->messages().value(1), yes ? LOC_RTString(1820).arg(before - after) : QString());
         EXPECT_EQ(listedDays(), left);
+        EXPECT_FALSE(archives->chkVoir->isChecked());
         before = after;
     }
     EXPECT_EQ(

@@ -27,12 +27,12 @@ protected:
         punch(u"1002"_s, u"Out"_s, u"2003-01-06"_s, u"12:00:00"_s, u"Chantier"_s, u"Peinture"_s, true);
     }
     // Opens the archives, selects a row (of the archived list when asked) and opens the corrections.
-    frmModifier &openOn(int row, bool archived = false)
+    frmModifier &openOn(int row, bool archived = false, DataSource *stationEmployees = nullptr)
     {
         openArchives();
         archives->chkVoir->setChecked(archived);
         clickRow(archives->dgArchives, row);
-        return openCorrections();
+        return openCorrections(stationEmployees);
     }
     QString current() const
     {
@@ -108,6 +108,45 @@ TEST_F(CorrectionWindowTest, SubProjectChoiceTakesTheProjectThatSortsFirstAndAdd
     QTest::mouseClick(corrections->cmdOk, Qt::LeftButton);
     EXPECT_EQ(stored().last(), u"1002 In 2003-03-01 09:00:00 / 0 Heure / date ajoutée"_s);
     EXPECT_TRUE(scalar(u"SELECT Projet FROM Punch WHERE rowid = (SELECT MAX(rowid) FROM Punch)"_s).isNull());
+}
+
+// Every box, label and grid does what it shows: In/Out and archived changes mark the punch, OK stores and
+// shows the change in the archives, Cancel drops it, the archived box follows its label and goes back to
+// current punches for another number, the employee grid picks the number, the station's employee query
+// is given back.
+TEST_F(CorrectionWindowTest, BoxesLabelsAndGridsAreWiredToWhatTheyShow)
+{
+    addHistory();
+    openOn(10);
+    corrections->cbInOut->setFocus();
+    corrections->cbInOut->lineEdit()->selectAll();
+    QTest::keyClicks(corrections->cbInOut->lineEdit(), u"Out"_s);
+    clickRow(corrections->dgArchives, 1);
+    corrections->cbArch->setFocus();
+    QTest::keyClick(corrections->cbArch, Qt::Key_Down);
+    QTest::mouseClick(corrections->cmdOk, Qt::LeftButton);
+    const QString marker = LOC_RTString(1296);
+    EXPECT_EQ(storedRow(u"2003-03-02"_s), u"1002 Out 2003-03-02 07:30:00 Chantier/Plomberie 0 "_s + marker);
+    EXPECT_EQ(storedRow(u"2003-03-01"_s), u"1002 In 2003-03-01 07:30:00 Chantier/Plomberie 1 "_s + marker);
+    EXPECT_EQ(archives->dgArchives->model()->index(10, 1).data().toString(), u"Out"_s) << "list read again";
+
+    DataSource station(u"SELECT * FROM Vendeurs"_s);
+    station.setConnectionString(ProgramState::ConnString);
+    openOn(10, false, &station);
+    EXPECT_EQ(station.RecordSource().text, u"SELECT * FROM Vendeurs"_s);
+    QTest::mouseClick(corrections->Label14, Qt::LeftButton);
+    QTest::mouseClick(corrections->Label14, Qt::LeftButton);
+    EXPECT_EQ(corrections->txtLong->text(), u"Sunday 02 March 2003"_s);
+    QTest::mouseClick(corrections->cmdAnnuler, Qt::LeftButton);
+    EXPECT_TRUE(storedRow(u"2003-03-02"_s).endsWith(marker)) << "Cancel drops the change";
+
+    openOn(10);
+    QTest::mouseClick(corrections->Label13, Qt::LeftButton);
+    EXPECT_EQ(corrections->dgArchives->model()->rowCount(), 3) << "archived punches of 1002";
+    clickRow(corrections->DataGrid2, 0); // another number: its current punches
+    EXPECT_EQ(corrections->txtNoEmp->text() + u' ' + corrections->lblNomEmp->text(), u"1001 Alice Martin"_s);
+    EXPECT_FALSE(corrections->chkVoir->isChecked());
+    EXPECT_EQ(corrections->dgArchives->model()->rowCount(), 10);
 }
 
 TEST_F(CorrectionWindowTest, FailedWriteIsSaidKeepsWhatWasTypedAndCancelLeavesWithoutWriting)

@@ -69,6 +69,7 @@ TEST_F(ReportRunWindowTest, ByEmployeeWithoutDetailTheTextFileFirstThenTheReport
     EXPECT_TRUE(
         shownLines.contains(u"Employee no.: 1001    Name:   Alice Martin                         Out"_s));
     EXPECT_FALSE(shownLines.join(u'\n').contains(u"InOut"_s)) << "no punch captions without detail";
+    EXPECT_EQ(shownLines.filter(u"Project total: 5:30 Hours:Minutes"_s).size(), 1) << "totals by employee";
     QFile file(textFile);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(QString::fromUtf8(file.readAll()), shownLines.join(u'\n') + u'\n');
