@@ -117,7 +117,11 @@ TEST_F(CorrectionWindowTest, SubProjectChoiceTakesTheProjectThatSortsFirstAndAdd
 TEST_F(CorrectionWindowTest, BoxesLabelsAndGridsAreWiredToWhatTheyShow)
 {
     addHistory();
+    execSql(u"INSERT INTO Vendeurs (NoVendeur, Projet, SousProjet) VALUES ('1001', 'Bureau', 'Accueil')"_s);
     openOn(10);
+    EXPECT_EQ(corrections->DataGrid2->model()->rowCount(), 2) << "employee rows only";
+    corrections->DPicker->setFocus();
+    QTest::keyClick(corrections->DPicker, Qt::Key_Delete); // an emptied date writes nothing
     corrections->cbInOut->setFocus();
     corrections->cbInOut->lineEdit()->selectAll();
     QTest::keyClicks(corrections->cbInOut->lineEdit(), u"Out"_s);
@@ -142,7 +146,8 @@ TEST_F(CorrectionWindowTest, BoxesLabelsAndGridsAreWiredToWhatTheyShow)
 
     openOn(10);
     QTest::mouseClick(corrections->Label13, Qt::LeftButton);
-    EXPECT_EQ(corrections->dgArchives->model()->rowCount(), 3) << "archived punches of 1002";
+    EXPECT_TRUE(corrections->chkVoir->isChecked() && corrections->dgArchives->model()->rowCount() == 3)
+        << "the label ticks the box: the archived punches of 1002";
     clickRow(corrections->DataGrid2, 0); // another number: its current punches
     EXPECT_EQ(corrections->txtNoEmp->text() + u' ' + corrections->lblNomEmp->text(), u"1001 Alice Martin"_s);
     EXPECT_FALSE(corrections->chkVoir->isChecked());

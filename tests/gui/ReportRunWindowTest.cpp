@@ -1,6 +1,7 @@
 // The report run from the report window's OK button, and the report window
 // opened from the main window's menu.
 #include "PunchWindowFixture.h"
+#include "platform/ui/Pickers.h"
 #include "reports/frmRapport.h"
 #include "reports/ui/ReportPreview.h"
 #include "station/Scramble.h"
@@ -102,6 +103,13 @@ TEST_F(ReportMenuTest, TheReportEntryOpensOneReportWindowBehindThePasswordAndLea
     ASSERT_TRUE(report);
     EXPECT_TRUE(report->parentWidget() == nullptr && QApplication::activeModalWidget() == nullptr);
     EXPECT_TRUE(window->lblDeconnexion->isVisible()) << "logged on as soon as it is shown";
+    report->DPicker->setValue(QDate(2003, 2, 3)); // the report label takes the window's choices
+    QTest::mouseClick(window->Label2, Qt::LeftButton);
+    QStringList shown;
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (auto *preview = qobject_cast<ReportPreview *>(w); preview && preview->isVisible())
+            shown += preview->report().textLines();
+    EXPECT_TRUE(shown.join(u'\n').contains(u"03/02/2003"_s)) << shown.join(u'\n').toStdString();
     window->mnuEmp->trigger(); // the same window comes forward, with no second prompt
     EXPECT_EQ(dialogs->shown().size(), 1);
     window->mnuQuitter->trigger();
