@@ -1,6 +1,5 @@
 #include "station/ui/AdminMenus.h"
 #include "PunchWindowFixture.h"
-#include "admin/frmAcces.h"
 #include "admin/frmInfo.h"
 #include "reports/ui/ReportPreview.h"
 #include "station/Scramble.h"
@@ -46,20 +45,16 @@ TEST_F(AdminMenusTest, GuardedEntriesAskUntilLoggedOnAndAgainAfterLogOff)
 
     QTest::mouseClick(window->lblDeconnexion, Qt::LeftButton);
     EXPECT_FALSE(window->lblDeconnexion->isVisible());
-    dialogs->then(test::Answer::cancel()).thenType(u"premier"_s).thenType(u"Premier"_s);
-    EXPECT_TRUE(trigger(window->mnuAcces).isEmpty() && trigger(window->mnuAcces).isEmpty());
-    EXPECT_EQ(dialogs->messages().mid(2), QStringList{LOC_RTString(1394)}) << "after the two questions above";
+    dialogs->thenType(u"premier"_s).thenType(u"Premier"_s);
+    EXPECT_TRUE(trigger(window->mnuAcces).isEmpty()) << "a wrong password opens nothing";
     bool loggedOnWhileOpen = true;
-    trigger(window->mnuAcces, [&](QWidget *modal) {
-        auto *acces = qobject_cast<frmAcces *>(modal);
-        loggedOnWhileOpen = window->lblDeconnexion->isVisible();
-        acces->txtPass->selectAll();
-        QTest::keyClicks(acces->txtPass, u"Nouveau"_s);
-        QTest::keyClicks(acces->txtPass2, u"Nouveau"_s);
-        QTest::mouseClick(acces->cmdOk, Qt::LeftButton);
-    });
+    EXPECT_EQ(trigger(window->mnuAcces,
+                      [&](QWidget *modal) {
+                          loggedOnWhileOpen = window->lblDeconnexion->isVisible();
+                          modal->close();
+                      }),
+              u"tarnvik::frmAcces"_s);
     EXPECT_TRUE(!loggedOnWhileOpen && window->lblDeconnexion->isVisible()) << "logged on once it closed";
-    EXPECT_EQ(scalar(u"SELECT RapPass FROM Acces"_s).toString(), Brouiller(u"Nouveau"_s, u"Nouveau"_s));
 }
 
 // Logged off with a password set: every administration entry asks first (Cancel opens nothing), the

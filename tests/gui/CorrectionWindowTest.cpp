@@ -67,26 +67,6 @@ TEST_F(CorrectionWindowTest, OpensOnTheSelectedPunchAndLeavesTheArchivesOnTheirF
     }
 }
 
-TEST_F(CorrectionWindowTest, UsersOwnChangesMarkThePunchAndAreStoredWhenTheRowIsLeft)
-{
-    addHistory();
-    openOn(10);
-    typeInto(corrections->TPicker, u"101500"_s); // only the time: the long date becomes the marker
-    clickRow(corrections->dgArchives, 1);
-    EXPECT_EQ(storedRow(u"2003-03-02"_s),
-              u"1002 In 2003-03-02 10:15:00 Chantier/Plomberie 0 "_s + LOC_RTString(1296));
-    EXPECT_EQ(storedRow(u"2003-03-01"_s), u"1002 In 2003-03-01 07:30:00 Chantier/Plomberie 0"_s)
-        << "showing a row writes nothing";
-    // A date of another century keeps its four digits; the box marks a manual correction.
-    typeInto(corrections->DPicker, u"15021999"_s);
-    corrections->cbArch->setFocus();
-    QTest::keyClick(corrections->cbArch, Qt::Key_Down); // "1": archived
-    QTest::mouseClick(corrections->Label14, Qt::LeftButton);
-    QTest::mouseClick(corrections->cmdOk, Qt::LeftButton);
-    EXPECT_EQ(storedRow(u"1999-02-15"_s),
-              u"1002 In 1999-02-15 07:30:00 Chantier/Plomberie 1 "_s + LOC_RTString(1512));
-}
-
 TEST_F(CorrectionWindowTest, SubProjectChoiceTakesTheProjectThatSortsFirstAndAddedPunchStartsNow)
 {
     addProject(u"Atelier"_s, {u"Peinture"_s}); // added last, sorts first
@@ -122,16 +102,26 @@ TEST_F(CorrectionWindowTest, BoxesLabelsAndGridsAreWiredToWhatTheyShow)
     EXPECT_EQ(corrections->DataGrid2->model()->rowCount(), 2) << "employee rows only";
     corrections->DPicker->setFocus();
     QTest::keyClick(corrections->DPicker, Qt::Key_Delete); // an emptied date writes nothing
+    // Each row changed alone, then left: In/Out, the time, the date (four digits) and the box of a
+    // manual correction, the archived state; only the box's own text replaces the marker.
     corrections->cbInOut->setFocus();
     corrections->cbInOut->lineEdit()->selectAll();
     QTest::keyClicks(corrections->cbInOut->lineEdit(), u"Out"_s);
     clickRow(corrections->dgArchives, 1);
+    typeInto(corrections->TPicker, u"101500"_s);
+    clickRow(corrections->dgArchives, 2);
+    typeInto(corrections->DPicker, u"15021999"_s);
+    QTest::mouseClick(corrections->Label14, Qt::LeftButton);
+    clickRow(corrections->dgArchives, 3);
     corrections->cbArch->setFocus();
-    QTest::keyClick(corrections->cbArch, Qt::Key_Down);
+    QTest::keyClick(corrections->cbArch, Qt::Key_Down); // "1": archived
     QTest::mouseClick(corrections->cmdOk, Qt::LeftButton);
-    const QString marker = LOC_RTString(1296);
-    EXPECT_EQ(storedRow(u"2003-03-02"_s), u"1002 Out 2003-03-02 07:30:00 Chantier/Plomberie 0 "_s + marker);
-    EXPECT_EQ(storedRow(u"2003-03-01"_s), u"1002 In 2003-03-01 07:30:00 Chantier/Plomberie 1 "_s + marker);
+    const QString marker = LOC_RTString(1296), row = u"1002 %1 %2 Chantier/Plomberie %3 "_s;
+    EXPECT_EQ(storedRow(u"2003-03-02"_s), row.arg(u"Out"_s, u"2003-03-02 07:30:00"_s, u"0"_s) + marker);
+    EXPECT_EQ(storedRow(u"2003-03-01"_s), row.arg(u"In"_s, u"2003-03-01 10:15:00"_s, u"0"_s) + marker);
+    EXPECT_EQ(storedRow(u"1999-02-15"_s),
+              row.arg(u"In"_s, u"1999-02-15 07:30:00"_s, u"0"_s) + LOC_RTString(1512));
+    EXPECT_EQ(storedRow(u"2003-02-27"_s), row.arg(u"In"_s, u"2003-02-27 07:30:00"_s, u"1"_s) + marker);
     EXPECT_EQ(archives->dgArchives->model()->index(10, 1).data().toString(), u"Out"_s) << "list read again";
 
     DataSource station(u"SELECT * FROM Vendeurs"_s);
