@@ -20,6 +20,11 @@ constexpr qint16 kFileHandle = 1;
 QString g_commandLine;
 bool g_loading = false;
 
+QString languageFilePath()
+{
+    return QDir::toNativeSeparators(ProgramFolder::file(QLatin1String(LanguageFileName)));
+}
+
 // The field Lang of the settings row, reached through a data source of the
 // load's own on the current connection string.
 class AccesLanguageSetting final : public LanguageSetting {
@@ -97,6 +102,13 @@ QString LOC_RTString(qint32 index)
     return table.at(index);
 }
 
+void LOCRTSModule::requireLanguageFile()
+{
+    const QString path = languageFilePath();
+    if (!QFileInfo(path).isFile())
+        languageFileNotFound(path);
+}
+
 void LOCRTSModule::load()
 {
     if (g_loading)
@@ -108,7 +120,7 @@ void LOCRTSModule::load()
 
     FileNum = kFileHandle;
     LanguageFileInput input;
-    input.path = QDir::toNativeSeparators(ProgramFolder::file(QLatin1String(LanguageFileName)));
+    input.path = languageFilePath();
     input.commandLine = commandLine();
     if (QFileInfo(input.path).isFile()) {
         // A file that cannot be read, or is too large to be a language file,

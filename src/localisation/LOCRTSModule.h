@@ -27,6 +27,10 @@ public:
     // while a load waits for the user (the chooser, a message box) does nothing.
     static void load();
 
+    // Ends the program with the "not found" message when the program folder
+    // holds no language file; start-up calls it before it makes any file there.
+    static void requireLanguageFile();
+
     // The command line searched for "/L=": by default the program's arguments
     // after its own name, joined by blanks. A null text brings the default back.
     static void setCommandLine(const QString &commandLine);

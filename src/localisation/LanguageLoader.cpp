@@ -153,6 +153,14 @@ LoadError readLanguageFile(const QString &path, QByteArray *content)
     return {};
 }
 
+void languageFileNotFound(const QString &path)
+{
+    Dialogs().messageBox(QStringLiteral("Fatal Error: Language database file ") + path +
+                             QStringLiteral(" not found."),
+                         MsgStyle::Critical, QString::fromLatin1(ProgramTitle));
+    endProgram();
+}
+
 void LanguageLoader::fatalMissing()
 {
     Dialogs().messageBox(QStringLiteral("Fatal Error: Language database file ") + m_input.path +
@@ -186,12 +194,8 @@ void LanguageLoader::run(qint16 &currentLang, QVector<QString> &table)
 {
     const PointerRestore pointer;
 
-    if (!m_input.content) {
-        Dialogs().messageBox(QStringLiteral("Fatal Error: Language database file ") + m_input.path +
-                                 QStringLiteral(" not found."),
-                             MsgStyle::Critical, QString::fromLatin1(ProgramTitle));
-        endProgram();
-    }
+    if (!m_input.content)
+        languageFileNotFound(m_input.path);
 
     settleLanguage(currentLang);
 

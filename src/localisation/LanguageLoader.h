@@ -65,6 +65,10 @@ inline constexpr qint64 kMaxLanguageFileSize = 4 * 1024 * 1024;
 // or read, or that is larger than kMaxLanguageFileSize, is an error.
 LoadError readLanguageFile(const QString &path, QByteArray *content);
 
+// The fatal "not found" message for the language file at path, then the end
+// of the program.
+[[noreturn]] void languageFileNotFound(const QString &path);
+
 // What a load works on.
 struct LanguageFileInput {
     // Full path of the language file, as named in the fatal messages.

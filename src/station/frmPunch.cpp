@@ -348,6 +348,8 @@ void frmPunch::readSettings(std::vector<std::function<QString()>> *problems)
 
 void frmPunch::Form_Load()
 {
+    // Nothing is made in a program folder that is not one.
+    LOCRTSModule::requireLanguageFile();
     ProgramState::Loading = true;
     Timer1->start();
     Timer2->start();

@@ -146,6 +146,30 @@ TEST_F(Localisation, StoredLanguageOutsideTheFileIsToldOnceThenTheChooserAsks)
     }
 }
 
+// "/L=" and a language name of the file picks it for the run, without regard to case, while no number is
+// stored; the switch is not stored, and a stored number wins. A name the file does not hold is no choice.
+TEST_F(Localisation, CommandLineSwitchNamesALanguageOfTheFileForTheRun)
+{
+    const struct {
+        const char *commandLine;
+        QVariant stored;
+        const char *text;
+        bool asked;
+    } cases[] = {
+        {"-x /l=ENGLISH", {}, "One", false}, {"/L=English", 1, "Un", false}, {"/L=French", {}, "Un", true}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.commandLine);
+        restart(twoLanguages());
+        setLang(c.stored);
+        ProgramState::CurrentLang = 0;
+        LOCRTSModule::setCommandLine(QString::fromLatin1(c.commandLine));
+        dialogs->then(Answer::choose(0));
+        EXPECT_EQ(LOC_RTString(1), QString::fromUtf8(c.text));
+        EXPECT_EQ(dialogs->shown().size(), c.asked ? 1 : 0);
+        EXPECT_EQ(storedLang().toString(), c.asked ? u"1"_s : c.stored.toString());
+    }
+}
+
 // A table far too large is one box whatever follows; a file of several megabytes is refused unread.
 TEST_F(Localisation, TableTooLargeIsOneBoxAndAnOversizedFileIsRefused)
 {

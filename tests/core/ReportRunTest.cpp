@@ -38,6 +38,7 @@ struct ReportRunTest : ReportFixture {
             linesShown = report->textLines();
             const ReportSection *header = report->Sections(ReportRun::punchHeaderSection(selection.kind));
             captionShown = header->Controls(u"Label6"_s)->Visible;
+            headerHeight = header->Height;
         };
         h.afterCleanUp = [this] { events << u"cleaned up"_s; };
         return h;
@@ -53,6 +54,7 @@ struct ReportRunTest : ReportFixture {
     int rowsWhileShown = -1;
     QStringList linesShown;
     bool captionShown = false;
+    int headerHeight = 0;
 };
 
 TEST_F(ReportRunTest, TextFileThenWorkbookThenReportAndNothingTemporaryLeftAfterwards)
@@ -69,15 +71,18 @@ TEST_F(ReportRunTest, TextFileThenWorkbookThenReportAndNothingTemporaryLeftAfter
         show(report);
         workbooksWhileShown = int(documents.entryList(QDir::Files).size());
     };
+    bool textBeforeWorkbook = false;
+    dialogs->whileUrlOpened = [&](const QUrl &) { textBeforeWorkbook = QFile::exists(path); };
     for (bool asked : {false, true}) {
+        QFile::remove(path);
         dialogs->then(Answer::file(path));
         selection.exportWorkbook = asked;
         EXPECT_TRUE(run(h));
         EXPECT_EQ(events, QStringList({u"totals"_s, u"shown"_s, u"cleaned up"_s}));
         EXPECT_EQ(workbooksWhileShown, asked ? 1 : 0);
     }
-    EXPECT_EQ(dialogs->shown().at(0).kind, Shown::SaveFile) << "the save dialog came before the workbook";
     EXPECT_EQ(dialogs->lastProposedName, u"Report by employee from 2003-03-03 to 2003-03-16.txt"_s);
+    EXPECT_TRUE(textBeforeWorkbook) << "the text file is written before the workbook";
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(QString::fromUtf8(file.readAll()), linesShown.join(u'\n') + u'\n') << "the report shown";
@@ -169,7 +174,7 @@ TEST_F(ReportRunTest, EachRunHasItsOwnLayoutSoDetailComesBackAfterARunWithout)
     for (bool detail : {false, true, false}) {
         selection.detail = detail;
         EXPECT_TRUE(run(hooks()));
-        EXPECT_EQ(captionShown, detail);
+        EXPECT_TRUE(captionShown == detail && (detail || headerHeight == 240)) << "header of 240 twips";
         EXPECT_EQ(linesShown.contains(u"  In      16/03/2003  01:00:00 pm"_s), detail) << "by project";
     }
 }

@@ -3,12 +3,14 @@
 #include "reports/ReportData.h"
 
 #include "localisation/LOCRTSModule.h"
-#include "reports/WorkedTime.h"
 #include "support/DataGenerator.h"
 #include "support/ProgramFixture.h"
 
 #include <QFileInfo>
 #include <QTime>
+
+#include <cmath>
+#include <optional>
 
 #include <random>
 
@@ -130,20 +132,33 @@ protected:
         const auto inOut = [&](qsizetype i) { return all[i][u"InOut"_s].toString(); };
         if (first < end && first > 0 && inOut(first) == u"Out"_s && inOut(first - 1) == u"In"_s)
             ++first; // counted in the period before
-        const bool closedAfter =
-            first < end && end < all.size() && inOut(end - 1) == u"In"_s && inOut(end) == u"Out"_s;
-        WorkedTime::Pairing pairing;
-        for (qsizetype i = first; i < end + (closedAfter ? 1 : 0); ++i)
-            pairing.add(WorkedTime::direction(inOut(i)),
-                        WorkedTime::instant(all[i][u"Day"_s], all[i][u"Time"_s]),
-                        i + 1 == end + (closedAfter ? 1 : 0));
+        if (first < end && end < all.size() && inOut(end - 1) == u"In"_s && inOut(end) == u"Out"_s)
+            ++end; // closed after the period: counted here
+        // Each Out ends the open In, if any: the seconds between them, to the nearest minute (halves to
+        // even, the default rounding of nearbyint), unless past what 16 bits hold.
+        int ins = 0, outs = 0;
+        std::optional<QDateTime> open;
+        qint64 minutes = 0;
+        for (qsizetype i = first; i < end; ++i) {
+            const QVariantMap &punch = all[i];
+            const QDateTime at(QDate::fromString(punch[u"Day"_s].toString(), Qt::ISODate),
+                               QTime::fromString(punch[u"Time"_s].toString()), Qt::UTC);
+            if (punch[u"InOut"_s] == u"In"_s)
+                ++ins, open = at;
+            else if (punch[u"InOut"_s] == u"Out"_s && ++outs && open) {
+                const qint64 pair = qint64(std::nearbyint(open->secsTo(at) / 60.0));
+                minutes += pair >= -32768 && pair <= 32767 ? pair : 0;
+                open.reset();
+            }
+        }
         for (qint64 *sum : sums)
-            *sum += pairing.minutes();
-        return pairing.atWork();
+            *sum += minutes;
+        return ins != outs;
     }
     static QString text(qint64 minutes, bool atWork = false)
     {
-        return WorkedTime::text(minutes, LOC_RTString(1032)) + (atWork ? AtWork : QString());
+        return u"%1:%2"_s.arg(minutes / 60).arg(minutes % 60, 2, 10, QChar(u'0')) + LOC_RTString(1032) +
+               (atWork ? AtWork : QString());
     }
 };
 
@@ -186,6 +201,27 @@ TEST_F(TotalsTest, ByEmployeeRowsSuffixesAndStatus)
     EXPECT_EQ(column(u"SELECT DISTINCT '<'||NomVendeur||'>' FROM Vendeurs WHERE NoVendeur = '1004' AND "
                      "Projet Is Not Null"_s),
               QStringList{u"<>"_s});
+}
+
+// By project: two employees on A of P (4:00 and 1:30), nothing on B; Bruno's only In on B marks his row
+// but neither B's nor P's, keeps his Status from before on that row and makes it "In" on the rows after;
+// Q has no sub-project and still gets its project row.
+TEST_F(TotalsTest, ByProjectWorkedExample)
+{
+    addEmployee(u"1001"_s, u"Alice"_s, u"Out"_s);
+    addEmployee(u"1002"_s, u"Bruno"_s, u"Out"_s);
+    addProject(u"P"_s, {u"A"_s, u"B"_s});
+    addProject(u"Q"_s, {});
+    addProject(u"R"_s, {u"C"_s});
+    punches({u"1001|In|0|08:00|P|A"_s, u"1001|Out|0|12:00|P|A"_s, u"1002|In|0|13:00|P|A"_s,
+             u"1002|Out|0|14:30|P|A"_s, u"1002|In|1|09:00|P|B"_s});
+    ASSERT_TRUE(byProject().written());
+    EXPECT_EQ(lines(vendeursRows()), expected({u"1001|Alice|P|A|Out|4:00"_s, u"1002|Bruno|P|A|Out|1:30"_s,
+                                               u"1001|Alice|P|B|Out|0:00"_s, u"1002|Bruno|P|B|Out|0:00*"_s,
+                                               u"1001|Alice|R|C|Out|0:00"_s, u"1002|Bruno|R|C|In|0:00"_s}));
+    EXPECT_EQ(lines(projetsRows()), expected({u"-|P|A|5:30"_s, u"-|P|B|0:00"_s, u"-|P|-|5:30"_s,
+                                              u"-|Q|-|0:00"_s, u"-|R|C|0:00"_s, u"-|R|-|0:00"_s}));
+    EXPECT_EQ(statuses(), u"1001=Out 1002=In"_s);
 }
 
 TEST_F(TotalsTest, PeriodDaysArchiveChoiceAndEmployeesTable)

@@ -85,6 +85,7 @@ TEST(WorkedTimeTest, PairingTable)
         EXPECT_EQ(pairing.minutes(), c.minutes);
         EXPECT_EQ(pairing.ins(), c.ins);
         EXPECT_EQ(pairing.outs(), c.outs);
+        EXPECT_EQ(pairing.atWork(), c.ins != c.outs) << "at work whenever the counts differ";
     }
 }
 

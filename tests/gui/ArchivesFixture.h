@@ -44,11 +44,11 @@ protected:
         EXPECT_TRUE(QTest::qWaitForWindowActive(archives.get()));
     }
     // The correction window as the archives window's button opens it, but not modal, so the test drives it.
-    frmModifier &openCorrections()
+    frmModifier &openCorrections(DataSource *stationEmployees = nullptr)
     {
         ProgramState::OpeningModifier = true;
         corrections.reset();
-        corrections = std::make_unique<frmModifier>(archives.get(), nullptr, archives.get());
+        corrections = std::make_unique<frmModifier>(archives.get(), stationEmployees, archives.get());
         corrections->show();
         corrections->activateWindow();
         EXPECT_TRUE(QTest::qWaitForWindowActive(corrections.get()));

@@ -60,6 +60,9 @@ TEST_F(ArchivesWindowTest, PurgeDeletesEveryPunchUpToTheDayIncludedAndNothingEls
     execSql(
         u"INSERT INTO Vendeurs (NoVendeur, Projet, SousProjet) VALUES ('1001', 'Chantier', 'Peinture')"_s);
     execSql(u"UPDATE Vendeurs SET Status = 'In' WHERE NoVendeur = '1001' AND NomVendeur NOTNULL"_s);
+    openArchives(); // the label ticks the box, which lists the archived punches
+    QTest::mouseClick(archives->Label7, Qt::LeftButton);
+    EXPECT_EQ(listedDays(), QStringList{u"1002 27/02 08:00"_s});
     int before = 5;
     for (const auto &[day, shownDay, yes, left] : cases) {
         SCOPED_TRACE(day.toStdString());
@@ -71,6 +74,7 @@ TEST_F(ArchivesWindowTest, PurgeDeletesEveryPunchUpToTheDayIncludedAndNothingEls
         const int after = scalar(u"SELECT COUNT(*) FROM Punch"_s).toInt();
         EXPECT_EQ(dialogs->messages().value(1), yes ? LOC_RTString(1820).arg(before - after) : QString());
         EXPECT_EQ(listedDays(), left);
+        EXPECT_FALSE(archives->chkVoir->isChecked());
         before = after;
     }
     EXPECT_EQ(

@@ -27,12 +27,12 @@ protected:
         punch(u"1002"_s, u"Out"_s, u"2003-01-06"_s, u"12:00:00"_s, u"Chantier"_s, u"Peinture"_s, true);
     }
     // Opens the archives, selects a row (of the archived list when asked) and opens the corrections.
-    frmModifier &openOn(int row, bool archived = false)
+    frmModifier &openOn(int row, bool archived = false, DataSource *stationEmployees = nullptr)
     {
         openArchives();
         archives->chkVoir->setChecked(archived);
         clickRow(archives->dgArchives, row);
-        return openCorrections();
+        return openCorrections(stationEmployees);
     }
     QString current() const
     {
@@ -67,32 +67,6 @@ TEST_F(CorrectionWindowTest, OpensOnTheSelectedPunchAndLeavesTheArchivesOnTheirF
     }
 }
 
-TEST_F(CorrectionWindowTest, UsersOwnChangesMarkThePunchAndAreStoredWhenTheRowIsLeft)
-{
-    addHistory();
-    openOn(10);
-    typeInto(corrections->TPicker, u"10:15:00"_s); // only the time: the long date becomes the marker
-    clickRow(corrections->dgArchives, 1);
-    EXPECT_EQ(storedRow(u"2003-03-02"_s),
-              u"1002 In 2003-03-02 10:15:00 Chantier/Plomberie 0 "_s + LOC_RTString(1296));
-    EXPECT_EQ(storedRow(u"2003-03-01"_s), u"1002 In 2003-03-01 07:30:00 Chantier/Plomberie 0"_s)
-        << "showing a row writes nothing";
-    // A date of another century keeps its four digits; the box marks a manual correction.
-    typeInto(corrections->DPicker, u"30/2/1999"_s); // no such day: OK refuses it, never stores another
-    QTest::mouseClick(corrections->cmdOk, Qt::LeftButton);
-    EXPECT_TRUE(corrections->isVisible() &&
-                dialogs->messages() == QStringList{LOC_RTString(1944).arg(u"30/2/1999"_s)});
-    typeInto(corrections->DPicker, u"15/2/1999"_s);
-    corrections->cbArch->setFocus();
-    EXPECT_EQ(corrections->dgArchives->model()->index(1, 2).data().toString(), u"15/02/1999"_s)
-        << "the row being edited shows its date as the pickers do";
-    QTest::keyClick(corrections->cbArch, Qt::Key_Down); // "1": archived
-    QTest::mouseClick(corrections->Label14, Qt::LeftButton);
-    QTest::mouseClick(corrections->cmdOk, Qt::LeftButton);
-    EXPECT_EQ(storedRow(u"1999-02-15"_s),
-              u"1002 In 1999-02-15 07:30:00 Chantier/Plomberie 1 "_s + LOC_RTString(1512));
-}
-
 TEST_F(CorrectionWindowTest, SubProjectChoiceTakesTheProjectThatSortsFirstAndAddedPunchStartsNow)
 {
     addProject(u"Atelier"_s, {u"Peinture"_s}); // added last, sorts first
@@ -116,6 +90,67 @@ TEST_F(CorrectionWindowTest, SubProjectChoiceTakesTheProjectThatSortsFirstAndAdd
     EXPECT_FALSE(corrections->isVisible());
     EXPECT_EQ(stored().last(), u"1002 In 2003-03-01 09:00:00 / 0 Heure / date ajoutée"_s);
     EXPECT_TRUE(scalar(u"SELECT Projet FROM Punch WHERE rowid = (SELECT MAX(rowid) FROM Punch)"_s).isNull());
+}
+
+// Every box, label and grid does what it shows: In/Out and archived changes mark the punch, OK stores and
+// shows the change in the archives, Cancel drops it, the archived box follows its label and goes back to
+// current punches for another number, the employee grid picks the number, the station's employee query
+// is given back.
+TEST_F(CorrectionWindowTest, BoxesLabelsAndGridsAreWiredToWhatTheyShow)
+{
+    addHistory();
+    execSql(u"INSERT INTO Vendeurs (NoVendeur, Projet, SousProjet) VALUES ('1001', 'Bureau', 'Accueil')"_s);
+    openOn(10);
+    EXPECT_EQ(corrections->DataGrid2->model()->rowCount(), 2) << "employee rows only";
+    corrections->DPicker->setFocus();
+    QTest::keyClick(corrections->DPicker, Qt::Key_Delete); // an emptied date writes nothing
+    // Each row changed alone, then left: In/Out, the time, the date (four digits) and the box of a
+    // manual correction, the archived state; only the box's own text replaces the marker.
+    corrections->cbInOut->setFocus();
+    corrections->cbInOut->lineEdit()->selectAll();
+    QTest::keyClicks(corrections->cbInOut->lineEdit(), u"Out"_s);
+    clickRow(corrections->dgArchives, 1);
+    typeInto(corrections->TPicker, u"101500"_s);
+    clickRow(corrections->dgArchives, 2);
+    typeInto(corrections->DPicker, u"30/2/1999"_s); // no such day: OK refuses it, never stores another
+    QTest::mouseClick(corrections->cmdOk, Qt::LeftButton);
+    EXPECT_TRUE(corrections->isVisible() &&
+                dialogs->messages() == QStringList{LOC_RTString(1944).arg(u"30/2/1999"_s)});
+    typeInto(corrections->DPicker, u"15021999"_s);
+    corrections->cbArch->setFocus();
+    EXPECT_EQ(corrections->dgArchives->model()->index(2, 2).data().toString(), u"15/02/1999"_s)
+        << "the row being edited shows its date as the pickers do";
+    QTest::mouseClick(corrections->Label14, Qt::LeftButton);
+    clickRow(corrections->dgArchives, 3);
+    corrections->cbArch->setFocus();
+    QTest::keyClick(corrections->cbArch, Qt::Key_Down); // "1": archived
+    QTest::mouseClick(corrections->cmdOk, Qt::LeftButton);
+    const QString marker = LOC_RTString(1296), row = u"1002 %1 %2 Chantier/Plomberie %3 "_s;
+    EXPECT_EQ(storedRow(u"2003-03-02"_s), row.arg(u"Out"_s, u"2003-03-02 07:30:00"_s, u"0"_s) + marker);
+    EXPECT_EQ(storedRow(u"2003-03-01"_s), row.arg(u"In"_s, u"2003-03-01 10:15:00"_s, u"0"_s) + marker);
+    EXPECT_EQ(storedRow(u"1999-02-15"_s),
+              row.arg(u"In"_s, u"1999-02-15 07:30:00"_s, u"0"_s) + LOC_RTString(1512));
+    EXPECT_EQ(storedRow(u"2003-02-27"_s), row.arg(u"In"_s, u"2003-02-27 07:30:00"_s, u"1"_s) + marker);
+    EXPECT_EQ(archives->dgArchives->model()->index(10, 1).data().toString(), u"Out"_s) << "list read again";
+
+    DataSource station(u"SELECT * FROM Vendeurs"_s);
+    station.setConnectionString(ProgramState::ConnString);
+    openOn(10, false, &station);
+    EXPECT_EQ(station.RecordSource().text, u"SELECT * FROM Vendeurs"_s);
+    QTest::mouseClick(corrections->Label14, Qt::LeftButton);
+    QTest::mouseClick(corrections->Label14, Qt::LeftButton);
+    EXPECT_EQ(corrections->txtLong->text(), u"Sunday 02 March 2003"_s);
+    QTest::mouseClick(corrections->cmdAnnuler, Qt::LeftButton);
+    EXPECT_TRUE(storedRow(u"2003-03-02"_s).endsWith(marker)) << "Cancel drops the change";
+
+    openOn(10);
+    QTest::mouseClick(corrections->Label13, Qt::LeftButton);
+    EXPECT_TRUE(corrections->chkVoir->isChecked() && corrections->dgArchives->model()->rowCount() == 3)
+        << "the label ticks the box: the archived punches of 1002";
+    clickRow(corrections->DataGrid2, 0); // another number: its current punches
+    EXPECT_EQ(corrections->txtNoEmp->text() + u' ' + corrections->lblNomEmp->text(), u"1001 Alice Martin"_s);
+    EXPECT_FALSE(corrections->chkVoir->isChecked());
+    EXPECT_EQ(corrections->dgArchives->model()->rowCount(), 10);
 }
 
 // Another program holds the database: the punch left keeps what was typed and stays the one highlighted,

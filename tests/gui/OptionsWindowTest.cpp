@@ -100,6 +100,9 @@ TEST_F(OptionsWindowTest, OpensOnTheStoredSettingsAndEmptyLanguageIsStoredAsFren
     }
     // Enter on the last one saves; saving lets the period check speak again.
     ProgramState::PeriodeMsgShown = true;
+    window->txtPath->setText(u"elsewhere.mdb"_s);
+    QTest::mouseClick(window->cmdDefault, Qt::LeftButton);
+    EXPECT_EQ(window->txtPath->text(), databasePath()) << "Default: the program folder's database";
     QTest::keyClick(window->txtPath, Qt::Key_Return);
     EXPECT_EQ(settings(), u"2 2003-03-01 1"_s);
     EXPECT_FALSE(ProgramState::PeriodeMsgShown);

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLabel>
 #include <QProcess>
 #include <QScrollArea>
 #include <QTest>
@@ -110,6 +111,38 @@ TEST_F(ReportPreviewTest, SavedAsPdfWithProgressTheReportReadsAsItsTextAndACance
           u"01/03/2003 Page : %1"_s.arg(preview.pageCount())})
         EXPECT_TRUE(lines.contains(line)) << line.toStdString() << " in:\n"
                                           << lines.join(u'\n').toStdString();
+}
+
+} // namespace
+
+namespace {
+
+// Page Down and Page Up turn one page, End and Home go to the last and the first page; so do the buttons.
+TEST_F(ReportPreviewTest, KeysAndButtonsTurnOnePageOrGoToAnEnd)
+{
+    for (int i = 0; i < 60; ++i) {
+        const QString number = QString::number(2000 + i);
+        addEmployee(number, u"Employee "_s + number);
+        addTotals(number, AliceTotals);
+    }
+    selection.kind = ReportSelection::Kind::ByEmployee;
+    ReportPreview preview(report(databasePath()));
+    preview.show();
+    const int last = preview.pageCount() - 1;
+    ASSERT_GE(last, 3);
+    const auto key = [&](Qt::Key k) { return [&preview, k] { QTest::keyClick(&preview, k); }; };
+    const auto click = [](QToolButton *b) { return [b] { QTest::mouseClick(b, Qt::LeftButton); }; };
+    const std::pair<std::function<void()>, int> steps[] = {
+        {key(Qt::Key_PageDown), 1},     {key(Qt::Key_PageDown), 2},
+        {key(Qt::Key_PageUp), 1},       {key(Qt::Key_End), last},
+        {key(Qt::Key_PageDown), last},  {key(Qt::Key_Home), 0},
+        {key(Qt::Key_PageUp), 0},       {click(preview.cmdNext), 1},
+        {click(preview.cmdLast), last}, {click(preview.cmdPrevious), last - 1},
+        {click(preview.cmdFirst), 0}};
+    for (const auto &[step, page] : steps) {
+        step();
+        EXPECT_EQ(preview.lblPage->text(), u"%1 / %2"_s.arg(page + 1).arg(last + 1));
+    }
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "PunchWindowFixture.h"
 #include "common/Progress.h"
 #include "platform/Spreadsheet.h"
+#include "platform/ui/Pickers.h"
 #include "reports/frmRapport.h"
 #include "reports/ui/ReportPreview.h"
 #include "station/Scramble.h"
@@ -76,6 +77,7 @@ TEST_F(ReportRunWindowTest, OneProgressFromStartToEndAndACancelAtAnyPointLeavesN
     EXPECT_TRUE(
         shownLines.contains(u"Employee no.: 1001    Name:   Alice Martin                         Out"_s));
     EXPECT_FALSE(shownLines.join(u'\n').contains(u"InOut"_s)) << "no punch captions without detail";
+    EXPECT_EQ(shownLines.filter(u"Project total: 5:30 Hours:Minutes"_s).size(), 1) << "totals by employee";
     QFile file(textFile);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(QString::fromUtf8(file.readAll()), shownLines.join(u'\n') + u'\n');
@@ -146,15 +148,26 @@ TEST_F(ReportMenuTest, OneReportWindowBehindThePasswordAndQuittingDuringARunCanc
     ASSERT_TRUE(report);
     EXPECT_TRUE(report->parentWidget() == nullptr && QApplication::activeModalWidget() == nullptr);
     EXPECT_TRUE(window->lblDeconnexion->isVisible()) << "logged on as soon as it is shown";
+    report->DPicker->setValue(QDate(2003, 2, 3)); // the report label takes the window's choices
+    QTimer::singleShot(0, [] { // a modal preview would wait for the user: closed, it fails below
+        if (QWidget *modal = QApplication::activeModalWidget())
+            modal->close();
+    });
+    QTest::mouseClick(window->Label2, Qt::LeftButton);
+    QStringList shown;
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (auto *preview = qobject_cast<ReportPreview *>(w); preview && preview->isVisible())
+            shown += preview->report().textLines();
+    EXPECT_TRUE(shown.join(u'\n').contains(u"03/02/2003"_s)) << shown.join(u'\n').toStdString();
     window->mnuEmp->trigger(); // the same window comes forward, with no second prompt
     EXPECT_EQ(dialogs->shown().size(), 1);
 
     DelayedProgress::setDelay(0);
-    bool shown = false;
+    bool reportShown = false;
     QTimer closer; // a report that shows is seen and closed
     closer.callOnTimeout([&] {
         if (QWidget *preview = QApplication::activeModalWidget())
-            shown = preview->close();
+            reportShown = preview->close();
     });
     closer.start(20);
     int ticks = 0;
@@ -172,7 +185,7 @@ TEST_F(ReportMenuTest, OneReportWindowBehindThePasswordAndQuittingDuringARunCanc
     EXPECT_EQ(dialogs->messages(), QStringList());
     QCoreApplication::processEvents();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_FALSE(shown) << "a cancelled run shows no report";
+    EXPECT_FALSE(reportShown) << "a cancelled run shows no report";
     EXPECT_FALSE(report) << "closed with the station once its run ended";
 }
 

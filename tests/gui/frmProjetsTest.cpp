@@ -77,18 +77,32 @@ TEST_F(frmProjetsTest, AddingKeepsDuplicatesAndReQueriesAfterASubProject)
     EXPECT_EQ(dialogs->messages().size(), 2);
 }
 
+// The caption of no project ("None") is refused as a parent and for deletion; a real project's
+// sub-project of that name is asked about like any other; the hidden name is not listed; a sub-project
+// needs a project.
 TEST_F(frmProjetsTest, NoProjectCaptionRefusesSubProjectsAndDeletion)
 {
     addProject(u"None"_s, {u"None"_s});
+    addProject(u"Aucun"_s, {u"Aucun"_s});
+    execSql(u"INSERT INTO Projets (Projet, SousProjet) VALUES ('Bureau', 'None')"_s);
     open();
     openProjects();
+    EXPECT_FALSE(shown(projects->dgProjets).join(u' ').contains(u"Aucun"_s));
     clickRow(projects->dgProjets, 2);
     QTest::keyClicks(projects->txtSous, u"Extra"_s);
     QTest::mouseClick(projects->cmdAjout, Qt::LeftButton);
     pressDelete(projects->dgProjets, 2);
     pressDelete(projects->dgSous, 0);
-    EXPECT_EQ(dialogs->messages(), QStringList({LOC_RTString(1678), LOC_RTString(1680), LOC_RTString(1682)}));
-    EXPECT_EQ(stored().size(), 7);
+    clickRow(projects->dgProjets, 0);
+    dialogs->thenNo();
+    pressDelete(projects->dgSous, 1);
+    EXPECT_EQ(stored().size(), 10);
+    execSql(u"DELETE FROM Projets"_s);
+    openProjects();
+    typeName(projects->txtSous, u"Orphan"_s);
+    EXPECT_EQ(dialogs->messages(), QStringList({LOC_RTString(1678), LOC_RTString(1680), LOC_RTString(1682),
+                                                LOC_RTString(1672) + u"None'?"_s, LOC_RTString(1816)}));
+    EXPECT_TRUE(stored().isEmpty());
 }
 
 TEST_F(frmProjetsTest, DeletingAProjectRemovesEveryRowOfItsNameInOneGo)

@@ -54,8 +54,10 @@ TEST_F(frmPunchEntryTest, CorrectionPunchRefusesAnEmptyDateAndKeepsTheFourDigitY
     }
     QStringList stored;
     for (const QVariantMap &row : punches())
-        stored << fields(row, {"PunchDateShort", "PunchTime"});
-    EXPECT_EQ(stored, QStringList({"2035-12-06|22:45:00", "1999-06-12|09:00:00", "1929-07-04|09:00:00"}));
+        stored << fields(row, {"PunchDateShort", "PunchTime", "PunchDateLong"});
+    const QString marked = u'|' + LOC_RTString(1648);
+    EXPECT_EQ(stored, QStringList({"2035-12-06|22:45:00" + marked, "1999-06-12|09:00:00" + marked,
+                                   "1929-07-04|09:00:00" + marked}));
 }
 
 TEST_F(frmPunchEntryTest, SubProjectOutsideTheListIsRefusedBeforeAnythingIsStored)

@@ -21,6 +21,7 @@ TEST_F(frmPunchRoadTest, EnterPunchesInThenOutWithConfirmations)
     punchByKeyboard(u"1001"_s, u"Peinture"_s, u"scaffold"_s);
     EXPECT_EQ(w.txtNumVendeur->text() + w.dcbProjet->Text() + w.txtDescription->text(), QString());
     EXPECT_EQ(focused(), w.txtNumVendeur) << "the entry is emptied for the next employee";
+    Clock::setFixed(QDateTime(QDate(2003, 3, 1), QTime(12, 0)));
     punchByKeyboard(u"1001"_s, u"Peinture"_s);
     punchByKeyboard(u"1002"_s, QString());
     QStringList stored;
@@ -29,9 +30,14 @@ TEST_F(frmPunchRoadTest, EnterPunchesInThenOutWithConfirmations)
                                "SousProjet", "Description", "Archived"}) +
                       (row.value("Description").isNull() ? "|null" : "");
     const QString day = u"|2003-03-01|09:00:00|Saturday 01 March 2003|"_s, none = LOC_RTString(1698);
+    const QString noon = QString(day).replace(u"09:"_s, u"12:"_s);
     EXPECT_EQ(stored, QStringList({"1001|In" + day + "Chantier|Peinture|scaffold|0",
-                                   "1001|Out" + day + "Chantier|Peinture|" + LOC_RTString(1136) + "|0",
-                                   "1002|In" + day + none + '|' + none + "||0|null"}));
+                                   "1001|Out" + noon + "Chantier|Peinture|" + LOC_RTString(1136) + "|0",
+                                   "1002|In" + noon + none + '|' + none + "||0|null"}));
+    type(u"1001"_s); // the status line shows the latest punch
+    EXPECT_TRUE(w.lblStatus->text().startsWith(LOC_RTString(1214) + u"Out"_s) &&
+                w.lblStatus->text().contains(u"12:00:00"_s))
+        << w.lblStatus->text().toStdString();
     EXPECT_EQ(status(u"1001"_s) + QString::number(presenceCount(u"1001"_s)), u"Out0"_s)
         << "Out closes the In";
     EXPECT_EQ(dialogs->messages(),

@@ -169,4 +169,13 @@ TEST_F(frmPunchFirstStartTest, CreatesTheSettingsFileOnceTheDatabaseIsInPlace)
     EXPECT_EQ(punchCount(), 1) << "the new database takes punches at once";
 }
 
+// A folder that is not a program folder (no language file) is told before anything is made in it.
+TEST_F(frmPunchFirstStartTest, AFolderWithoutTheLanguageFileStaysUntouched)
+{
+    ASSERT_TRUE(QFile::remove(folder() + u"/LANGUAGE.DAT"_s));
+    EXPECT_THROW(open(), ProgramTerminated);
+    EXPECT_TRUE(dialogs->messages().value(0).endsWith(u"LANGUAGE.DAT not found."_s));
+    EXPECT_FALSE(QFile::exists(SettingsFile::path()) || QFile::exists(SettingsFile::defaultDatabasePath()));
+}
+
 } // namespace

@@ -86,6 +86,8 @@ TEST_F(frmRapportTest, ListsNamedEmployeesByNumberAndFiltersOnTheCheckedOnes)
                 chosen.archive == ReportSelection::Archive::ArchivedOnly);
     EXPECT_EQ(chosen.checkedEmployees, QStringList{u"205"_s});
     EXPECT_EQ(window->ArchiveFilter().text, u"AND (Archived <> 0) "_s);
+    QTest::mouseClick(window->cmdTous, Qt::LeftButton);
+    EXPECT_EQ(window->selection().checkedEmployees, QStringList({u"1001"_s, u"205"_s, u"30"_s}));
 }
 
 TEST_F(frmRapportTest, PeriodOptionsFillThePickersAndTheMonthViewShowsTheDays)

@@ -114,7 +114,14 @@ public:
         return answer ? answer->choice : 0;
     }
     void beep() override {}
-    bool openUrl(const QUrl &url) override { return m_urls << url, openUrlResult; }
+    // Runs as each file or address is handed to the desktop.
+    std::function<void(const QUrl &url)> whileUrlOpened;
+    bool openUrl(const QUrl &url) override
+    {
+        if (whileUrlOpened)
+            whileUrlOpened(url);
+        return m_urls << url, openUrlResult;
+    }
     void setBusyCursor(bool busy) override { m_busy = busy; }
     bool busyCursor() const override { return m_busy; }
     // The long tasks whose progress was shown: labels, total, every value.
