@@ -6,7 +6,6 @@
 #include "support/DataGenerator.h"
 #include "support/ProgramFixture.h"
 
-#include <QFileInfo>
 #include <QTime>
 
 #include <cmath>
