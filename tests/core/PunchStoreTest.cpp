@@ -1,5 +1,4 @@
 #include "station/PunchStore.h"
-#include "common/Clock.h"
 #include "support/ProgramFixture.h"
 
 using namespace Qt::StringLiterals;
@@ -48,31 +47,6 @@ TEST_F(PunchStoreTest, OutClosesTheOldestPresenceOnItsSubProjectNameAllOrNothing
     execSql(u"DROP TRIGGER stuck"_s);
     ASSERT_TRUE(store().storePunch(out, &error)) << error.toStdString();
     EXPECT_EQ(state(), u"Out1 / Bureau|Peinture, Chantier|Plomberie"_s);
-}
-
-// End of day closes every presence row, also a deleted employee's (9999), but not a report's
-// temporary row (name, project and sub-project set): nobody punched in there.
-TEST_F(PunchStoreTest, EndOfDayClosesEveryPresenceRow)
-{
-    addEmployee(u"1001"_s, u"Alice"_s, u"In"_s);
-    addEmployee(u"1002"_s, u"Bob"_s, u"In"_s);
-    execSql(u"INSERT INTO Vendeurs (NoVendeur, NomVendeur, Projet, SousProjet) VALUES "
-            "('1001', NULL, 'Bureau', 'Accueil'), ('1001', NULL, 'Chantier', 'Plomberie'), "
-            "('1002', NULL, 'Bureau', 'Accueil'), ('1002', NULL, 'Bureau', 'Accueil'), "
-            "('9999', NULL, 'Bureau', 'Accueil'), ('1003', 'Carl', 'Bureau', 'Accueil')"_s);
-    Clock::setFixed(QDateTime(QDate(2003, 3, 1), QTime(18, 5, 0)));
-    int closed = -1;
-    QString error;
-    ASSERT_TRUE(store().endOfDay(u"Fin de journée générale"_s, &closed, &error)) << error.toStdString();
-    EXPECT_EQ(closed, 5);
-    EXPECT_EQ(joined(u"NoVendeur || '|' || SousProjet"_s, u"FROM Punch ORDER BY NoVendeur, SousProjet"_s),
-              u"1001|Accueil, 1001|Plomberie, 1002|Accueil, 1002|Accueil, 9999|Accueil"_s);
-    EXPECT_EQ(joined(u"DISTINCT InOut || PunchDateShort || PunchTime || Description || Archived"_s,
-                     u"FROM Punch"_s),
-              u"Out2003-03-0118:05:00Fin de journée générale0"_s);
-    EXPECT_EQ(joined(u"NoVendeur || ifnull(Status, '-') || NomVendeur"_s,
-                     u"FROM Vendeurs WHERE NomVendeur NOTNULL ORDER BY 1"_s),
-              u"1001OutAlice, 1002OutBob, 1003-Carl"_s);
 }
 
 } // namespace

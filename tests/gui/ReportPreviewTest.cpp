@@ -6,7 +6,6 @@
 
 #include <QComboBox>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QProcess>
@@ -49,7 +48,9 @@ struct ReportPreviewTest : ReportFixture {
     }
 };
 
-TEST_F(ReportPreviewTest, PageKeysTurnThePagesWhereverTheFocusIs)
+// Page Down and Page Up turn one page, End and Home go to the last and the first page, wherever the
+// focus is; so do the buttons.
+TEST_F(ReportPreviewTest, KeysAndButtonsTurnOnePageOrGoToAnEndWhereverTheFocusIs)
 {
     ReportPreview preview(longReport());
     preview.show();
@@ -58,19 +59,28 @@ TEST_F(ReportPreviewTest, PageKeysTurnThePagesWhereverTheFocusIs)
     ASSERT_GE(last, 3);
     QWidget *zoom = preview.cboZoom;
     QWidget *page = preview.scroller->viewport();
+    const Qt::Key click = Qt::Key_unknown; // the button in focus is clicked
     const struct {
         QWidget *focus;
         Qt::Key key;
         int page;
-    } steps[] = {{zoom, Qt::Key_PageDown, 1}, {zoom, Qt::Key_PageDown, 2},
-                 {zoom, Qt::Key_PageUp, 1},   {zoom, Qt::Key_End, last},
-                 {zoom, Qt::Key_Home, 0},     {page, Qt::Key_PageDown, 1},
-                 {page, Qt::Key_PageDown, 2}, {page, Qt::Key_End, last},
-                 {page, Qt::Key_Home, 0},     {preview.cmdNext, Qt::Key_End, last}};
+    } steps[] = {{zoom, Qt::Key_PageDown, 1},    {zoom, Qt::Key_PageDown, 2},
+                 {zoom, Qt::Key_PageUp, 1},      {zoom, Qt::Key_End, last},
+                 {zoom, Qt::Key_PageDown, last}, {zoom, Qt::Key_Home, 0},
+                 {zoom, Qt::Key_PageUp, 0},      {page, Qt::Key_PageDown, 1},
+                 {page, Qt::Key_PageDown, 2},    {page, Qt::Key_End, last},
+                 {page, Qt::Key_Home, 0},        {preview.cmdNext, Qt::Key_End, last},
+                 {preview.cmdFirst, click, 0},   {preview.cmdNext, click, 1},
+                 {preview.cmdLast, click, last}, {preview.cmdPrevious, click, last - 1},
+                 {preview.cmdFirst, click, 0}};
     for (const auto &step : steps) {
         step.focus->setFocus();
-        QTest::keyClick(step.focus, step.key);
+        if (step.key == click)
+            QTest::mouseClick(step.focus, Qt::LeftButton);
+        else
+            QTest::keyClick(step.focus, step.key);
         EXPECT_EQ(preview.page(), step.page) << QTest::toString(step.key);
+        EXPECT_EQ(preview.lblPage->text(), u"%1 / %2"_s.arg(step.page + 1).arg(last + 1));
         EXPECT_EQ(preview.zoom(), 100) << "the zoom box keeps its choice";
     }
 }
@@ -111,38 +121,6 @@ TEST_F(ReportPreviewTest, SavedAsPdfWithProgressTheReportReadsAsItsTextAndACance
           u"01/03/2003 Page : %1"_s.arg(preview.pageCount())})
         EXPECT_TRUE(lines.contains(line)) << line.toStdString() << " in:\n"
                                           << lines.join(u'\n').toStdString();
-}
-
-} // namespace
-
-namespace {
-
-// Page Down and Page Up turn one page, End and Home go to the last and the first page; so do the buttons.
-TEST_F(ReportPreviewTest, KeysAndButtonsTurnOnePageOrGoToAnEnd)
-{
-    for (int i = 0; i < 60; ++i) {
-        const QString number = QString::number(2000 + i);
-        addEmployee(number, u"Employee "_s + number);
-        addTotals(number, AliceTotals);
-    }
-    selection.kind = ReportSelection::Kind::ByEmployee;
-    ReportPreview preview(report(databasePath()));
-    preview.show();
-    const int last = preview.pageCount() - 1;
-    ASSERT_GE(last, 3);
-    const auto key = [&](Qt::Key k) { return [&preview, k] { QTest::keyClick(&preview, k); }; };
-    const auto click = [](QToolButton *b) { return [b] { QTest::mouseClick(b, Qt::LeftButton); }; };
-    const std::pair<std::function<void()>, int> steps[] = {
-        {key(Qt::Key_PageDown), 1},     {key(Qt::Key_PageDown), 2},
-        {key(Qt::Key_PageUp), 1},       {key(Qt::Key_End), last},
-        {key(Qt::Key_PageDown), last},  {key(Qt::Key_Home), 0},
-        {key(Qt::Key_PageUp), 0},       {click(preview.cmdNext), 1},
-        {click(preview.cmdLast), last}, {click(preview.cmdPrevious), last - 1},
-        {click(preview.cmdFirst), 0}};
-    for (const auto &[step, page] : steps) {
-        step();
-        EXPECT_EQ(preview.lblPage->text(), u"%1 / %2"_s.arg(page + 1).arg(last + 1));
-    }
 }
 
 } // namespace

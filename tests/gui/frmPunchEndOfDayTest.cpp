@@ -37,6 +37,11 @@ TEST_F(frmPunchEndOfDayTest, ClosesExactlyThePresencesStillOpenInOneGo)
     EXPECT_EQ(status(u"1001"_s) + QString::number(presenceCount(u"1001"_s)), u"In1"_s);
 
     execSql(u"DROP TRIGGER stuck"_s);
+    // Also closed: a second presence row of Alice's and one of a deleted employee (9999); not a report's
+    // temporary row (name, project and sub-project set): nobody punched in there.
+    execSql(u"INSERT INTO Vendeurs (NoVendeur, NomVendeur, Projet, SousProjet) VALUES ('1001', NULL, "
+            "'Chantier', 'Peinture'), ('9999', NULL, 'Bureau', 'Accueil'), ('1003', 'Carl', 'Bureau', "
+            "'Accueil')"_s);
     Clock::setFixed(QDateTime(QDate(2003, 3, 1), QTime(18, 30, 0)));
     dialogs->clear();
     dialogs->thenYes();
@@ -44,11 +49,17 @@ TEST_F(frmPunchEndOfDayTest, ClosesExactlyThePresencesStillOpenInOneGo)
     EXPECT_EQ(dialogs->messages(), QStringList({LOC_RTString(1668)}));
     QStringList outs; // Bob's Accueil was closed by his own "Out": it gets no second one.
     for (const QVariantMap &r : punches().mid(4))
-        outs << fields(r, {"NoVendeur", "InOut", "PunchTime", "Projet", "SousProjet", "Description"});
-    EXPECT_EQ(outs, QStringList({"1001|Out|18:30:00|Chantier|Peinture|Fin de journée générale",
-                                 "1002|Out|18:30:00|Chantier|Plomberie|Fin de journée générale"}));
+        outs << fields(r, {"NoVendeur", "InOut", "PunchDateShort", "PunchTime", "Projet", "SousProjet",
+                           "Description", "Archived"});
+    outs.sort();
+    const QString end = u"|Out|2003-03-01|18:30:00|%1|Fin de journée générale|0"_s;
+    EXPECT_EQ(outs, QStringList(
+                        {"1001" + end.arg(u"Chantier|Peinture"_s), "1001" + end.arg(u"Chantier|Peinture"_s),
+                         "1002" + end.arg(u"Chantier|Plomberie"_s), "9999" + end.arg(u"Bureau|Accueil"_s)}));
     EXPECT_EQ(status(u"1001"_s) + status(u"1002"_s), u"OutOut"_s);
-    EXPECT_EQ(scalar(u"SELECT COUNT(*) FROM Vendeurs WHERE Projet NOTNULL"_s).toInt(), 0);
+    EXPECT_EQ(
+        scalar(u"SELECT group_concat(NoVendeur || ifnull(Status, '-')) FROM Vendeurs WHERE Projet NOTNULL"_s),
+        QVariant(u"1003-"_s));
 }
 
 } // namespace

@@ -1,6 +1,5 @@
 #include "support/WorkbookReader.h"
 
-#include <QDir>
 #include <QMap>
 #include <QProcess>
 
