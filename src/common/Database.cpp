@@ -25,6 +25,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <deque>
 
 namespace tarnvik {
 
@@ -573,8 +574,13 @@ QSqlDatabase connection(const QString &path, QString *error)
     }
     OpenedFile file;
     if (sqlite3 *handle = handleOf(db); handle && problem == Problem::None) {
-        // One counter per connection opened, for the life of the program.
-        file.ownCheckpoints = new std::atomic<quint64>(0);
+        // One counter per connection opened, for the life of the program:
+        // the hook may still run while the connection closes. A deque never
+        // moves what it holds, and frees it all at exit.
+        static std::deque<std::atomic<quint64>> counters;
+        QMutexLocker countersLock(&g_filesLock);
+        file.ownCheckpoints = &counters.emplace_back(0);
+        countersLock.unlock();
         sqlite3_wal_hook(handle, &walHook, file.ownCheckpoints);
     }
     file.connectionName = name;
