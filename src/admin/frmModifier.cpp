@@ -96,6 +96,11 @@ void frmModifier::buildWindow()
     // Leaving a punch stores the change made to it; when that fails the grid
     // stays on that punch, with what was typed.
     connect(dgArchives, &DataGrid::writeFailed, this, &frmModifier::showWriteFailure);
+    // A date or time typed that cannot exist keeps the user on its punch.
+    connect(dgArchives, &DataGrid::BeforeRowChange, this, [this](bool *stay) {
+        if (!m_showingRow)
+            *stay = refuseImpossibleTyping();
+    });
     connect(chkVoir, &QCheckBox::toggled, this, &frmModifier::chkVoir_Click);
     connect(Label13, &ClickLabel::clicked, this, &frmModifier::Label13_Click);
     connect(chkLong, &QCheckBox::toggled, this, &frmModifier::chkLong_Click);

@@ -108,6 +108,13 @@ void DataGrid::currentRowChanged(const QModelIndex &current, const QModelIndex &
         return;
     const int lastRow = previous.isValid() ? previous.row() : -1;
     const QScopedValueRollback<bool> changing(m_inRowChange, true);
+    bool stay = false;
+    if (lastRow >= 0 && current.row() != lastRow)
+        emit BeforeRowChange(&stay);
+    if (stay) {
+        select(lastRow);
+        return;
+    }
     // Leaving a row stores what was typed into it; when that fails the
     // selection goes back to it, with what was typed.
     if (m_rowAtATime && !m_model->isPendingNewRow(current.row()) && !m_model->storePendingRow()) {

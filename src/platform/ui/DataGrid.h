@@ -45,6 +45,8 @@ public:
 signals:
     // The user took another row; lastRow is the row left (-1 for none).
     void RowColChange(int lastRow);
+    // The user is about to leave the current row; set *cancel to stay on it.
+    void BeforeRowChange(bool *cancel);
     // A row is about to be deleted; set *cancel to keep it.
     void BeforeDelete(bool *cancel);
     void AfterDelete();
