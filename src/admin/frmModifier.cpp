@@ -289,7 +289,7 @@ bool frmModifier::storePending()
 
 bool frmModifier::listPunches(bool archived)
 {
-    if (!storePending())
+    if (refuseImpossibleTyping() || !storePending())
         return false;
     ProgramState::RefreshingPunches = true;
     datPunch.setRecordSource(PunchArchive::employeeQuery(NoEmp, archived));

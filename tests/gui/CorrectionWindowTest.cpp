@@ -114,9 +114,11 @@ TEST_F(CorrectionWindowTest, BoxesLabelsAndGridsAreWiredToWhatTheyShow)
     clickRow(corrections->dgArchives, 2);
     typeInto(corrections->DPicker, u"30/2/1999"_s); // no such day: OK refuses it, never stores another
     QTest::mouseClick(corrections->cmdOk, Qt::LeftButton);
-    clickRow(corrections->dgArchives, 3); // nor can the punch be left with it
+    clickRow(corrections->dgArchives, 3); // nor can the punch be left with it, for another row or list
+    QTest::mouseClick(corrections->Label13, Qt::LeftButton);
     EXPECT_TRUE(corrections->isVisible() && corrections->dgArchives->currentRow() == 2 &&
-                dialogs->messages() == QStringList(2, LOC_RTString(1944).arg(u"30/2/1999"_s)));
+                !corrections->chkVoir->isChecked() &&
+                dialogs->messages() == QStringList(3, LOC_RTString(1944).arg(u"30/2/1999"_s)));
     typeInto(corrections->DPicker, u"15021999"_s);
     corrections->cbArch->setFocus();
     EXPECT_EQ(corrections->dgArchives->model()->index(2, 2).data().toString(), u"15/02/1999"_s)
