@@ -151,16 +151,21 @@ void DataGrid::settleRow()
 
 // Events handled while a message box of the row change is open come in
 // nested; the row settles when the outermost one is done.
-bool DataGrid::event(QEvent *event)
+template <typename Handling> bool DataGrid::handleThenSettle(Handling handling)
 {
     bool handled = false;
     {
         const QScopedValueRollback<int> depth(m_eventDepth, m_eventDepth + 1);
-        handled = QTableView::event(event);
+        handled = handling();
     }
     if (m_eventDepth == 0)
         settleRow();
     return handled;
+}
+
+bool DataGrid::event(QEvent *event)
+{
+    return handleThenSettle([&] { return QTableView::event(event); });
 }
 
 bool DataGrid::viewportEvent(QEvent *event)
@@ -178,14 +183,7 @@ bool DataGrid::viewportEvent(QEvent *event)
             QToolTip::hideText();
         return true;
     }
-    bool handled = false;
-    {
-        const QScopedValueRollback<int> depth(m_eventDepth, m_eventDepth + 1);
-        handled = QTableView::viewportEvent(event);
-    }
-    if (m_eventDepth == 0)
-        settleRow();
-    return handled;
+    return handleThenSettle([&] { return QTableView::viewportEvent(event); });
 }
 
 void DataGrid::showCurrentRow(qint64 row)

@@ -64,6 +64,9 @@ private:
     // highlighted row is put back on the current row, which stays the data
     // source's row, so that what is shown, edited and deleted is one row.
     void settleRow();
+    // Runs the view's own handling of an event, then settles the row once
+    // the outermost handling is done.
+    template <typename Handling> bool handleThenSettle(Handling handling);
     bool moveSourceTo(int row);
     void select(int row);
 
