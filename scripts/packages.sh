@@ -2,7 +2,7 @@
 # Sourced by run.sh and test.sh.
 TARNVIK_PACKAGES="cmake make g++ pkgconf qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libsqlite3-dev qt6-svg-dev \
 qt6-translations-l10n libgtest-dev libbenchmark-dev zlib1g-dev libxlsxwriter-dev fonts-dejavu-core"
-TARNVIK_TEST_PACKAGES="clang libclang-rt-14-dev xvfb xauth poppler-utils python3 python3-openpyxl"
+TARNVIK_TEST_PACKAGES="clang libclang-rt-14-dev xvfb xauth poppler-utils python3 python3-openpyxl sqlite3"
 
 tarnvik_install() {
     local missing=""

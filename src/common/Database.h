@@ -30,14 +30,14 @@ enum class State {
 // Why a file that was opened cannot take writes now.
 enum class Problem {
     None,
-    Missing,  // no file at the path
-    Gone,     // the file was deleted or moved away while in use
-    Replaced, // another file now stands at the path
-    Changed,  // another program changed the file in place (copied over it, wrote into it)
-    Damaged,  // SQLite reported the file corrupt or not a database
-    Busy,     // another program holds the write lock
-    ReadOnly, // the file (or its folder, or its -wal/-shm files) cannot be written
-    RowGone,  // the row being written was deleted meanwhile (by another program)
+    Missing,    // no file at the path
+    Gone,       // the file was deleted or moved away while in use
+    Replaced,   // another file (another inode) now stands at the path, and is used from now on
+    Damaged,    // SQLite reported the file corrupt or not a database
+    NotStation, // an SQLite database without the station's tables
+    Busy,       // another program holds the write lock
+    ReadOnly,   // the file (or its folder, or its -wal/-shm files) cannot be written
+    RowGone,    // the row being written was deleted meanwhile (by another program)
 };
 
 struct Status {
@@ -76,10 +76,24 @@ void startIntegrityCheck(const QString &path, std::function<void(const QString &
 // (and is refused when the file is damaged).
 void expectIntegrityCheck(const QString &path);
 
-// Looks at every open file: one deleted, moved, replaced or changed by
-// another program since the last look is closed for good as connection()
-// says. Returns the sentences, naming the files, of the problems not told yet.
+// Looks at every open file (the station does so every two seconds while
+// idle): folds what the log still holds into the file; a file written by
+// another program since is read afresh; one deleted or moved away is left
+// (its log goes into it, or is kept aside), another file put at the path is
+// taken. Returns the sentences, naming the files, of the problems not told
+// yet.
 QStringList checkOpenFiles();
+
+// Closes the connections not in use (between transactions, no read
+// stepping), after a look at their files: the station holds its database
+// open only while it works on it, so that nothing of it stays beside the
+// file while it waits. Runs by itself once the program is back to waiting
+// after a statement; the next statement opens the connection again.
+QStringList releaseConnections();
+
+// Called on the application's thread when a shared connection moved to
+// another file put at its path: the station logs the supervisor off.
+void setFileSwitchedHandler(std::function<void(const QString &path)> handler);
 
 // The sentence the user sees for a problem of a file, naming it. The station
 // installs its localised wording; the default one is English.
@@ -88,18 +102,17 @@ void setProblemWording(ProblemWording wording);
 QString problemText(Problem problem, const QString &path, const QString &detail = QString());
 
 // The shared connection to a database file, opened on first use. Returns an
-// invalid (closed) connection when the file is missing or cannot be opened;
-// it never creates a file. error receives the reason.
+// invalid (closed) connection when the file is missing, cannot be opened, is
+// damaged or holds no station tables; it never creates a file, and a file it
+// refuses is left byte for byte as it was. error receives the reason.
 //
-// The connection stays bound to the file it opened (its device and inode) and
-// to what its own writes left in it: once that file was deleted, moved,
-// replaced or changed in place by another program, or SQLite reported it
-// damaged, no statement that writes runs on it; the reason names the file.
-// Such a connection is refused for the rest of the run. One whose file
-// vanished or changed is also closed at once: a file deleted, moved or
-// replaced first gets everything its write-ahead log holds, a file changed in
-// place nothing of it, and the log and shared-memory files it used beside the
-// path are removed, so that they never apply to another file.
+// The connection always works on the file at its path as it is now: before
+// a transaction begins, or a write runs outside one, it is compared with
+// what the connection last saw; a file written behind its back is read
+// afresh, one deleted or moved is left with every punch (see
+// checkOpenFiles()), and another file put at the path is taken, the write
+// that finds it being refused once with the sentence that tells it. After
+// each write the log is folded into the file and emptied.
 QSqlDatabase connection(const QString &path, QString *error = nullptr);
 
 // How long a write waits for another process that holds the file before it
@@ -107,7 +120,9 @@ QSqlDatabase connection(const QString &path, QString *error = nullptr);
 void setBusyTimeout(int milliseconds);
 
 // Closes every connection (at the end of the program, in tests), after a last
-// look at the files as checkOpenFiles() takes.
+// look at the files as checkOpenFiles() takes: a log is folded into its own
+// file only, and the -wal and -shm files beside a path are removed only when
+// they are the ones that file used.
 void closeAll();
 
 // The statements that create the four tables, the settings row and the indexes.

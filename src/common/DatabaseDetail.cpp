@@ -24,6 +24,7 @@ FileIdentity Database::detail::identityOf(const QString &path)
         id.inode = quint64(st.st_ino);
         id.size = qint64(st.st_size);
         id.modifiedNs = qint64(st.st_mtim.tv_sec) * 1000000000 + qint64(st.st_mtim.tv_nsec);
+        id.changedNs = qint64(st.st_ctim.tv_sec) * 1000000000 + qint64(st.st_ctim.tv_nsec);
     }
     return id;
 }

@@ -33,6 +33,16 @@ QString databaseProblemText(const Database::Status &status)
     return LOC_RTString(1702).arg(status.path, reason);
 }
 
+namespace {
+
+// Where a log that could not go into its file was kept, when one was.
+QString keptSentence(const QString &kept)
+{
+    return kept.isEmpty() ? QString() : LOC_RTString(2604).arg(kept);
+}
+
+} // namespace
+
 QString localisedDatabaseProblem(Database::Problem problem, const QString &path, const QString &detail)
 {
     QString reason;
@@ -43,13 +53,11 @@ QString localisedDatabaseProblem(Database::Problem problem, const QString &path,
         reason = LOC_RTString(1710);
         break;
     case Database::Problem::Gone:
-        reason = LOC_RTString(1724);
-        break;
+        return LOC_RTString(2600).arg(path, keptSentence(detail));
     case Database::Problem::Replaced:
-        reason = LOC_RTString(1726);
-        break;
-    case Database::Problem::Changed:
-        reason = LOC_RTString(1950);
+        return LOC_RTString(2602).arg(path, keptSentence(detail));
+    case Database::Problem::NotStation:
+        reason = LOC_RTString(1714).arg(detail);
         break;
     case Database::Problem::Damaged:
         reason = LOC_RTString(1728).arg(detail);

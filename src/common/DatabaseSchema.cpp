@@ -39,8 +39,9 @@ const QList<TableColumns> &requiredTables()
     return tables;
 }
 
-// The station's own tables with the columns it reads; empty when all present.
-QString missingTables(const QSqlDatabase &db, QString *error, bool *notDatabase)
+} // namespace
+
+QString Database::detail::missingTables(const QSqlDatabase &db, QString *error, bool *notDatabase)
 {
     *notDatabase = false;
     QStringList missing;
@@ -69,8 +70,6 @@ QString missingTables(const QSqlDatabase &db, QString *error, bool *notDatabase)
     }
     return missing.join(QLatin1String(", "));
 }
-
-} // namespace
 
 namespace Database {
 
@@ -273,25 +272,13 @@ Status ensure(const QString &path, bool createIfMissing)
     }
 
     QString error;
-    QSqlDatabase db = connection(path, &error);
+    Problem refusal = Problem::None;
+    QSqlDatabase db = detail::connect(path, &refusal, &error);
     if (!db.isOpen()) {
-        status.state = error.contains(QLatin1String("not a database"), Qt::CaseInsensitive)
-                           ? State::NotADatabase
-                           : State::CannotOpen;
+        status.state = refusal == Problem::Damaged      ? State::NotADatabase
+                       : refusal == Problem::NotStation ? State::MissingTables
+                                                        : State::CannotOpen;
         status.detail = error;
-        return status;
-    }
-    bool notDatabase = false;
-    const QString missing = missingTables(db, &error, &notDatabase);
-    if (notDatabase) {
-        status.state = State::NotADatabase;
-        status.detail = error;
-        closeAll();
-        return status;
-    }
-    if (!missing.isEmpty()) {
-        status.state = State::MissingTables;
-        status.detail = missing;
         return status;
     }
     completeSchema(db);

@@ -53,7 +53,7 @@ bool ReadConnection::begin(const QString &path, QString *error)
     while (!idle.empty() && m_connection.isEmpty()) {
         const Idle candidate = idle.back();
         idle.pop_back();
-        if (candidate.path == path && m_identity.known && candidate.identity == m_identity &&
+        if (candidate.path == path && m_identity.known && candidate.identity.sameContents(m_identity) &&
             usable(candidate.connection))
             m_connection = candidate.connection;
         else
@@ -69,6 +69,14 @@ bool ReadConnection::begin(const QString &path, QString *error)
     }
     m_db = QSqlDatabase::database(m_connection, false);
     return Database::exec(m_db, QStringLiteral("BEGIN"), {}, error);
+}
+
+void ReadConnection::dropIdle()
+{
+    std::vector<Idle> &idle = idleConnections();
+    for (const Idle &connection : idle)
+        drop(connection.connection);
+    idle.clear();
 }
 
 ReadConnection::~ReadConnection()
