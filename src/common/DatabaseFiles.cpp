@@ -296,7 +296,7 @@ void openNow(OpenedFile &file, QSqlDatabase &db)
         }
     }
     if (refusesEverything(file.problem)) {
-        closeWithoutCheckpoint(db);
+        db.close();
         if (file.problem != before && file.problem != Problem::Missing)
             file.untold = wording(file.problem, file.path, file.detail);
     }
@@ -595,7 +595,7 @@ QSqlDatabase connect(const QString &path, Problem *refusal, QString *error)
         // Nothing more is read from it, and it stays as it was.
         const Problem problem = file.problem;
         const QString detail = file.detail;
-        closeWithoutCheckpoint(db);
+        db.close();
         db = QSqlDatabase();
         QSqlDatabase::removeDatabase(name);
         return refuse(problem, detail);

@@ -57,8 +57,22 @@ QString firstField(const QString &text)
     return text.mid(i, end - i).trimmed();
 }
 
+bool isAbsent(const QString &file)
+{
+    struct stat st;
+    return ::lstat(QFile::encodeName(file).constData(), &st) != 0 && errno == ENOENT;
+}
+
 std::optional<QString> readFirstField(const QString &file, QString *error)
 {
+    // A pipe would never end a read, a device never end its text: only a
+    // file is read.
+    if (!QFileInfo(file).isFile()) {
+        if (error)
+            *error = isAbsent(file) ? QStringLiteral("the file does not exist")
+                                    : QStringLiteral("it is not a regular file");
+        return std::nullopt;
+    }
     QFile in(file);
     if (!in.open(QIODevice::ReadOnly)) {
         if (error)

@@ -22,6 +22,9 @@ QString defaultDatabasePath(); // the program's folder and "tarnvik.mdb"
 // field may hold commas and ends at its closing quote; an unquoted one ends
 // at the first comma or line end. std::nullopt when the file cannot be read.
 std::optional<QString> readFirstField(const QString &file, QString *error = nullptr);
+// Whether nothing at all stands at the path (not even a link naming nothing,
+// a pipe or a device): only then is a start the first one.
+bool isAbsent(const QString &file);
 // Parses the first field out of the file's text.
 QString firstField(const QString &text);
 

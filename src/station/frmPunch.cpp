@@ -31,6 +31,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
+#include <QPointer>
 #include <QPushButton>
 #include <QTimer>
 
@@ -309,7 +310,7 @@ void frmPunch::readSettings(std::vector<std::function<QString()>> *problems)
     const QString ini = SettingsFile::path();
     QString error;
     Database::Status status;
-    if (!Fso::FileExists(ini)) {
+    if (SettingsFile::isAbsent(ini)) {
         // The true first start: no settings file yet. The default database is
         // used, and made when it does not exist; the settings file is written
         // only once the database is in place, so that a start interrupted
@@ -359,6 +360,18 @@ void frmPunch::Form_Load()
     // Problems with the settings file or the database are shown once the
     // captions, and so the language, are loaded.
     Database::setProblemWording(&localisedDatabaseProblem);
+    // Another file put at the database's path is the station's database from
+    // now on: the supervisor logs off (its password is that file's), and the
+    // sub-project list is read from it once the action under way is over.
+    Database::setFileSwitchedHandler([window = QPointer<frmPunch>(this)](const QString &) {
+        if (!window)
+            return;
+        window->adminMenus->lblDeconnexion_Click();
+        QTimer::singleShot(0, window, [window] {
+            window->loadSubProjectList();
+            window->dcbProjet->Refresh();
+        });
+    });
     std::vector<std::function<QString()>> problems;
     readSettings(&problems);
 
@@ -543,6 +556,7 @@ void frmPunch::Form_Unload()
     // A file that vanished or changed since the last look is told now, and
     // closed without leaving its log where another file could take it.
     Timer3_Timer();
+    Database::setFileSwitchedHandler({});
     datPunch->recordset().Close();
     datVendeur->recordset().Close();
     emit unloading();

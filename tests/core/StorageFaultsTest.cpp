@@ -228,6 +228,29 @@ TEST_F(StorageFaultsTest, CreationIsAtomicAndForeignFilesAreLeftUntouched)
     Database::exec(Database::connection(pathOf("new.mdb")), "DROP TABLE Vendeurs");
     Database::closeAll();
     EXPECT_EQ(Database::ensure(pathOf("new.mdb"), true).state, Database::State::MissingTables);
+
+    // A file named in the settings is never written when refused: an empty one, another program's
+    // SQLite database (not switched to the write-ahead log, nothing beside it), a station file without
+    // one of its tables.
+    writeFile(pathOf("named-empty.mdb"), QByteArray());
+    {
+        QSqlDatabase foreign = QSqlDatabase::addDatabase("QSQLITE", "foreign");
+        foreign.setDatabaseName(pathOf("foreign.db"));
+        ASSERT_TRUE(foreign.open() && QSqlQuery(foreign).exec("CREATE TABLE Recipes (Name TEXT)"));
+        foreign.close();
+    }
+    QSqlDatabase::removeDatabase("foreign");
+    Database::closeAll();
+    for (const char *name : {"named-empty.mdb", "foreign.db", "new.mdb"}) {
+        SCOPED_TRACE(name);
+        const QByteArray before = readFile(pathOf(name));
+        EXPECT_FALSE(Database::ensure(pathOf(name), false).usable());
+        QString error;
+        EXPECT_FALSE(Database::connection(pathOf(name), &error).isOpen());
+        Database::closeAll();
+        EXPECT_EQ(readFile(pathOf(name)), before);
+        EXPECT_FALSE(QFile::exists(pathOf(name) + "-wal") || QFile::exists(pathOf(name) + "-shm"));
+    }
 }
 
 // A database on a disk mounted read-only: it is read, said read-only at the

@@ -7,11 +7,14 @@
 #include "common/Database.h"
 #include "common/ProgramState.h"
 #include "common/SettingsFile.h"
+#include "station/Scramble.h"
 
 #include <QDir>
 #include <QFile>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+
+#include <functional>
 
 #include <sys/fsuid.h>
 #include <sys/stat.h>
@@ -58,6 +61,34 @@ TEST_F(frmPunchStorageTest, AFileMovedWhileIdleIsToldWithoutAPunch)
     EXPECT_EQ(dialogs->messages()[0], LOC_RTString(2600).arg(databasePath(), QString()));
     w.close();
     EXPECT_EQ(dialogs->messages().size(), 1);
+}
+
+// Another database put at the path while the supervisor is logged on: told once, naming the file, and
+// the supervisor is logged off, since the password was the other file's; the next punch goes into the
+// file now at the path.
+TEST_F(frmPunchStorageTest, AnotherFilePutAtThePathIsToldAndLogsTheSupervisorOff)
+{
+    execSql(u"UPDATE Acces SET RapPass = ?"_s, {Brouiller(u"Secret"_s, u"Secret"_s)});
+    const QString other = folder() + u"/other.mdb"_s;
+    ASSERT_TRUE(Database::ensure(other, true).usable());
+    Database::closeAll();
+    frmPunch &w = open();
+    dialogs->then(Answer::file(u"Secret"_s)).then(Answer::no()); // the password, then not the end of day
+    w.mnuFin->trigger();
+    ASSERT_TRUE(w.AdminUnlocked());
+    ASSERT_TRUE(QFile::remove(databasePath()));
+    ASSERT_TRUE(QFile::copy(other, databasePath()));
+    dialogs->clear();
+    w.Timer3_Timer();
+    ASSERT_EQ(dialogs->messages().size(), 1);
+    EXPECT_EQ(dialogs->messages()[0], LOC_RTString(2602).arg(databasePath(), QString()));
+    EXPECT_FALSE(w.AdminUnlocked());
+    EXPECT_FALSE(w.lblDeconnexion->isVisible());
+    dialogs->thenYes();
+    punchByKeyboard(u"1001"_s, u"Peinture"_s);
+    EXPECT_EQ(punchCount(), 0) << "employee 1001 is not in the other file";
+    w.Timer3_Timer();
+    EXPECT_EQ(dialogs->messages().size(), 2) << "told once; the punch's own message follows";
 }
 
 // A database file that the user may not write, in a folder he may: said at start-up, as a read-only
@@ -166,6 +197,37 @@ TEST_F(frmPunchFirstStartTest, CreatesTheSettingsFileOnceTheDatabaseIsInPlace)
     dialogs->thenYes();
     punchByKeyboard(u"7"_s, QString());
     EXPECT_EQ(punchCount(), 1) << "the new database takes punches at once";
+}
+
+// A settings file that is a pipe, or a link to a device or to nothing: not a first start. It is said
+// unreadable, naming it, and left as it is; no database is made.
+TEST_F(frmPunchFirstStartTest, ASettingsFileThatIsNoFileIsToldAndLeft)
+{
+    const QString ini = SettingsFile::path();
+    const struct {
+        const char *name;
+        std::function<bool()> make;
+        mode_t type;
+    } cases[] = {
+        {"pipe", [&] { return ::mkfifo(QFile::encodeName(ini).constData(), 0600) == 0; }, S_IFIFO},
+        {"link to /dev/zero", [&] { return QFile::link(u"/dev/zero"_s, ini); }, S_IFLNK},
+        {"link to nothing", [&] { return QFile::link(folder() + u"/nowhere.ini"_s, ini); }, S_IFLNK}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(c.make());
+        dialogs->clear();
+        dialogs->then(Answer::choose(1));
+        open();
+        ASSERT_FALSE(dialogs->messages().isEmpty());
+        EXPECT_TRUE(dialogs->messages().last().contains(ini)) << dialogs->messages().last().toStdString();
+        struct stat st;
+        ASSERT_EQ(::lstat(QFile::encodeName(ini).constData(), &st), 0);
+        EXPECT_EQ(st.st_mode & S_IFMT, c.type);
+        EXPECT_FALSE(QFile::exists(SettingsFile::defaultDatabasePath()));
+        window.reset();
+        Database::closeAll(), LOCRTSModule::reset();
+        ASSERT_EQ(::unlink(QFile::encodeName(ini).constData()), 0);
+    }
 }
 
 // A folder that is not a program folder (no language file) is told before anything is made in it.
