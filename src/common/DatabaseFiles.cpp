@@ -21,6 +21,7 @@
 // go into its file is kept aside under a name of its own, never removed.
 #include "common/DatabaseInternal.h"
 #include "common/ReadConnection.h"
+#include "common/Recordset.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -29,6 +30,7 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QMutex>
+#include <QRecursiveMutex>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -74,7 +76,7 @@ struct OpenedFile {
     QString untold;
 };
 
-QMutex g_lock;
+QRecursiveMutex g_lock;
 QHash<const QSqlDriver *, OpenedFile> g_files;
 QHash<QString, QString> g_damagedPaths;
 std::function<void(const QString &)> g_onSwitched;
@@ -346,8 +348,17 @@ Change settle(OpenedFile &file)
     sqlite3 *handle = handleOf(db);
     if (handle && (!sqlite3_get_autocommit(handle) || readingNow(handle)))
         return Change::None;
-    if (handle && file.logPending)
+    if (handle && file.logPending) {
         file.logPending = !foldLog(handle, 0);
+        if (file.logPending && QCoreApplication::instance() &&
+            QThread::currentThread() == QCoreApplication::instance()->thread()) {
+            // A window's grid reading the rest of a result keeps the log
+            // from the file: it lets go, and reads on afresh when asked.
+            Recordset::letGoOfReads();
+            ReadConnection::dropIdle();
+            file.logPending = !foldLog(handle, 0);
+        }
+    }
     const FileIdentity now = identityOf(file.path);
     if (now == file.seen) {
         if (now.sameContents(file.seen) && headerOf(handle) == file.header)

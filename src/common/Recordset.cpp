@@ -8,6 +8,7 @@
 
 #include <QDataStream>
 #include <QIODevice>
+#include <QSet>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -86,9 +87,29 @@ bool Recordset::fail(const QString &message)
     return false;
 }
 
+namespace {
+
+// The results of this thread that hold a read open on their file.
+QSet<Recordset *> &reading()
+{
+    thread_local QSet<Recordset *> open;
+    return open;
+}
+
+} // namespace
+
 void Recordset::closeStream()
 {
     m_stream.reset();
+    reading().remove(this);
+}
+
+void Recordset::letGoOfReads()
+{
+    // A copy: closing a stream takes its result out of the set.
+    const QSet<Recordset *> open = reading();
+    for (Recordset *rs : open)
+        rs->closeStream();
 }
 
 void Recordset::Close()
@@ -246,6 +267,7 @@ bool Recordset::startStream(bool identities)
         return fail(QStringLiteral("The rest of the result cannot be read: %1").arg(error));
     }
     m_stream = std::move(stream);
+    reading().insert(this);
     Stream &st = *m_stream;
     QSqlQuery &q = *st.query;
     for (const Row &row : m_rows)

@@ -74,6 +74,12 @@ public:
     bool isOpen() const { return m_open; }
     void Close();
 
+    // Ends the reads that results of this thread hold open on their files
+    // between calls (the rest of a large result being read): such a read
+    // keeps the station's writes in the file's log. A result reads on from
+    // where it was when it is next asked for more rows.
+    static void letGoOfReads();
+
     // Past the last row / before the first row; both true for an empty
     // result. (Named with "is": EOF is a macro of the C library.)
     bool isEOF();

@@ -3,7 +3,9 @@
 // processes of their own killed with SIGKILL): no ordinary event stops the
 // station or costs a punch, no write goes through a stale view of a file, and
 // no log ever lands in a file it does not belong to.
+#include "common/DataSource.h"
 #include "common/Database.h"
+#include "common/Recordset.h"
 #include "station/PunchStore.h"
 #include "support/ProgramFixture.h"
 
@@ -375,6 +377,32 @@ TEST_F(StorageEventsTest, ALogThatCannotGoIntoItsFileIsKeptAsideNeverLost)
         EXPECT_EQ(notesIn(moved, u"1001"_s), range(0, 4));
         EXPECT_EQ(sqlite(moved, u"PRAGMA quick_check"_s), u"ok"_s);
     }
+}
+
+// A grid part way through a large result holds a read of the file: the punch stored meanwhile still goes
+// into the file once the station is back to waiting (the read lets go), and the grid reads on to the end
+// with every row once.
+TEST_F(StorageEventsTest, AGridReadPartWayDoesNotKeepAPunchInTheLog)
+{
+    const QString path = databasePath();
+    ASSERT_TRUE(execSql(u"WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 2999) "
+                        "INSERT INTO Punch (NoVendeur, Description) SELECT 'old', i FROM n"_s));
+    Recordset rs;
+    ASSERT_TRUE(rs.open(path, SqlQuery(u"SELECT Description FROM Punch WHERE NoVendeur = 'old' ORDER BY "
+                                       "NoVendeur, Description"_s)));
+    int read = 0;
+    for (; read < 1500; ++read)
+        ASSERT_TRUE(rs.MoveNext());
+    PunchStore store(path);
+    ASSERT_TRUE(punch(store, u"1001"_s, 0));
+    Database::releaseConnections(); // back to waiting
+    EXPECT_EQ(notesInFileAlone(path, u"1001"_s), QSet<QString>{u"0"_s});
+    QSet<QString> seen;
+    ASSERT_TRUE(rs.MoveFirst());
+    for (; !rs.isEOF(); rs.MoveNext())
+        seen << rs.value(0).toString();
+    EXPECT_EQ(seen, range(0, 3000));
+    EXPECT_EQ(rs.RecordCount(), 3000);
 }
 
 } // namespace
