@@ -348,17 +348,8 @@ Change settle(OpenedFile &file)
     sqlite3 *handle = handleOf(db);
     if (handle && (!sqlite3_get_autocommit(handle) || readingNow(handle)))
         return Change::None;
-    if (handle && file.logPending) {
+    if (handle && file.logPending)
         file.logPending = !foldLog(handle, 0);
-        if (file.logPending && QCoreApplication::instance() &&
-            QThread::currentThread() == QCoreApplication::instance()->thread()) {
-            // A window's grid reading the rest of a result keeps the log
-            // from the file: it lets go, and reads on afresh when asked.
-            Recordset::letGoOfReads();
-            ReadConnection::dropIdle();
-            file.logPending = !foldLog(handle, 0);
-        }
-    }
     const FileIdentity now = identityOf(file.path);
     if (now == file.seen) {
         if (now.sameContents(file.seen) && headerOf(handle) == file.header)
@@ -411,6 +402,14 @@ Change release(OpenedFile &file)
     if (!sqlite3_get_autocommit(handle) || readingNow(handle))
         return Change::None;
     const Change change = settle(file);
+    QCoreApplication *app = QCoreApplication::instance();
+    if (db.isOpen() && file.logPending && app && QThread::currentThread() == app->thread()) {
+        // A window's grid reading the rest of a result keeps the log from
+        // the file: it lets go, and reads on afresh when next asked.
+        Recordset::letGoOfReads();
+        ReadConnection::dropIdle();
+        file.logPending = !foldLog(handleOf(db), 0);
+    }
     if (db.isOpen() && !file.logPending)
         db.close();
     return change;
