@@ -79,9 +79,12 @@ int runCase(const MemoryCase &c)
 
     ReportRun::Hooks hooks;
     hooks.computeTotals = [](const QSqlDatabase &db, const ReportSelection &s, StepProgress &progress) {
-        const TotalsProgress tell = [&progress](qint64 done, qint64 total) { return progress.at(done, total); };
-        const TotalsResult totals = s.kind == ReportSelection::Kind::ByEmployee ? TotalsByEmployee(db, s, tell)
-                                                                                : TotalsByProject(db, s, tell);
+        const TotalsProgress tell = [&progress](qint64 done, qint64 total) {
+            return progress.at(done, total);
+        };
+        const TotalsResult totals = s.kind == ReportSelection::Kind::ByEmployee
+                                        ? TotalsByEmployee(db, s, tell)
+                                        : TotalsByProject(db, s, tell);
         return totals.written();
     };
     int pages = 0;
