@@ -44,6 +44,8 @@ constexpr MemoryCase Cases[] = {
     {"project-20-years-no-lines", ReportSelection::Kind::ByProject, false, 0, false},
     {"employee-20-years-lines", ReportSelection::Kind::ByEmployee, true, 0, false},
     {"project-20-years-lines", ReportSelection::Kind::ByProject, true, 0, false},
+    {"project-20-years-no-lines-workbook", ReportSelection::Kind::ByProject, false, 0, true},
+    {"employee-20-years-lines-workbook", ReportSelection::Kind::ByEmployee, true, 0, true},
 };
 
 const MemoryCase *findCase(const char *name)
@@ -150,6 +152,14 @@ BENCHMARK_CAPTURE(BM_ReportPeakMemory, employee_20_years_lines, "employee-20-yea
     ->Unit(benchmark::kSecond)
     ->Iterations(1);
 BENCHMARK_CAPTURE(BM_ReportPeakMemory, project_20_years_lines, "project-20-years-lines")
+    ->Unit(benchmark::kSecond)
+    ->Iterations(1);
+
+BENCHMARK_CAPTURE(BM_ReportPeakMemory, project_20_years_no_lines_workbook,
+                  "project-20-years-no-lines-workbook")
+    ->Unit(benchmark::kSecond)
+    ->Iterations(1);
+BENCHMARK_CAPTURE(BM_ReportPeakMemory, employee_20_years_lines_workbook, "employee-20-years-lines-workbook")
     ->Unit(benchmark::kSecond)
     ->Iterations(1);
 
