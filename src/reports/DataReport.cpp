@@ -371,17 +371,18 @@ DataReport::ExportResult DataReport::ExportReport(const QString &formatKey, cons
                 const ReportBand &band = pages.bands[size_t(i)];
                 write(bandText(m_sections[size_t(band.section)], band));
             }
+            // The last chance to stop, the file written: a Cancel clicked
+            // meanwhile is taken now, and nothing is left.
+            if (ExportProgress && !ExportProgress(count, count)) {
+                file->cancelWriting();
+                return ExportResult::Cancelled;
+            }
             if (ExportKeptAside && file->error() == QFileDevice::NoError) {
                 m_keptAside = std::move(file);
-                if (ExportProgress)
-                    ExportProgress(count, count);
                 return ExportResult::Written;
             }
-            if (file->commit()) {
-                if (ExportProgress)
-                    ExportProgress(count, count);
+            if (file->commit())
                 return ExportResult::Written;
-            }
         }
         reason = file->errorString();
     }
