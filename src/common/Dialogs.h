@@ -57,6 +57,9 @@ public:
     virtual void setLabel(const QString &) {}
     // Whether the user asked to stop the task (a task started cancellable).
     virtual bool cancelled() const { return false; }
+    // The task has come to a step that cannot be undone: its Cancel button
+    // is disabled, so that a click is never taken and then ignored.
+    virtual void disableCancel() {}
 };
 
 // Every modal question the program asks the user goes through one service:

@@ -57,6 +57,8 @@ bool StepProgress::at(qint64 done, qint64 total)
 {
     if (m_cancelled)
         return false;
+    if (m_committed)
+        return true;
     const qint64 part = total > 0 ? qBound<qint64>(0, done, total) * m_share / total : 0;
     m_value = qMax(m_value, m_start + int(part));
     if (!m_task && m_timer.elapsed() >= DelayedProgress::delay())
@@ -66,6 +68,18 @@ bool StepProgress::at(qint64 done, qint64 total)
         m_cancelled = m_task->cancelled();
     }
     return !m_cancelled;
+}
+
+bool StepProgress::pointOfNoReturn()
+{
+    if (m_committed)
+        return !m_cancelled;
+    if (!at(1, 1))
+        return false;
+    m_committed = true;
+    if (m_task)
+        m_task->disableCancel();
+    return true;
 }
 
 } // namespace tarnvik

@@ -59,6 +59,12 @@ public:
     bool cancelled() const { return m_cancelled; }
     void cancel() { m_cancelled = true; }
     bool shown() const { return m_task != nullptr; }
+    // The last chance to stop: the current step done (a Cancel clicked
+    // meanwhile is taken now), then the Cancel button is disabled for what
+    // follows, which cannot be undone. False when the task was cancelled.
+    bool pointOfNoReturn();
+    // Past the point of no return.
+    bool committed() const { return m_committed; }
 
     static constexpr int Scale = 1000;
 
@@ -69,6 +75,7 @@ private:
     int m_share = 0;
     int m_value = 0;
     bool m_cancelled = false;
+    bool m_committed = false;
     QElapsedTimer m_timer;
     std::unique_ptr<ProgressTask> m_task;
 };

@@ -241,19 +241,33 @@ void SpreadsheetApplication::save()
             safeFileName(m_documentName) + (i == 0 ? QString() : QStringLiteral(" (%1)").arg(i + 1));
         QString path = QDir(folderPath).filePath(base + QStringLiteral(".xlsx"));
         QString error;
-        bool written = false;
         if (!QDir().mkpath(folderPath)) {
             error = LOC_RTString(FolderMissingText).arg(QDir::toNativeSeparators(folderPath));
         } else {
+            // Written beside the final name and renamed when released, so
+            // that a failure or a stop never leaves a workbook, whole or
+            // half, under the name the user looks for.
             path = freePath(QDir(folderPath), base);
-            written = writeXlsx(*m_books[i], path, &error);
+            const QString partial = path + QStringLiteral(".part");
+            if (writeXlsx(*m_books[i], partial, &error)) {
+                m_written.push_back({partial, base});
+                continue;
+            }
         }
-        if (written)
-            m_result.savedFiles << path;
-        else
-            m_result.failures << LOC_RTString(CannotWriteText).arg(QDir::toNativeSeparators(path), error);
+        m_result.failures << LOC_RTString(CannotWriteText).arg(QDir::toNativeSeparators(path), error);
     }
     m_books.clear();
+}
+
+void SpreadsheetApplication::discard()
+{
+    if (m_released)
+        return;
+    m_released = true;
+    m_books.clear();
+    for (const Written &w : std::as_const(m_written))
+        QFile::remove(w.partial);
+    m_written.clear();
 }
 
 SpreadsheetApplication::Released SpreadsheetApplication::release()
@@ -262,6 +276,19 @@ SpreadsheetApplication::Released SpreadsheetApplication::release()
         return Released();
     save();
     m_released = true;
+    for (const Written &w : std::as_const(m_written)) {
+        // The name is chosen again: a file may have taken it meanwhile.
+        const QString path = freePath(QFileInfo(w.partial).dir(), w.base);
+        QFile written(w.partial);
+        if (written.rename(path)) {
+            m_result.savedFiles << path;
+            continue;
+        }
+        m_result.failures
+            << LOC_RTString(CannotWriteText).arg(QDir::toNativeSeparators(path), written.errorString());
+        QFile::remove(w.partial);
+    }
+    m_written.clear();
     Released result = m_result;
     result.opened = result.failures.isEmpty() && !result.savedFiles.isEmpty();
     for (const QString &message : std::as_const(result.failures))
@@ -306,9 +333,7 @@ bool SpreadsheetApplication::writeXlsx(const SpreadsheetBook &book, const QStrin
         }
     }
 
-    // Written beside the final name and renamed, so that a failure never
-    // leaves half a workbook under the name the user looks for.
-    const QString partial = path + QStringLiteral(".part");
+    const QString &partial = path;
     QFile::remove(partial);
     {
         // A file that cannot be made is said in the system's words (the
@@ -327,6 +352,7 @@ bool SpreadsheetApplication::writeXlsx(const SpreadsheetBook &book, const QStrin
     lxw_workbook *workbook = workbook_new_opt(partialName.constData(), &options);
     if (!workbook) {
         *error = QStringLiteral("cannot create the workbook");
+        QFile::remove(partial);
         return false;
     }
     lxw_worksheet *sheet = workbook_add_worksheet(workbook, nullptr);
@@ -409,12 +435,6 @@ bool SpreadsheetApplication::writeXlsx(const SpreadsheetBook &book, const QStrin
         status = closed;
     if (status != LXW_NO_ERROR) {
         *error = QString::fromUtf8(lxw_strerror(status));
-        QFile::remove(partial);
-        return false;
-    }
-    QFile written(partial);
-    if (!written.rename(path)) {
-        *error = written.errorString();
         QFile::remove(partial);
         return false;
     }

@@ -114,13 +114,17 @@ public:
         QStringList failures;   // the messages shown for those that could not be
         bool opened = false;    // the desktop opened every saved file
     };
-    // Writes every workbook of a visible application as an .xlsx file, with
-    // no message yet (the first thing release() does). Later calls do nothing.
+    // Writes every workbook of a visible application as an .xlsx file beside
+    // its final name, with no message yet (the first thing release() does).
+    // Later calls do nothing.
     void save();
-    // Saves (when not done yet), opens the saved files on the desktop, tells
-    // the user where a file is when nothing could open it, or why a workbook
-    // could not be written. Later calls do nothing.
+    // Saves (when not done yet), puts the saved files in place and opens
+    // them on the desktop, tells the user where a file is when nothing could
+    // open it, or why a workbook could not be written. Later calls do nothing.
     Released release();
+    // Drops the workbooks and removes what save() wrote, telling nothing and
+    // handing nothing over; release() then does nothing.
+    void discard();
 
     // The most a sheet holds.
     static constexpr qint64 MaxRows = 1048576;
@@ -135,13 +139,21 @@ private:
     friend class SpreadsheetRange;
     friend class SpreadsheetFont;
     friend class SpreadsheetWorkbooks;
-    // Writes one workbook as an .xlsx file; false and the reason when it cannot.
+    // Writes one workbook as an .xlsx file at path; false and the reason
+    // when it cannot (nothing is then left at path).
     static bool writeXlsx(const SpreadsheetBook &book, const QString &path, QString *error);
     SpreadsheetBook::Cell *cell(qint64 row, qint64 column, bool create);
     const SpreadsheetBook::Cell *cell(qint64 row, qint64 column) const;
 
+    // A workbook written beside its final name by save().
+    struct Written {
+        QString partial;
+        QString base;
+    };
+
     bool m_visible = false;
     bool m_saved = false;
+    std::vector<Written> m_written;
     bool m_released = false;
     Released m_result;
     QString m_documentName;

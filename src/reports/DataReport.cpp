@@ -95,7 +95,10 @@ ReportControl &ReportSection::add(ReportControl control)
 
 DataReport::DataReport(const QString &name) : m_name(name) {}
 
-DataReport::~DataReport() = default;
+DataReport::~DataReport()
+{
+    discardExport();
+}
 
 ReportSection &DataReport::addSection(const QString &name, int height)
 {
@@ -346,13 +349,13 @@ DataReport::ExportResult DataReport::ExportReport(const QString &formatKey, cons
     else if (!overwrite && QFileInfo::exists(path))
         reason = QStringLiteral("the file exists");
     if (reason.isEmpty()) {
-        QSaveFile file(path);
-        if (file.open(QIODevice::WriteOnly | QIODevice::Text)) {
+        auto file = std::make_unique<QSaveFile>(path);
+        if (file->open(QIODevice::WriteOnly | QIODevice::Text)) {
             // The lines of textLines(), written band by band.
             const auto write = [&file](const QStringList &lines) {
                 for (const QString &line : lines) {
-                    file.write(line.toUtf8());
-                    file.write("\n");
+                    file->write(line.toUtf8());
+                    file->write("\n");
                 }
             };
             if (const ReportSection *header = Sections(QStringLiteral("PageHeader"));
@@ -362,23 +365,50 @@ DataReport::ExportResult DataReport::ExportReport(const QString &formatKey, cons
             const qint64 count = qint64(pages.bands.size());
             for (qint64 i = 0; i < count; ++i) {
                 if (ExportProgress && i % 256 == 0 && !ExportProgress(i, count)) {
-                    file.cancelWriting();
+                    file->cancelWriting();
                     return ExportResult::Cancelled;
                 }
                 const ReportBand &band = pages.bands[size_t(i)];
                 write(bandText(m_sections[size_t(band.section)], band));
             }
-            if (file.commit()) {
-                if (ExportProgress)
-                    ExportProgress(count, count);
+            // The last chance to stop, the file written: a Cancel clicked
+            // meanwhile is taken now, and nothing is left.
+            if (ExportProgress && !ExportProgress(count, count)) {
+                file->cancelWriting();
+                return ExportResult::Cancelled;
+            }
+            if (ExportKeptAside && file->error() == QFileDevice::NoError) {
+                m_keptAside = std::move(file);
                 return ExportResult::Written;
             }
+            if (file->commit())
+                return ExportResult::Written;
         }
-        reason = file.errorString();
+        reason = file->errorString();
     }
     m_error = reason;
     MsgBox(LOC_RTString(1876).arg(QDir::toNativeSeparators(path), reason), MsgStyle::Exclamation);
     return ExportResult::Failed;
+}
+
+bool DataReport::commitExport()
+{
+    if (!m_keptAside)
+        return true;
+    const std::unique_ptr<QSaveFile> file = std::move(m_keptAside);
+    if (file->commit())
+        return true;
+    m_error = file->errorString();
+    MsgBox(LOC_RTString(1876).arg(QDir::toNativeSeparators(file->fileName()), m_error),
+           MsgStyle::Exclamation);
+    return false;
+}
+
+void DataReport::discardExport()
+{
+    if (m_keptAside)
+        m_keptAside->cancelWriting();
+    m_keptAside.reset();
 }
 
 } // namespace tarnvik

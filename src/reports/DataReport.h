@@ -11,6 +11,8 @@
 #include <memory>
 #include <vector>
 
+class QSaveFile;
+
 namespace tarnvik {
 
 // Positions and sizes of a report are in twips: 1440 to the inch, 20 to the point.
@@ -155,6 +157,15 @@ public:
     // Told the bands written out of their count while ExportReport writes;
     // returning false stops it: no file is written, the export is Cancelled.
     std::function<bool(qint64 done, qint64 total)> ExportProgress;
+    // When set, ExportReport writes the whole file beside its name and
+    // leaves it there: commitExport() puts it in place (what a report run
+    // does once nothing can stop it), discardExport() removes it.
+    bool ExportKeptAside = false;
+    // Puts the file kept aside in place; false, after telling the user,
+    // when it cannot be. True when there is none.
+    bool commitExport();
+    void discardExport();
+    bool exportKeptAside() const { return m_keptAside != nullptr; }
 
 protected:
     ReportSection &addSection(const QString &name, int height);
@@ -167,6 +178,7 @@ private:
     std::deque<ReportSection> m_sections;
     std::shared_ptr<const HierarchicalResult> m_result;
     QString m_error;
+    std::unique_ptr<QSaveFile> m_keptAside;
 };
 
 } // namespace tarnvik

@@ -3,9 +3,13 @@
 #include "common/Database.h"
 
 #include <QHash>
+#include <QPair>
 #include <QSet>
 #include <QSqlQuery>
 #include <QSqlRecord>
+
+#include <algorithm>
+#include <deque>
 
 namespace tarnvik {
 
@@ -31,7 +35,7 @@ QString asciiLower(const QString &text)
 
 // The relation key of a row: its relation fields joined; false when one of
 // them is Null (such a row relates to nothing).
-bool relationKey(const QList<QVariant> &values, const QList<int> &columns, const QStringList &names,
+bool relationKey(const ResultValues &values, const QList<int> &columns, const QStringList &names,
                  QString *key)
 {
     key->clear();
@@ -45,6 +49,50 @@ bool relationKey(const QList<QVariant> &values, const QList<int> &columns, const
     }
     return true;
 }
+
+// The table of a result's distinct values, filled as its rows are read:
+// texts, whole numbers and Nulls are kept once each, other values as read.
+class ValueTable {
+public:
+    explicit ValueTable(ResultValues::Table *values) : m_values(values) {}
+
+    quint32 positionOf(const QVariant &value)
+    {
+        const int type = value.metaType().id();
+        if (value.isNull())
+            return find(m_nulls, type, value);
+        switch (type) {
+        case QMetaType::QString:
+            return find(m_texts, value.toString(), value);
+        case QMetaType::Int:
+        case QMetaType::LongLong:
+            return find(m_numbers, qMakePair(type, value.toLongLong()), value);
+        default:
+            return add(value);
+        }
+    }
+
+private:
+    template <typename Key> quint32 find(QHash<Key, quint32> &known, const Key &key, const QVariant &value)
+    {
+        const auto found = known.constFind(key);
+        if (found != known.constEnd())
+            return found.value();
+        const quint32 position = add(value);
+        known.insert(key, position);
+        return position;
+    }
+    quint32 add(const QVariant &value)
+    {
+        m_values->push_back(value);
+        return quint32(m_values->size() - 1);
+    }
+
+    ResultValues::Table *m_values;
+    QHash<QString, quint32> m_texts;
+    QHash<QPair<int, qlonglong>, quint32> m_numbers;
+    QHash<int, quint32> m_nulls;
+};
 
 bool columnsOf(const QStringList &fields, const QStringList &names, QList<int> *columns, QString *error)
 {
@@ -65,6 +113,26 @@ bool columnsOf(const QStringList &fields, const QStringList &names, QList<int> *
 }
 
 } // namespace
+
+ResultValues::ResultValues(const Table *table, const std::vector<quint32> &positions)
+    : m_table(table), m_positions(new quint32[positions.size()]), m_count(int(positions.size()))
+{
+    std::copy(positions.begin(), positions.end(), m_positions.get());
+}
+
+ResultValues::ResultValues(const ResultValues &other)
+    : m_table(other.m_table), m_positions(other.m_count ? new quint32[size_t(other.m_count)] : nullptr),
+      m_count(other.m_count)
+{
+    std::copy(other.m_positions.get(), other.m_positions.get() + m_count, m_positions.get());
+}
+
+ResultValues &ResultValues::operator=(const ResultValues &other)
+{
+    if (this != &other)
+        *this = ResultValues(other);
+    return *this;
+}
 
 bool HierarchicalResult::open(const QString &databasePath, const QList<ResultLevelQuery> &levels,
                               QString *error)
@@ -93,17 +161,26 @@ bool HierarchicalResult::open(const QSqlDatabase &db, const QList<ResultLevelQue
         return false;
     }
 
+    m_values = std::make_shared<ResultValues::Table>();
+    ValueTable table(m_values.get());
+    std::vector<quint32> positions;
     std::vector<ResultRecord *> parents;
     for (int level = 0; level < levels.size(); ++level) {
         const ResultLevelQuery &levelQuery = levels.at(level);
         QSqlQuery q(db);
-        if (!Database::run(q, levelQuery.query.text, levelQuery.query.params, &reason))
+        // A level without rows asks only for its fields: the database reads
+        // (and sorts) nothing.
+        const QString text = levelQuery.withRows
+                                 ? levelQuery.query.text
+                                 : QStringLiteral("SELECT * FROM (%1) LIMIT 0").arg(levelQuery.query.text);
+        if (!Database::run(q, text, levelQuery.query.params, &reason))
             return false;
         const QSqlRecord record = q.record();
         Level info{levelQuery.name, {}};
         for (int i = 0; i < record.count(); ++i)
             info.fields << record.fieldName(i);
-        std::vector<ResultRecord> read;
+        // A deque: growing it never copies the rows read so far.
+        std::deque<ResultRecord> read;
         QSet<QString> seen;
         const auto stopped = [&] {
             if (progress && !progress(level, levels.size())) {
@@ -117,14 +194,16 @@ bool HierarchicalResult::open(const QSqlDatabase &db, const QList<ResultLevelQue
         while (q.next()) {
             if ((read.size() & 0x1fff) == 0x1fff && stopped())
                 return false;
-            ResultRecord row;
-            row.values.reserve(record.count());
+            positions.clear();
             for (int i = 0; i < record.count(); ++i)
-                row.values << q.value(i);
+                positions.push_back(table.positionOf(q.value(i)));
+            ResultRecord row{ResultValues(m_values.get(), positions), {}};
             if (levelQuery.distinct) {
                 QString whole;
-                for (const QVariant &v : std::as_const(row.values))
+                for (int i = 0; i < row.values.size(); ++i) {
+                    const QVariant &v = row.values.at(i);
                     whole += (v.isNull() ? QStringLiteral("\x1e") : v.toString()) + QChar(0x1f);
+                }
                 if (seen.contains(whole))
                     continue;
                 seen.insert(whole);
@@ -136,7 +215,7 @@ bool HierarchicalResult::open(const QSqlDatabase &db, const QList<ResultLevelQue
         m_levels << info;
 
         if (level == 0) {
-            m_rows = std::move(read);
+            m_rows.assign(std::make_move_iterator(read.begin()), std::make_move_iterator(read.end()));
             for (ResultRecord &row : m_rows)
                 parents.push_back(&row);
             continue;
@@ -156,6 +235,9 @@ bool HierarchicalResult::open(const QSqlDatabase &db, const QList<ResultLevelQue
             if (relationKey(read[i].values, childColumns, levelQuery.relateChild, &key))
                 byKey[key].push_back(i);
         }
+        // Each row moves to the first parent it relates to; a further parent
+        // of the same key gets a copy that shares its values.
+        std::vector<const ResultRecord *> movedTo(read.size(), nullptr);
         std::vector<ResultRecord *> next;
         for (ResultRecord *parent : parents) {
             if (!relationKey(parent->values, parentColumns, levelQuery.relateParent, &key))
@@ -163,9 +245,16 @@ bool HierarchicalResult::open(const QSqlDatabase &db, const QList<ResultLevelQue
             const auto found = byKey.constFind(key);
             if (found == byKey.constEnd())
                 continue;
+            // Reserved whole: the rows moved in stay where movedTo points.
             parent->children.reserve(found->size());
-            for (int i : *found)
-                parent->children.push_back(read[i]); // values are shared, not copied
+            for (int i : *found) {
+                if (movedTo[size_t(i)]) {
+                    parent->children.push_back(*movedTo[size_t(i)]);
+                } else {
+                    parent->children.push_back(std::move(read[size_t(i)]));
+                    movedTo[size_t(i)] = &parent->children.back();
+                }
+            }
         }
         for (ResultRecord *parent : parents) {
             for (ResultRecord &child : parent->children)

@@ -9,15 +9,40 @@
 #include <QVariant>
 
 #include <functional>
-
+#include <memory>
 #include <vector>
 
 namespace tarnvik {
 
+// The values of one row of a hierarchical result. A long report repeats the
+// same few values (numbers, names, days, times) over its punches, so a row
+// holds only the positions of its values in its result's table, where each
+// distinct value is kept once: a few bytes a value instead of a copy.
+class ResultValues {
+public:
+    using Table = std::vector<QVariant>;
+
+    ResultValues() = default;
+    // The values at these positions of table (which outlives the row).
+    ResultValues(const Table *table, const std::vector<quint32> &positions);
+    ResultValues(const ResultValues &other);
+    ResultValues &operator=(const ResultValues &other);
+    ResultValues(ResultValues &&) noexcept = default;
+    ResultValues &operator=(ResultValues &&) noexcept = default;
+
+    int size() const { return m_count; }
+    const QVariant &at(int i) const { return (*m_table)[m_positions[size_t(i)]]; }
+
+private:
+    const Table *m_table = nullptr;
+    std::unique_ptr<quint32[]> m_positions;
+    int m_count = 0;
+};
+
 // One row of a hierarchical result, with the rows of the next level that
 // relate to it (its chapter).
 struct ResultRecord {
-    QList<QVariant> values;
+    ResultValues values;
     std::vector<ResultRecord> children;
 };
 
@@ -31,6 +56,9 @@ struct ResultLevelQuery {
     QStringList relateChild;
     // Keep one row of each set of equal rows (the first in query order).
     bool distinct = false;
+    // False: the level's fields alone, none of its rows are read (a level
+    // that the report does not show, such as its punch lines).
+    bool withRows = true;
 };
 
 // A result in levels, each row holding the related rows of the next level:
@@ -68,6 +96,8 @@ public:
 private:
     QList<Level> m_levels;
     std::vector<ResultRecord> m_rows;
+    // Every distinct value of the rows, once (shared by copies of the result).
+    std::shared_ptr<ResultValues::Table> m_values = std::make_shared<ResultValues::Table>();
 };
 
 } // namespace tarnvik

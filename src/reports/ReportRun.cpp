@@ -3,6 +3,7 @@
 #include "common/Dialogs.h"
 #include "common/ProgramState.h"
 #include "localisation/LOCRTSModule.h"
+#include "platform/Spreadsheet.h"
 #include "reports/ProjRep.h"
 #include "reports/PunchRepPro.h"
 #include "reports/ReportData.h"
@@ -40,6 +41,28 @@ private:
     bool m_on = true;
 };
 
+// The workbook of a run, dropped (its file removed) unless handed over.
+class PendingWorkbook {
+public:
+    explicit PendingWorkbook(std::unique_ptr<SpreadsheetApplication> xl) : m_xl(std::move(xl)) {}
+    ~PendingWorkbook()
+    {
+        if (m_xl)
+            m_xl->discard();
+    }
+    PendingWorkbook(const PendingWorkbook &) = delete;
+    PendingWorkbook &operator=(const PendingWorkbook &) = delete;
+    void handOver()
+    {
+        if (m_xl)
+            m_xl->release();
+        m_xl.reset();
+    }
+
+private:
+    std::unique_ptr<SpreadsheetApplication> m_xl;
+};
+
 } // namespace
 
 ReportRun::ReportRun(const QString &databasePath, const ReportSelection &selection, Hooks hooks)
@@ -50,8 +73,8 @@ ReportRun::ReportRun(const QString &databasePath, const ReportSelection &selecti
     if (!m_hooks.exportWorkbook)
         m_hooks.exportWorkbook = [](const QSqlDatabase &db, const ReportSelection &s,
                                     StepProgress &progress) {
-            tarnvik::exportWorkbook(db, s,
-                                    [&progress](int done, int total) { return progress.at(done, total); });
+            return prepareWorkbook(db, s,
+                                   [&progress](int done, int total) { return progress.at(done, total); });
         };
 }
 
@@ -167,17 +190,25 @@ bool ReportRun::run()
             // export; the run goes on to the spreadsheet and the report.
             if (m_selection.exportText) {
                 m_report->ExportProgress = resultStep;
+                m_report->ExportKeptAside = true;
                 m_report->ExportReport(QLatin1String(DataReport::TextFormatKey), QString(), true, true, 0);
+                m_report->ExportKeptAside = false;
                 m_report->ExportProgress = nullptr;
             }
             progress->step(WorkbookShare, LOC_RTString(1888));
             if (!progress->at(0, 1))
                 return;
-            if (m_selection.exportWorkbook && m_hooks.exportWorkbook && !stopped())
-                m_hooks.exportWorkbook(data.database(), m_selection, *progress);
-            if (stopped())
+            PendingWorkbook workbook(m_selection.exportWorkbook && m_hooks.exportWorkbook && !stopped()
+                                         ? m_hooks.exportWorkbook(data.database(), m_selection, *progress)
+                                         : nullptr);
+            // The last chance to stop (a Cancel clicked while the workbook
+            // was saved is taken here). From here on nothing can be undone:
+            // the Cancel button is disabled, the files are put in place, the
+            // workbook goes to the desktop and the report shows.
+            if (!progress->pointOfNoReturn())
                 return;
-            progress->at(1, 1); // all done: the bar full, too late to stop (the report shows)
+            m_report->commitExport();
+            workbook.handOver();
             // The run's data and its progress go before the report shows:
             // the report holds what it shows.
             data.close();
@@ -200,8 +231,10 @@ bool ReportRun::run()
 
 void ReportRun::cleanUp()
 {
-    if (m_report)
+    if (m_report) {
+        m_report->discardExport(); // a text file of a run that stopped
         m_report->setDataSource(nullptr);
+    }
     // Report rows that an older program left in the file go at the first
     // run that finds them (only a look while there are none).
     if (QFileInfo(m_databasePath).isFile() && hasTemporaryReportRows(m_databasePath)) {

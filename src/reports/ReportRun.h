@@ -11,6 +11,8 @@
 
 namespace tarnvik {
 
+class SpreadsheetApplication;
+
 // One run of a worked-time report, from the totals to the clean-up, without
 // a screen: the report window fills a selection, plugs in what it owns (the
 // totals, the spreadsheet export, showing the report) and runs it.
@@ -23,7 +25,12 @@ namespace tarnvik {
 // the punch lines when no detail is wanted, writes the text file and the
 // spreadsheet when asked, and shows the report. Its progress shows on one
 // bar from the totals to the spreadsheet, with a Cancel button that stops
-// the run at once; nothing of a run outlives it.
+// the run at once; nothing of a run outlives it. The text file and the
+// workbook are written beside their names and put in place only once the
+// last step is done: from there on (files put in place, the workbook handed
+// to the desktop, the Status written, the report shown) the run can no
+// longer stop and the Cancel button is disabled, so that a Cancel the
+// window takes always takes effect.
 class ReportRun {
 public:
     struct Hooks {
@@ -32,9 +39,13 @@ public:
         // is not valid (the user told), when they failed or were cancelled.
         std::function<bool(const QSqlDatabase &, const ReportSelection &, StepProgress &)> computeTotals;
         // The spreadsheet export of the report kind, run after the text file
-        // when the selection asks for it, while the temporary rows exist.
-        // Left empty, the run writes the workbook of WorkbookExport.h.
-        std::function<void(const QSqlDatabase &, const ReportSelection &, StepProgress &)> exportWorkbook;
+        // when the selection asks for it, while the temporary rows exist:
+        // the workbook saved but not handed over yet (null when stopped or
+        // failed), which the run releases once nothing can stop it or else
+        // discards. Left empty, the run makes the workbook of WorkbookExport.h.
+        std::function<std::unique_ptr<SpreadsheetApplication>(const QSqlDatabase &, const ReportSelection &,
+                                                              StepProgress &)>
+            exportWorkbook;
         // Shows the report modally; returns once the user has closed it.
         std::function<void(const std::shared_ptr<DataReport> &)> showReport;
         // After the clean-up (the window refreshes its employee list).

@@ -21,7 +21,8 @@ ResultLevelQuery punchLevel(const ReportSelection &selection)
     q.params << archive.params;
     const QStringList keys = {QStringLiteral("Projet"), QStringLiteral("SousProjet"),
                               QStringLiteral("NoVendeur")};
-    return {QStringLiteral("Punch"), q, keys, keys, false};
+    // A report without punch lines reads none: only the fields its layout binds.
+    return {QStringLiteral("Punch"), q, keys, keys, false, selection.detail};
 }
 
 // The employee rows with a name, of the selected numbers.

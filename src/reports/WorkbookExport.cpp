@@ -389,43 +389,55 @@ namespace {
 using Filler = WorkbookExportResult (*)(SpreadsheetApplication &, const QSqlDatabase &,
                                         const ReportSelection &, const ExportStep &);
 
-WorkbookExportResult runExport(const QSqlDatabase &db, const ReportSelection &selection, int nameText,
-                               Filler fill, const ExportStep &onStep)
+// Fills the workbook and saves it beside its final name; null when it was
+// stopped (nothing left) or could not be filled (the user told).
+std::unique_ptr<SpreadsheetApplication> prepare(const QSqlDatabase &db, const ReportSelection &selection,
+                                                int nameText, Filler fill, const ExportStep &onStep,
+                                                WorkbookExportResult *result)
 {
-    SpreadsheetApplication xl;
-    xl.setVisible(true);
-    xl.Workbooks().Add();
-    xl.setDocumentName(LOC_RTString(nameText).arg(selection.periodStart.toString(Qt::ISODate),
-                                                  selection.periodEnd.toString(Qt::ISODate)));
-    WorkbookExportResult result;
+    auto xl = std::make_unique<SpreadsheetApplication>();
+    xl->setVisible(true);
+    xl->Workbooks().Add();
+    xl->setDocumentName(LOC_RTString(nameText).arg(selection.periodStart.toString(Qt::ISODate),
+                                                   selection.periodEnd.toString(Qt::ISODate)));
     {
         // The outer rows, then saving the file, as the steps of the progress:
         // the caller's, or a window of the export's own.
         std::optional<DelayedProgress> own;
         if (!onStep)
             own.emplace(LOC_RTString(ProgressText));
-        result = fill(xl, db, selection, [&](int done, int total) {
+        *result = fill(*xl, db, selection, [&](int done, int total) {
             if (own) {
                 own->setValue(done, total + 1);
                 return true;
             }
             return onStep(done, total + 1);
         });
-        if (result.filled) {
+        if (result->filled) {
             if (own)
                 own->step();
-            xl.save();
+            xl->save();
         }
     }
-    if (!result.filled) {
+    if (!result->filled) {
         // Half a report is not handed over as if it were the report.
-        xl.setVisible(false);
-        xl.release();
-        if (!result.stopped)
-            MsgBox(LOC_RTString(CannotReadText).arg(result.error), MsgStyle::Exclamation);
-        return result;
+        xl->discard();
+        if (!result->stopped)
+            MsgBox(LOC_RTString(CannotReadText).arg(result->error), MsgStyle::Exclamation);
+        return nullptr;
     }
-    const SpreadsheetApplication::Released released = xl.release();
+    return xl;
+}
+
+WorkbookExportResult runExport(const QSqlDatabase &db, const ReportSelection &selection, int nameText,
+                               Filler fill, const ExportStep &onStep)
+{
+    WorkbookExportResult result;
+    const std::unique_ptr<SpreadsheetApplication> xl =
+        prepare(db, selection, nameText, fill, onStep, &result);
+    if (!xl)
+        return result;
+    const SpreadsheetApplication::Released released = xl->release();
     result.savedFiles = released.savedFiles;
     if (!released.failures.isEmpty())
         result.error = released.failures.join(QLatin1Char('\n'));
@@ -450,6 +462,18 @@ WorkbookExportResult exportWorkbook(const QSqlDatabase &db, const ReportSelectio
     return selection.kind == ReportSelection::Kind::ByProject
                ? runExport(db, selection, ByProjectName, writeReportByProject, onStep)
                : runExport(db, selection, ByEmployeeName, writeReportByEmployee, onStep);
+}
+
+std::unique_ptr<SpreadsheetApplication> prepareWorkbook(const QSqlDatabase &db,
+                                                        const ReportSelection &selection,
+                                                        const ExportStep &onStep,
+                                                        WorkbookExportResult *result)
+{
+    WorkbookExportResult ignored;
+    WorkbookExportResult &out = result ? *result : ignored;
+    return selection.kind == ReportSelection::Kind::ByProject
+               ? prepare(db, selection, ByProjectName, writeReportByProject, onStep, &out)
+               : prepare(db, selection, ByEmployeeName, writeReportByEmployee, onStep, &out);
 }
 
 } // namespace tarnvik

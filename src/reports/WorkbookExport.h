@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <memory>
 
 namespace tarnvik {
 
@@ -47,6 +48,17 @@ using ExportStep = std::function<bool(int done, int total)>;
 // stop through it saves nothing and tells nothing.
 WorkbookExportResult exportWorkbook(const QSqlDatabase &db, const ReportSelection &selection,
                                     const ExportStep &onStep = {});
+
+// The workbook of the report kind for a report run: filled and saved beside
+// its final name, but neither put in place nor handed to the desktop, which
+// its release() does once nothing can stop the run (its discard() drops it):
+// a stop asked for while the file is written is taken at the run's next
+// check. Null when stopped through onStep (nothing is left, nothing told) or
+// when it could not be filled (the user told).
+std::unique_ptr<SpreadsheetApplication> prepareWorkbook(const QSqlDatabase &db,
+                                                        const ReportSelection &selection,
+                                                        const ExportStep &onStep,
+                                                        WorkbookExportResult *result = nullptr);
 
 // The filling alone, into the active sheet of an application that already
 // has a workbook (what the exports do between starting and releasing it).

@@ -9,6 +9,7 @@
 #include <QVariant>
 
 #include <functional>
+#include <memory>
 
 class QButtonGroup;
 class QCheckBox;
@@ -22,6 +23,7 @@ class QTreeWidget;
 namespace tarnvik {
 
 class ReportRun;
+class SpreadsheetApplication;
 class StepProgress;
 
 class DatePicker;
@@ -143,7 +145,9 @@ public:
     // The spreadsheet export of a report run (by employee or by project, as
     // the selection says), run after the text export while the totals exist.
     // Left empty, the report run uses its own.
-    std::function<void(const QSqlDatabase &, const ReportSelection &, StepProgress &)> exportWorkbook;
+    std::function<std::unique_ptr<SpreadsheetApplication>(const QSqlDatabase &, const ReportSelection &,
+                                                          StepProgress &)>
+        exportWorkbook;
 
     // Moves Line1 on a screen finer than 96 dots per inch.
     void placeLine1(int twipsPerPixel);

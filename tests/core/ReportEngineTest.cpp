@@ -2,6 +2,9 @@
 #include "reports/ReportShapes.h"
 #include "support/ReportFixture.h"
 
+#include <QSqlQuery>
+#include <QSqlRecord>
+
 using namespace Qt::StringLiterals;
 using namespace tarnvik;
 using namespace tarnvik::test;
@@ -24,6 +27,22 @@ struct ReportEngineTest : ReportFixture {
         return report;
     }
 };
+
+// The rows of one level of a result, all parents together.
+int rowsAt(const HierarchicalResult &result, int level)
+{
+    std::vector<const ResultRecord *> rows;
+    for (const ResultRecord &r : result.rows())
+        rows.push_back(&r);
+    for (int l = 0; l < level; ++l) {
+        std::vector<const ResultRecord *> next;
+        for (const ResultRecord *r : rows)
+            for (const ResultRecord &child : r->children)
+                next.push_back(&child);
+        rows = std::move(next);
+    }
+    return int(rows.size());
+}
 
 const QString Period = u"Worked hours by employee                                        "
                        u"Period from 03/03/2003 to 16/03/2003"_s;
@@ -152,6 +171,82 @@ TEST_F(ReportEngineTest, PagesNeverSplitABandAndNumberThemselves)
     }
     const ReportSection &pageFooter = *report->Sections(u"PageFooter"_s);
     EXPECT_EQ(report->controlText(*pageFooter.Controls(u"Label11"_s), {}, 2, 9), u"3"_s);
+}
+
+// A report without punch lines reads no punch: its punch level has the
+// fields its layout binds and no row, and it shows what the same report
+// with the punches read and hidden shows.
+TEST_F(ReportEngineTest, AReportWithoutPunchLinesReadsNoPunchAndShowsTheSame)
+{
+    for (const auto kind : {ReportSelection::Kind::ByEmployee, ReportSelection::Kind::ByProject}) {
+        SCOPED_TRACE(int(kind));
+        execSql(u"DELETE FROM Projets WHERE TotalHeures Is Not Null"_s);
+        execSql(u"DELETE FROM Vendeurs WHERE NomVendeur Is Not Null AND Projet Is Not Null"_s);
+        kind == ReportSelection::Kind::ByEmployee ? addEmployeeTotals() : addProjectTotals();
+        selection.kind = kind;
+        selection.detail = true;
+        const auto read = build(false);
+        selection.detail = false;
+        const auto unread = build(false);
+        const HierarchicalResult &withPunches = *read->DataSource();
+        const HierarchicalResult &withoutPunches = *unread->DataSource();
+        ASSERT_EQ(withoutPunches.levelOf(u"Punch"_s), 3);
+        EXPECT_EQ(withoutPunches.levels().at(3).fields, withPunches.levels().at(3).fields);
+        EXPECT_EQ(rowsAt(withPunches, 3), 5) << "the punches of the period";
+        EXPECT_EQ(rowsAt(withoutPunches, 3), 0);
+        EXPECT_EQ(withoutPunches.rowCount(), withPunches.rowCount() - 5);
+        EXPECT_EQ(unread->textLines(), read->textLines());
+    }
+}
+
+// Rows keep only the positions of their values in a table of distinct
+// values: each value still reads back as the database gave it, of its kind.
+TEST_F(ReportEngineTest, SharedValuesReadBackAsTheDatabaseGaveThem)
+{
+    const QSqlDatabase db = fileDb();
+    ASSERT_TRUE(execSql(u"CREATE TABLE Mixed (a, b)"_s));
+    const QVariantList values = {u"1"_s, 1, QVariant(), u"x"_s, u"X"_s, 2.5,    2,          u""_s,
+                                 u"x"_s, 1, u"1"_s,     2.5,    0,      u"0"_s, QVariant(), 1.0};
+    for (int i = 0; i + 1 < values.size(); i += 2)
+        ASSERT_TRUE(execSql(u"INSERT INTO Mixed (a, b) VALUES (?, ?)"_s, {values[i], values[i + 1]}));
+    HierarchicalResult result;
+    QString error;
+    ASSERT_TRUE(
+        result.open(db, {{u"Mixed"_s, SqlQuery(u"SELECT a, b FROM Mixed ORDER BY rowid"_s), {}, {}}}, &error))
+        << error.toStdString();
+    QSqlQuery direct(db);
+    ASSERT_TRUE(direct.exec(u"SELECT a, b FROM Mixed ORDER BY rowid"_s));
+    ASSERT_EQ(result.rows().size(), size_t(values.size() / 2));
+    for (const ResultRecord &row : result.rows()) {
+        ASSERT_TRUE(direct.next());
+        ASSERT_EQ(row.values.size(), 2);
+        for (int column = 0; column < 2; ++column) {
+            const QVariant expected = direct.value(column);
+            const QVariant &got = row.values.at(column);
+            EXPECT_EQ(got.metaType(), expected.metaType()) << expected.toString().toStdString();
+            EXPECT_EQ(got.isNull(), expected.isNull());
+            EXPECT_EQ(got.toString(), expected.toString());
+        }
+    }
+    const ResultRecord copy = result.rows().at(2); // a copy reads the same values
+    EXPECT_EQ(copy.values.at(0), QVariant(u"X"_s));
+    EXPECT_EQ(copy.values.at(1), QVariant(2.5));
+}
+
+// Two employee rows of one number (a file edited by hand) both show that
+// number's totals and punches: rows related to two parents show under each.
+TEST_F(ReportEngineTest, RowsOfTwoParentsShowUnderEach)
+{
+    addEmployee(u"1001"_s, u"Alice Martin-Roy"_s, u"Out"_s);
+    addEmployeeTotals();
+    selection.kind = ReportSelection::Kind::ByEmployee;
+    const QStringList lines = build()->textLines();
+    const auto under = [&lines](const QString &name) {
+        const qsizetype from = lines.indexOf(lines.filter(name).value(0));
+        return lines.mid(from + 1, 19).filter(u"/2003"_s).size();
+    };
+    EXPECT_EQ(under(u"Alice Martin "_s), 4);
+    EXPECT_EQ(under(u"Alice Martin-Roy"_s), 4);
 }
 
 } // namespace

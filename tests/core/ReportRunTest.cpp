@@ -1,4 +1,5 @@
 #include "reports/ReportRun.h"
+#include "common/Progress.h"
 #include "platform/Spreadsheet.h"
 #include "reports/Totals.h"
 #include "reports/WorkbookExport.h"
@@ -18,6 +19,7 @@ namespace {
 struct ReportRunTest : ReportFixture {
     void TearDown() override
     {
+        DelayedProgress::setDelay(500);
         SpreadsheetApplication::setDocumentsFolder(QString());
         ReportFixture::TearDown();
     }
@@ -73,6 +75,12 @@ TEST_F(ReportRunTest, TextFileThenWorkbookThenReportAndNothingTemporaryLeftAfter
     };
     bool textBeforeWorkbook = false;
     dialogs->whileUrlOpened = [&](const QUrl &) { textBeforeWorkbook = QFile::exists(path); };
+    bool savePickedBeforeWorkbook = false; // the text file's name is asked before the workbook is made
+    h.exportWorkbook = [&](const QSqlDatabase &db, const ReportSelection &s, StepProgress &progress) {
+        savePickedBeforeWorkbook =
+            !dialogs->shown().isEmpty() && dialogs->shown().last().kind == Shown::SaveFile;
+        return prepareWorkbook(db, s, [&](int done, int total) { return progress.at(done, total); });
+    };
     for (bool asked : {false, true}) {
         QFile::remove(path);
         dialogs->then(Answer::file(path));
@@ -83,6 +91,7 @@ TEST_F(ReportRunTest, TextFileThenWorkbookThenReportAndNothingTemporaryLeftAfter
     }
     EXPECT_EQ(dialogs->lastProposedName, u"Report by employee from 2003-03-03 to 2003-03-16.txt"_s);
     EXPECT_TRUE(textBeforeWorkbook) << "the text file is written before the workbook";
+    EXPECT_TRUE(savePickedBeforeWorkbook);
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(QString::fromUtf8(file.readAll()), linesShown.join(u'\n') + u'\n') << "the report shown";
@@ -195,6 +204,48 @@ TEST_F(ReportRunTest, ATextFileThatCannotBeWrittenIsReportedAndTheReportStillSho
     EXPECT_TRUE(run(hooks())) << "a cancelled save dialog writes nothing and goes on";
     EXPECT_EQ(events, QStringList({u"totals"_s, u"shown"_s, u"cleaned up"_s}));
     EXPECT_EQ(temporaryRows(), 0);
+}
+
+// A Cancel that the progress takes always takes effect, up to the bar's last
+// value (the workbook saved); after that the run can no longer stop and its
+// Cancel button is disabled before anything is put in place.
+TEST_F(ReportRunTest, ACancelUpToTheLastValueStopsEverythingThenCancelIsDisabledForTheHandOver)
+{
+    DelayedProgress::setDelay(0);
+    const QDir documents(folder() + u"/Documents"_s);
+    SpreadsheetApplication::setDocumentsFolder(documents.path());
+    selection.kind = ReportSelection::Kind::ByEmployee;
+    selection.exportText = true;
+    selection.exportWorkbook = true;
+    const QString path = folder() + u"/export.txt"_s;
+    const auto filesLeft = [&] {
+        return QDir(folder()).entryList({u"export*"_s}, QDir::Files | QDir::Hidden) +
+               documents.entryList(QDir::Files | QDir::Hidden);
+    };
+    // Pressed as the bar shows its last value: the text file and the
+    // workbook are written by then, neither is put in place.
+    dialogs->cancelWhen = [](const ScriptedDialogs::Progress &p) { return p.value == StepProgress::Scale; };
+    dialogs->then(Answer::file(path));
+    EXPECT_FALSE(run(hooks()));
+    EXPECT_EQ(events, QStringList({u"totals"_s, u"cleaned up"_s})) << "no report";
+    EXPECT_EQ(filesLeft(), QStringList()) << "no text file, no workbook, nothing half-written";
+    EXPECT_TRUE(dialogs->openedUrls().isEmpty()) << "nothing handed to the spreadsheet program";
+    ASSERT_EQ(dialogs->progress().size(), 1);
+    EXPECT_EQ(dialogs->progress().at(0).values.last(), StepProgress::Scale);
+
+    // Not pressed: the Cancel button is disabled before the files go in place.
+    dialogs->clear();
+    dialogs->cancelWhen = {};
+    dialogs->then(Answer::file(path));
+    bool disabledAtHandOver = false;
+    dialogs->whileUrlOpened = [&](const QUrl &) {
+        disabledAtHandOver = QFile::exists(path) && !dialogs->progress().value(0).cancelEnabled();
+    };
+    EXPECT_TRUE(run(hooks()));
+    EXPECT_EQ(events, QStringList({u"totals"_s, u"shown"_s, u"cleaned up"_s}));
+    EXPECT_TRUE(disabledAtHandOver) << "the text file goes in place first, the button already disabled";
+    EXPECT_EQ(dialogs->progress().value(0).cancelDisabledAt, StepProgress::Scale);
+    EXPECT_EQ(filesLeft().size(), 2) << filesLeft().join(u' ').toStdString();
 }
 
 } // namespace

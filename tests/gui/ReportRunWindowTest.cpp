@@ -4,6 +4,8 @@
 #include "common/Progress.h"
 #include "platform/Spreadsheet.h"
 #include "platform/ui/Pickers.h"
+#include "platform/ui/WidgetDialogs.h"
+#include "reports/WorkbookExport.h"
 #include "reports/frmRapport.h"
 #include "reports/ui/ReportPreview.h"
 #include "station/Scramble.h"
@@ -13,7 +15,9 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QMouseEvent>
 #include <QPointer>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
@@ -91,7 +95,9 @@ TEST_F(ReportRunWindowTest, OneProgressFromStartToEndAndACancelAtAnyPointLeavesN
     EXPECT_EQ(whole.values.last(), StepProgress::Scale);
     EXPECT_EQ(whole.labels,
               QStringList({LOC_RTString(1840), LOC_RTString(2200), LOC_RTString(2206), LOC_RTString(1888)}));
-    // The user cancels at each point of the run in turn: no report, no workbook, nothing written.
+    EXPECT_EQ(whole.cancelDisabledAt, StepProgress::Scale) << "Cancel disabled once the bar is full";
+    // The user cancels at each point of the run in turn, up to the bar's last value: no report, no
+    // workbook, nothing written.
     click(window->chkExport);
     execSql(u"UPDATE Vendeurs SET Status = NULL"_s);
     bool shown = false;
@@ -112,6 +118,99 @@ TEST_F(ReportRunWindowTest, OneProgressFromStartToEndAndACancelAtAnyPointLeavesN
         EXPECT_EQ(temporaryRows(), 0);
     }
     EXPECT_TRUE(shown) << "every point was tried and the run then ends with its report shown";
+}
+
+// The boxes answered by the script, the progress in the program's own window.
+struct RealProgress : ScriptedDialogs {
+    std::unique_ptr<ProgressTask> startProgress(const QString &label, int total, bool cancellable) override
+    {
+        return WidgetDialogs().startProgress(label, total, cancellable);
+    }
+};
+
+// The Cancel button of the progress window on the screen; null when none shows.
+QPushButton *progressCancel()
+{
+    for (QWidget *w : QApplication::allWidgets())
+        if (auto *progress = qobject_cast<QProgressDialog *>(w); progress && progress->isVisible())
+            return progress->findChild<QPushButton *>();
+    return nullptr;
+}
+
+// A click that the window system delivers while the program is busy: it
+// waits in the queue until the program next looks at its events.
+void clickLater(QWidget *button)
+{
+    ASSERT_TRUE(button);
+    const QPointF at = QRectF(button->rect()).center();
+    for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease})
+        QCoreApplication::postEvent(
+            button, new QMouseEvent(type, at, button->mapToGlobal(at), Qt::LeftButton,
+                                    type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, {}));
+}
+
+TEST_F(ReportRunWindowTest, CancelClickedWhileTheWorkbookIsSavedIsTakenThenDisabledForTheHandOver)
+{
+    DelayedProgress::setDelay(0);
+    RealProgress screen; // on top of the fixture's script
+    open();
+    for (QAbstractButton *b :
+         std::initializer_list<QAbstractButton *>{window->optEmp, window->chkExport, window->chkExportXL})
+        click(b);
+    const QDir documents(folder() + u"/Documents"_s);
+    SpreadsheetApplication::setDocumentsFolder(documents.path());
+    textFile = folder() + u"/heures.txt"_s;
+    execSql(u"UPDATE Vendeurs SET Status = NULL"_s);
+    // The report, should it show, is read and closed as the user would.
+    QTimer closer;
+    closer.callOnTimeout([this] {
+        if (auto *preview = qobject_cast<ReportPreview *>(QApplication::activeModalWidget())) {
+            shownLines = preview->report().textLines();
+            preview->close();
+        }
+    });
+    closer.start(10);
+    // The user clicks Cancel while the workbook is being saved (the bar at 99 %).
+    window->exportWorkbook = [](const QSqlDatabase &db, const ReportSelection &s, StepProgress &progress) {
+        auto workbook = prepareWorkbook(db, s, [&](int done, int total) { return progress.at(done, total); });
+        clickLater(progressCancel());
+        return workbook;
+    };
+    screen.then(Answer::file(textFile));
+    QTest::mouseClick(window->cmdOk, Qt::LeftButton);
+    QTest::qWait(30);
+    EXPECT_TRUE(shownLines.isEmpty()) << "no report";
+    EXPECT_FALSE(QFile::exists(textFile));
+    EXPECT_EQ(documents.entryList(QDir::Files | QDir::Hidden), QStringList()) << "no workbook";
+    EXPECT_TRUE(screen.openedUrls().isEmpty()) << "nothing handed to the spreadsheet program";
+    EXPECT_EQ(scalar(u"SELECT COUNT(*) FROM Vendeurs WHERE Status Is Not Null"_s).toInt(), 0) << "no Status";
+    EXPECT_EQ(progressCancel(), nullptr);
+
+    // Clicked, or Escape pressed, while the files are handed over: the button is disabled, the
+    // window stays, the run goes to its end.
+    window->exportWorkbook = nullptr;
+    bool enabledAtHandOver = true;
+    bool stayedAfterEscape = false;
+    screen.whileUrlOpened = [&](const QUrl &) {
+        QPushButton *cancel = progressCancel();
+        ASSERT_TRUE(cancel);
+        enabledAtHandOver = cancel->isEnabled();
+        clickLater(cancel);
+        QCoreApplication::processEvents();
+        QTest::keyClick(cancel->window(), Qt::Key_Escape);
+        stayedAfterEscape = progressCancel() != nullptr;
+    };
+    screen.then(Answer::file(textFile));
+    QTest::mouseClick(window->cmdOk, Qt::LeftButton);
+    QTest::qWait(30);
+    EXPECT_FALSE(enabledAtHandOver);
+    EXPECT_TRUE(stayedAfterEscape);
+    EXPECT_FALSE(shownLines.isEmpty()) << "the report shows";
+    EXPECT_TRUE(QFile::exists(textFile));
+    EXPECT_EQ(documents.entryList(QDir::Files | QDir::Hidden).size(), 1);
+    EXPECT_EQ(screen.openedUrls().size(), 1);
+    EXPECT_EQ(scalar(u"SELECT COUNT(*) FROM Vendeurs WHERE Status Is Not Null"_s).toInt(), 2);
+    EXPECT_TRUE(screen.messages().isEmpty()) << screen.messages().join(u'|').toStdString();
 }
 
 struct ReportMenuTest : PunchWindowFixture {

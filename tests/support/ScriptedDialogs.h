@@ -132,9 +132,12 @@ public:
         bool cancellable = false;
         QList<int> values;
         QStringList labels;
+        // The value shown when the task disabled its Cancel button (-1: never).
+        int cancelDisabledAt = -1;
+        bool cancelEnabled() const { return cancellable && cancelDisabledAt < 0; }
     };
     QList<Progress> progress() const { return *m_progress; }
-    // Called at every value shown; true presses Cancel.
+    // Called at every value shown while Cancel can be pressed; true presses it.
     std::function<bool(const Progress &)> cancelWhen;
     std::unique_ptr<ProgressTask> startProgress(const QString &label, int total, bool cancellable) override
     {
@@ -147,10 +150,16 @@ public:
             {
                 Progress &p = (*list)[index];
                 p.values << (p.value = done);
-                pressed = pressed || (p.cancellable && cancelWhen && cancelWhen(p));
+                pressed = pressed || (p.cancelEnabled() && cancelWhen && cancelWhen(p));
             }
             void setLabel(const QString &label) override { (*list)[index].labels << label; }
             bool cancelled() const override { return pressed; }
+            void disableCancel() override
+            {
+                Progress &p = (*list)[index];
+                if (p.cancelDisabledAt < 0)
+                    p.cancelDisabledAt = qMax(0, p.value);
+            }
         };
         m_progress->append(Progress{label, total, -1, cancellable, {}, {label}});
         auto task = std::make_unique<Recorded>();

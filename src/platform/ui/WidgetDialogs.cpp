@@ -12,12 +12,15 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QInputDialog>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPointer>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScopedValueRollback>
+#include <QShortcut>
 #include <QStandardPaths>
 
 #include <cstdlib>
@@ -33,18 +36,25 @@ QWidget *activeParent()
 }
 
 // A window with a bar (and a Cancel button when the task can stop), modal
-// to the whole program while the task runs: each step lets it repaint. The
+// to the whole program while the task runs: each step lets it repaint and
+// take the user's clicks, even when the bar does not move (a click made
+// while the program was busy is then seen at the task's next check). The
 // window belongs to the window that was active; should that one go, the
-// window goes with it and the task carries on without.
+// window goes with it and the task carries on without. Once the task can no
+// longer stop, its Cancel button (and the Escape key, and closing the
+// window) no longer cancel it, and the button says so by being disabled.
 class ProgressWindow final : public ProgressTask {
 public:
     ProgressWindow(const QString &label, int total, bool cancellable)
         : m_dialog(new QProgressDialog(label, cancellable ? LOC_RTString(1842) : QString(), 0, qMax(1, total),
-                                       activeParent()))
+                                       activeParent())),
+          m_cancellable(cancellable)
     {
         if (cancellable)
-            QObject::connect(m_dialog.data(), &QProgressDialog::canceled, m_dialog.data(),
-                             [this] { m_cancelled = true; });
+            QObject::connect(m_dialog.data(), &QProgressDialog::canceled, m_dialog.data(), [this] {
+                if (m_cancellable)
+                    m_cancelled = true;
+            });
         m_dialog->setWindowTitle(QString::fromLatin1(ProgramTitle));
         m_dialog->setWindowModality(Qt::ApplicationModal);
         m_dialog->setMinimumDuration(0);
@@ -57,8 +67,15 @@ public:
     ~ProgressWindow() override { delete m_dialog; }
     void setValue(int done) override
     {
-        if (m_dialog)
-            m_dialog->setValue(qBound(0, done, m_dialog->maximum()));
+        if (!m_dialog)
+            return;
+        const int value = qBound(0, done, m_dialog->maximum());
+        if (value != m_dialog->value()) {
+            m_dialog->setValue(value); // repaints and lets the events through
+        } else if (!m_processing) {
+            const QScopedValueRollback<bool> once(m_processing, true);
+            QApplication::processEvents();
+        }
     }
     void setLabel(const QString &label) override
     {
@@ -66,10 +83,38 @@ public:
             m_dialog->setLabelText(label);
     }
     bool cancelled() const override { return m_cancelled; }
+    void disableCancel() override
+    {
+        m_cancellable = false;
+        if (!m_dialog)
+            return;
+        for (QPushButton *button : m_dialog->findChildren<QPushButton *>())
+            button->setEnabled(false);
+        for (QShortcut *shortcut : m_dialog->findChildren<QShortcut *>())
+            shortcut->setEnabled(false);
+        m_dialog->installEventFilter(&m_keepOpen);
+        m_dialog->repaint();
+    }
 
 private:
+    // Keeps the window up while the task cannot stop: closing it, or
+    // Escape (which would hide it), does nothing.
+    struct KeepOpen final : QObject {
+        bool eventFilter(QObject *, QEvent *event) override
+        {
+            const bool escape =
+                event->type() == QEvent::KeyPress && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape;
+            if (event->type() != QEvent::Close && !escape)
+                return false;
+            event->ignore();
+            return true;
+        }
+    };
     QPointer<QProgressDialog> m_dialog;
+    bool m_cancellable;
     bool m_cancelled = false;
+    bool m_processing = false;
+    KeepOpen m_keepOpen;
 };
 
 } // namespace

@@ -253,6 +253,10 @@ bool writePdf(const DataReport &report, const QString &path, QString *error,
             return fail(QStringLiteral("the PDF document cannot be written"));
         }
     }
+    // The last chance to stop, the document written: a Cancel clicked
+    // meanwhile is taken now, and nothing is left.
+    if (!stopped && progress && !progress(pages.pageCount(), pages.pageCount()))
+        stopped = true;
     if (stopped) {
         file.cancelWriting();
         file.commit(); // discards what was written
@@ -260,8 +264,6 @@ bool writePdf(const DataReport &report, const QString &path, QString *error,
     }
     if (!file.commit())
         return fail(file.errorString());
-    if (progress)
-        progress(pages.pageCount(), pages.pageCount()); // done: too late to stop
     return true;
 }
 
