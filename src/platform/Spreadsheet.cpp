@@ -1,6 +1,7 @@
 #include "platform/Spreadsheet.h"
 
 #include "common/Dialogs.h"
+#include "common/StationFiles.h"
 #include "localisation/LOCRTSModule.h"
 
 #include <QDate>
@@ -307,8 +308,15 @@ bool SpreadsheetApplication::writeXlsx(const SpreadsheetBook &book, const QStrin
     }
 
     // Written beside the final name and renamed, so that a failure never
-    // leaves half a workbook under the name the user looks for.
+    // leaves half a workbook under the name the user looks for. Neither name
+    // may be one of the station's own files.
     const QString partial = path + QStringLiteral(".part");
+    for (const QString &name : {path, partial}) {
+        if (const QString own = StationFiles::refusal(name); !own.isEmpty()) {
+            *error = own;
+            return false;
+        }
+    }
     QFile::remove(partial);
     {
         // A file that cannot be made is said in the system's words (the
