@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QPrintDialog>
 #include <QPushButton>
 #include <QTimer>
 #include <QToolButton>
@@ -92,6 +93,16 @@ TEST_F(StationFilesTest, ThePreviewOpenToEveryoneNeverWritesOverTheStationsFiles
             expectRefused(name);
         }
     }
+    // Printing offers printers only: no file to print to, no file dialog of its own.
+    bool printToFile = true;
+    QTimer::singleShot(0, preview, [&] {
+        if (auto *dialog = qobject_cast<QPrintDialog *>(QApplication::activeModalWidget())) {
+            printToFile = dialog->testOption(QAbstractPrintDialog::PrintToFile);
+            dialog->reject();
+        }
+    });
+    QTest::mouseClick(preview->cmdPrint, Qt::LeftButton);
+    EXPECT_FALSE(printToFile);
     EXPECT_TRUE(contents() == before) << "every byte as it was";
     EXPECT_FALSE(QFile::exists(databasePath() + u"-journal"_s));
     EXPECT_TRUE(QFileInfo(folder() + u"/links/heures.pdf"_s).isSymLink());
