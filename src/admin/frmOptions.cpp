@@ -56,6 +56,17 @@ void showSaveProblem(const QString &text)
     MsgBox(text, MsgStyle::Exclamation, QLatin1String(ProgramTitle));
 }
 
+// Strings of the language file.
+constexpr int CreatedText = 1704;            // a new, empty database was created: %1
+constexpr int PasswordTakenText = 2262;      // it takes the password of the database it replaces (%1)
+constexpr int PasswordUnreadableText = 2264; // the one it replaces (%1) could not be read: no password
+
+bool sameDatabase(const QString &a, const QString &b)
+{
+    return QFileInfo(a).absoluteFilePath() == QFileInfo(b).absoluteFilePath() ||
+           (QFileInfo::exists(a) && QFileInfo(a) == QFileInfo(b));
+}
+
 } // namespace
 
 frmOptions::frmOptions(StationWindow *station, QWidget *parent, Scope scope)
@@ -236,6 +247,7 @@ bool frmOptions::prepareDatabase(const QString &path, bool *created)
 {
     // The station never runs on no database: a missing file is created with
     // its tables, and a file that cannot be used is refused.
+    const QString replaced = databasePathOf(ProgramState::ConnString);
     const Database::Status status = Database::ensure(path, true);
     if (!status.usable()) {
         showSaveProblem(databaseProblemText(status));
@@ -243,7 +255,36 @@ bool frmOptions::prepareDatabase(const QString &path, bool *created)
     }
     *created = status.state == Database::State::Created;
     if (*created)
-        MsgBox(LOC_RTString(1704).arg(path), MsgStyle::Information, QLatin1String(ProgramTitle));
+        return takePassword(path, replaced);
+    return true;
+}
+
+bool frmOptions::takePassword(const QString &created, const QString &replaced)
+{
+    // A database made here takes the administration password of the one it
+    // replaces, as read when the window opened, so that the next person at
+    // the station does not set the first one. The one it replaces could not
+    // be read when the window opened on the choice of the database alone.
+    const bool readable = m_scope == Scope::All && datAcces->isOpen() && !datAcces->isEOF();
+    const QVariant password = readable ? datAcces->value(QStringLiteral("RapPass")) : QVariant();
+    const bool passwordSet =
+        !password.isNull() && (password.typeId() == QMetaType::QByteArray ? !password.toByteArray().isEmpty()
+                                                                          : !password.toString().isEmpty());
+    QString text = LOC_RTString(CreatedText).arg(created);
+    if (passwordSet) {
+        QString error;
+        // Stored as it stands (a text, or the bytes of a scramble that holds
+        // a NUL character).
+        if (!Database::exec(Database::connection(created, &error),
+                            QStringLiteral("UPDATE Acces SET RapPass = ?"), {password}, &error)) {
+            showSaveProblem(text + QStringLiteral("\n") + LOC_RTString(1708).arg(error));
+            return false;
+        }
+        text += QStringLiteral("\n") + LOC_RTString(PasswordTakenText).arg(replaced);
+    } else if (!readable) {
+        text += QStringLiteral("\n") + LOC_RTString(PasswordUnreadableText).arg(replaced);
+    }
+    MsgBox(text, MsgStyle::Information, QLatin1String(ProgramTitle));
     return true;
 }
 
@@ -335,13 +376,14 @@ void frmOptions::cmdOk_Click()
         saveDatabaseChoice(path);
         return;
     }
+    const bool otherDatabase = !sameDatabase(path, databasePathOf(ProgramState::ConnString));
     bool created = false;
     if (!prepareDatabase(path, &created))
         return;
     QString settingsDatabase;
     if (!storeSettings(path, periode, start, lang, created, &settingsDatabase))
         return;
-    switchStation(path, settingsDatabase);
+    switchStation(path, settingsDatabase, otherDatabase || created);
 }
 
 void frmOptions::saveDatabaseChoice(const QString &path)
@@ -354,10 +396,12 @@ void frmOptions::saveDatabaseChoice(const QString &path)
         showSaveProblem(LOC_RTString(1706).arg(SettingsFile::path(), error));
         return;
     }
-    switchStation(path, path);
+    // The database could not be read when the window opened: whatever opens
+    // now is another one.
+    switchStation(path, path, true);
 }
 
-void frmOptions::switchStation(const QString &path, const QString &settingsDatabase)
+void frmOptions::switchStation(const QString &path, const QString &settingsDatabase, bool otherDatabase)
 {
     // The strings are loaded again in the language just stored, read from the
     // database that holds it; only then does the station move to the
@@ -371,6 +415,9 @@ void frmOptions::switchStation(const QString &path, const QString &settingsDatab
     if (m_station) {
         m_station->LOC_SetProperties();
         m_station->reconnectDataSources(ProgramState::ConnString);
+        // A log-on never survives a change of database.
+        if (otherDatabase)
+            m_station->databaseChanged();
     }
     ProgramState::PeriodeMsgShown = false;
     accept();

@@ -90,12 +90,17 @@ private:
     void buildWindow();
     // The steps of saving; each returns false after telling the user why.
     bool prepareDatabase(const QString &path, bool *created);
+    // Gives a database just made the password of the one it replaces, and
+    // tells the user it was made (and whether it took the password).
+    bool takePassword(const QString &created, const QString &replaced);
     // settingsDatabase receives the file whose settings row was written.
     bool storeSettings(const QString &path, int periode, const QDate &start, int lang, bool created,
                        QString *settingsDatabase);
 
     // The station takes the settings of its database and connects to path.
-    void switchStation(const QString &path, const QString &settingsDatabase);
+    // otherDatabase: the station now works on another file, which logs the
+    // supervisor off.
+    void switchStation(const QString &path, const QString &settingsDatabase, bool otherDatabase);
     void saveDatabaseChoice(const QString &path);
 
     StationWindow *m_station;

@@ -22,8 +22,10 @@ public:
         case MsgStyle::YesNo:
         case MsgStyle::YesNoCancel:
             return MsgStyle::defaultButton(style) == 1 ? MsgResult::No : MsgResult::Yes;
-        case MsgStyle::AbortRetryIgnore:
-            return MsgResult::Abort;
+        case MsgStyle::AbortRetryIgnore: {
+            constexpr MsgResult order[] = {MsgResult::Abort, MsgResult::Retry, MsgResult::Ignore};
+            return order[qMin(MsgStyle::defaultButton(style), 2)];
+        }
         default:
             return MsgResult::OK;
         }

@@ -19,6 +19,8 @@ constexpr qint16 kFileHandle = 1;
 
 QString g_commandLine;
 bool g_loading = false;
+// A database the station has found unusable and names in its own message.
+QString g_unusableDatabase;
 
 QString languageFilePath()
 {
@@ -32,7 +34,8 @@ public:
     LoadError read(QVariant *value) override
     {
         *value = QVariant();
-        // Without a database there is no stored choice (yet).
+        // Without a database there is no stored choice (yet); nor in one that
+        // the station reports itself as unusable, naming it.
         if (!databaseExists())
             return {};
         const LoadError error = open(QStringLiteral("The settings row cannot be read: "));
@@ -57,16 +60,18 @@ public:
         if (!rs.setValue(QStringLiteral("Lang"), int(number)) || !rs.Update()) {
             const QString reason = rs.lastError();
             rs.CancelUpdate();
-            return {LoadErrorCode::DatabaseFailure, prefix + reason};
+            return {LoadErrorCode::DatabaseFailure, prefix + reason, databaseFile()};
         }
         return {};
     }
 
 private:
     static QString databasePath() { return databasePathOf(ProgramState::ConnString); }
+    static QString databaseFile() { return QDir::toNativeSeparators(databasePath()); }
     static bool databaseExists()
     {
-        return !ProgramState::ConnString.isEmpty() && QFileInfo(databasePath()).isFile();
+        return !ProgramState::ConnString.isEmpty() && QFileInfo(databasePath()).isFile() &&
+               (g_unusableDatabase.isEmpty() || QFileInfo(databasePath()) != QFileInfo(g_unusableDatabase));
     }
 
     // Runs the query anew, so that Retry sees the database as it is now.
@@ -74,12 +79,13 @@ private:
     {
         m_source.setConnectionString(ProgramState::ConnString);
         if (!m_source.Refresh())
-            return {LoadErrorCode::DatabaseFailure, prefix + m_source.lastError()};
+            return {LoadErrorCode::DatabaseFailure, prefix + m_source.lastError(), databaseFile()};
         if (m_source->fieldIndex(QStringLiteral("Lang")) < 0)
             return {LoadErrorCode::DatabaseFailure,
-                    prefix + QStringLiteral("the table Acces has no field Lang")};
+                    prefix + QStringLiteral("the table Acces has no field Lang"), databaseFile()};
         if (m_source->isEOF())
-            return {LoadErrorCode::NoCurrentRecord, prefix + QStringLiteral("the table Acces holds no row")};
+            return {LoadErrorCode::NoCurrentRecord, prefix + QStringLiteral("the table Acces holds no row"),
+                    databaseFile()};
         return {};
     }
 
@@ -127,7 +133,7 @@ void LOCRTSModule::load()
         // is told with Abort, Retry and Ignore; ignored, it reads as one
         // without a header, which the load reports as missing information.
         QByteArray content;
-        runLoadStep([&] { return readLanguageFile(input.path, &content); });
+        runLoadStep([&] { return readLanguageFile(input.path, &content); }, input.path);
         input.content = std::move(content);
     }
     AccesLanguageSetting setting;
@@ -136,6 +142,11 @@ void LOCRTSModule::load()
     // Qt's own texts (the buttons of standard boxes, the file dialog) follow
     // the language now in force.
     QtTranslations::apply(loader.languageNames().value(ProgramState::CurrentLang - 1));
+}
+
+void LOCRTSModule::setUnusableDatabase(const QString &path)
+{
+    g_unusableDatabase = path;
 }
 
 void LOCRTSModule::setCommandLine(const QString &commandLine)
@@ -157,6 +168,7 @@ void LOCRTSModule::reset()
     StringTable.clear();
     FileNum = 0;
     g_commandLine = QString();
+    g_unusableDatabase = QString();
     QtTranslations::remove();
 }
 

@@ -31,6 +31,13 @@ public:
     // holds no language file; start-up calls it before it makes any file there.
     static void requireLanguageFile();
 
+    // A database that the station has found unusable (not a station
+    // database, unreadable, damaged) and reports itself, naming it: until
+    // another one is set (an empty path for none), the load neither reads
+    // nor stores the language there, as for a database that is missing, so
+    // that the station's message naming the file is the first the user sees.
+    static void setUnusableDatabase(const QString &path);
+
     // The command line searched for "/L=": by default the program's arguments
     // after its own name, joined by blanks. A null text brings the default back.
     static void setCommandLine(const QString &commandLine);

@@ -21,7 +21,6 @@ const QString kHeaderSection = QStringLiteral("LOC");
 const QString kMissing = QStringLiteral("???");
 // The header reader's buffer, final NUL included: values keep 63 characters.
 constexpr int kHeaderBuffer = 64;
-const QString kBoxTitle = QStringLiteral("LOC_RTString()");
 
 LoadError overflow(const QString &what)
 {
@@ -113,14 +112,26 @@ LanguageLoader::LanguageLoader(const LanguageFileInput &input, LanguageSetting &
 {
 }
 
-bool runLoadStep(const std::function<LoadError()> &body)
+QString loadErrorBoxText(const LoadError &error, const QString &languageFile)
+{
+    const QString file = error.file.isEmpty() ? languageFile : error.file;
+    if (file.isEmpty() || error.description.contains(file))
+        return loadErrorText(error);
+    return file + QStringLiteral(":\n") + loadErrorText(error);
+}
+
+bool runLoadStep(const std::function<LoadError()> &body, const QString &languageFile)
 {
     for (;;) {
         const LoadError error = body();
         if (!error.failed())
             return true;
-        const MsgResult answer = Dialogs().messageBox(
-            loadErrorText(error), MsgStyle::AbortRetryIgnore | MsgStyle::Exclamation, kBoxTitle);
+        // Ignore is the default: Enter goes on with the next step rather
+        // than end the program.
+        const MsgResult answer = Dialogs().messageBox(loadErrorBoxText(error, languageFile),
+                                                      MsgStyle::AbortRetryIgnore | MsgStyle::Exclamation |
+                                                          MsgStyle::DefaultButton3,
+                                                      QString::fromLatin1(ProgramTitle));
         if (answer == MsgResult::Retry)
             continue;
         if (answer == MsgResult::Ignore)

@@ -18,6 +18,9 @@ namespace tarnvik {
 struct LoadError {
     qint32 number = 0; // 0: no error
     QString description;
+    // The file the error concerns, named first in the box; empty: the
+    // language file.
+    QString file = {};
 
     bool failed() const { return number != 0; }
 };
@@ -52,10 +55,16 @@ public:
     virtual LoadError write(qint16 number) = 0;
 };
 
+// The whole text of the box: the file the error concerns (the error's own,
+// else languageFile), unless the description names it already, then the
+// text of loadErrorText().
+QString loadErrorBoxText(const LoadError &error, const QString &languageFile);
+
 // Runs one step of a load until it succeeds (true) or the user ignores its
-// error (false): each error shows the box offering Abort, Retry and Ignore;
-// Abort ends the program.
-bool runLoadStep(const std::function<LoadError()> &body);
+// error (false): each error shows the box offering Abort, Retry and Ignore,
+// under the program's title, naming the file; Ignore is the default, so that
+// Enter never ends the program. Abort ends the program.
+bool runLoadStep(const std::function<LoadError()> &body, const QString &languageFile);
 
 // The largest language file read, in bytes: the real one holds a few dozen
 // kilobytes, and a larger file would take many times its size in memory.
@@ -104,7 +113,7 @@ public:
     const QStringList &languageNames() const { return m_names; }
 
 private:
-    bool step(const std::function<LoadError()> &body) { return runLoadStep(body); }
+    bool step(const std::function<LoadError()> &body) { return runLoadStep(body, m_input.path); }
     [[noreturn]] void fatalMissing();
     // The value of a header key; false when it is missing.
     bool headerKey(const QString &key, QString *value) const;

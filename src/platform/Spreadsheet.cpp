@@ -1,6 +1,7 @@
 #include "platform/Spreadsheet.h"
 
 #include "common/Dialogs.h"
+#include "common/StationFiles.h"
 #include "localisation/LOCRTSModule.h"
 
 #include <QDate>
@@ -333,7 +334,13 @@ bool SpreadsheetApplication::writeXlsx(const SpreadsheetBook &book, const QStrin
         }
     }
 
+    // The caller names the file beside the final name (see release()); it
+    // may not be one of the station's own files.
     const QString &partial = path;
+    if (const QString own = StationFiles::refusal(partial); !own.isEmpty()) {
+        *error = own;
+        return false;
+    }
     QFile::remove(partial);
     {
         // A file that cannot be made is said in the system's words (the

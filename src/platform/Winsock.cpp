@@ -5,6 +5,8 @@
 #include <QMetaObject>
 #include <QTcpSocket>
 
+#include <limits>
+
 namespace tarnvik {
 
 namespace {
@@ -80,7 +82,11 @@ void Winsock::connectTo(const QString &remoteHost, quint16 remotePort)
     ++m_connection;
     m_ended = false;
     m_state = Connecting;
+    m_taken = 0;
     m_socket = new QTcpSocket(this);
+    // The socket's own buffer holds no more than one connection may take.
+    if (m_readLimit > 0)
+        m_socket->setReadBufferSize(m_readLimit);
     connect(m_socket, &QTcpSocket::connected, this, &Winsock::onConnected);
     connect(m_socket, &QTcpSocket::readyRead, this, &Winsock::onReadyRead);
     connect(m_socket, &QTcpSocket::disconnected, this, &Winsock::onPeerClosed);
@@ -128,9 +134,13 @@ void Winsock::onReadyRead()
 {
     if (!m_socket)
         return;
-    const QByteArray bytes = m_socket->readAll();
+    const qint64 room = m_readLimit > 0 ? m_readLimit - m_taken : std::numeric_limits<qint64>::max();
+    if (room <= 0)
+        return;
+    const QByteArray bytes = m_readLimit > 0 ? m_socket->read(room) : m_socket->readAll();
     if (bytes.isEmpty())
         return;
+    m_taken += bytes.size();
     m_received += bytes;
     post([this]() {
         if (!m_received.isEmpty())

@@ -49,6 +49,11 @@ public:
     void close();
     int state() const { return m_state; }
 
+    // The most bytes one connection takes from the peer; what comes after
+    // them is left unread (the network then holds the peer back), so that a
+    // peer that never stops sending cannot fill the memory. 0: no limit.
+    void setReadLimit(qint64 bytes) { m_readLimit = bytes; }
+
     // Number of received bytes waiting to be read.
     qint32 bytesReceived() const { return qint32(m_received.size()); }
     // Reads every waiting byte, one character per byte in the station's 8-bit
@@ -77,6 +82,8 @@ private:
     int m_state = Closed;
     bool m_ended = false; // the peer closed or an error was reported
     QByteArray m_received;
+    qint64 m_readLimit = 0;
+    qint64 m_taken = 0; // bytes taken from the peer on this connection
 };
 
 } // namespace tarnvik

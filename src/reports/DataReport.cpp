@@ -3,6 +3,7 @@
 #include "common/Clock.h"
 #include "common/DateFormat.h"
 #include "common/Dialogs.h"
+#include "common/StationFiles.h"
 #include "localisation/LOCRTSModule.h"
 
 #include <QDir>
@@ -346,6 +347,8 @@ DataReport::ExportResult DataReport::ExportReport(const QString &formatKey, cons
     QString reason;
     if (path.isEmpty())
         reason = QStringLiteral("no file is named");
+    else if (const QString own = StationFiles::refusal(path); !own.isEmpty())
+        reason = own; // the station's own files are never written over
     else if (!overwrite && QFileInfo::exists(path))
         reason = QStringLiteral("the file exists");
     if (reason.isEmpty()) {

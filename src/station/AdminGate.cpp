@@ -2,8 +2,17 @@
 
 #include "common/Dialogs.h"
 #include "common/ProgramState.h"
+#include "common/Windows1252.h"
 #include "localisation/LOCRTSModule.h"
 #include "station/Scramble.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QFileInfo>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
 
 namespace tarnvik {
 
@@ -36,16 +45,29 @@ bool isSet(DataSource &datAcces)
 
 QString stored(DataSource &datAcces)
 {
-    return datAcces->Fields(kRapPass).toString();
+    // A scramble holding a NUL character is kept as its bytes (see store()).
+    const QVariant value = datAcces->Fields(kRapPass).Value();
+    if (value.typeId() == QMetaType::QByteArray)
+        return Windows1252::decode(value.toByteArray());
+    return value.toString();
+}
+
+QVariant storedForm(const QString &scrambled)
+{
+    // SQLite's own tools end a text at its first NUL character: '' shows
+    // and a dump keeps nothing of such a scramble. It is stored as its bytes
+    // instead, whole; every other scramble stays a text, as files written
+    // before hold it.
+    if (scrambled.contains(QChar(0)))
+        return Windows1252::encode(scrambled);
+    // A Null or empty text is stored as the empty text, never as Null.
+    return scrambled.isNull() ? QString(QLatin1String("")) : scrambled;
 }
 
 bool store(DataSource &datAcces, const QString &password, QString *error)
 {
     Recordset &rs = datAcces.recordset();
-    // A Null or empty text is stored as the empty text, never as Null.
-    const QString scrambled = Brouiller(password, password);
-    if (!rs.Fields(kRapPass).setValue(scrambled.isNull() ? QString(QLatin1String("")) : scrambled) ||
-        !rs.Update()) {
+    if (!rs.Fields(kRapPass).setValue(storedForm(Brouiller(password, password))) || !rs.Update()) {
         *error = rs.lastError();
         rs.CancelUpdate();
         return false;
@@ -84,15 +106,51 @@ void reportFailure(bool reading, const QString &detail)
 
 AdminGate::AdminGate(QObject *parent) : QObject(parent), m_datAcces(QStringLiteral("SELECT * FROM Acces")) {}
 
+AdminGate::FileIdentity AdminGate::FileIdentity::of(const QString &path)
+{
+    FileIdentity identity;
+    identity.path = QFileInfo(path).absoluteFilePath();
+#ifdef Q_OS_UNIX
+    struct stat status {};
+    if (::stat(QFile::encodeName(path).constData(), &status) == 0) {
+        identity.exists = true;
+        identity.device = quint64(status.st_dev);
+        identity.inode = quint64(status.st_ino);
+    }
+#else
+    identity.exists = QFileInfo::exists(path);
+#endif
+    // A file made where another was deleted may get its inode number: the
+    // moment it was made tells them apart where the system keeps it.
+    const QDateTime born = QFileInfo(path).fileTime(QFileDevice::FileBirthTime);
+    identity.born = born.isValid() ? born.toMSecsSinceEpoch() : 0;
+    return identity;
+}
+
+bool AdminGate::FileIdentity::operator==(const FileIdentity &other) const
+{
+    // A file that is not there is no database to be logged on to.
+    return exists && other.exists && path == other.path && device == other.device && inode == other.inode &&
+           born == other.born;
+}
+
+AdminGate::FileIdentity AdminGate::currentDatabase()
+{
+    return FileIdentity::of(databasePathOf(ProgramState::ConnString));
+}
+
 bool AdminGate::run(const std::function<void()> &action, const std::function<void()> &whenUnreadable)
 {
     // The settings row is read again at every click: another window (or the
     // options, with another database) may have changed it.
     m_datAcces.setConnectionString(ProgramState::ConnString);
+    // A log-on holds for the database it was given for, never another.
+    followDatabase();
     QString error;
     const bool rowRead = AdminPassword::readSettingsRow(m_datAcces, &error);
     if (m_unlocked) {
         action();
+        followDatabase();
         return true;
     }
     if (!rowRead) {
@@ -105,11 +163,19 @@ bool AdminGate::run(const std::function<void()> &action, const std::function<voi
             AdminPassword::reportFailure(true, error);
         return false;
     }
+    const FileIdentity checked = currentDatabase();
     const bool passed = AdminPassword::isSet(m_datAcces) ? askPassword() : askFirstPassword();
     if (!passed)
         return false;
+    const quint64 changesBefore = m_databaseChanges;
     action();
-    setUnlocked(true);
+    // The password was given for the database open when it was checked: an
+    // action that moved the station to another one (the preferences) leaves
+    // nobody logged on.
+    if (m_databaseChanges == changesBefore && currentDatabase() == checked) {
+        m_loggedOnTo = checked;
+        setUnlocked(true);
+    }
     return true;
 }
 
@@ -146,6 +212,20 @@ bool AdminGate::askPassword()
 void AdminGate::logOff()
 {
     setUnlocked(false);
+}
+
+void AdminGate::databaseChanged()
+{
+    ++m_databaseChanges;
+    if (m_unlocked)
+        setUnlocked(false);
+    emit databaseLeft();
+}
+
+void AdminGate::followDatabase()
+{
+    if (m_unlocked && currentDatabase() != m_loggedOnTo)
+        databaseChanged();
 }
 
 void AdminGate::setUnlocked(bool unlocked)

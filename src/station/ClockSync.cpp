@@ -60,6 +60,8 @@ QDate dateFromText(const QString &text)
 
 ClockSync::ClockSync(ClockSyncView &view, QObject *parent) : QObject(parent), m_view(view)
 {
+    // A reply is 4 bytes: one more tells a reply too long, and no more is read.
+    Winsock1.setReadLimit(TimeServerReply::ReplyLength + 1);
     m_queryTimer.setSingleShot(true);
     m_queryTimer.setInterval(DefaultQueryTimeout);
     connect(&m_queryTimer, &QTimer::timeout, this, &ClockSync::queryTimedOut);
@@ -87,9 +89,9 @@ void ClockSync::Punch()
         Winsock1.close();
     Winsock1.connectTo(m_view.timeServer(), m_port);
     // A server that accepts the connection and never closes it would keep
-    // the query open for good. The time-out counts from the server's last
-    // sign of life (the connection, each piece of data), so a slow server
-    // that keeps answering still gets its reply through.
+    // the query open for good. The time-out counts from the start of the
+    // query, whatever arrives meanwhile: a server that sends a byte now and
+    // then cannot keep it open either.
     m_queryTimer.start();
 }
 
@@ -100,17 +102,19 @@ void ClockSync::Command4_Click()
 
 void ClockSync::Winsock1_Connect()
 {
-    m_queryTimer.start();
     m_view.addLogLine(QStringLiteral("   winsock connection made"));
 }
 
 void ClockSync::Winsock1_DataArrival(qint32 bytesTotal)
 {
-    m_queryTimer.start();
     const QString data = Winsock1.getData();
     TimeReply += data;
     m_view.addLogLine(QStringLiteral("      data received: ") + data + QStringLiteral("    (") +
                       QString::number(bytesTotal) + QStringLiteral(" bytes)"));
+    // More than a reply holds is a wrong reply: the query ends at once, as
+    // if the server had closed, and the clock is not set.
+    if (TimeReply.size() > TimeServerReply::ReplyLength)
+        Winsock1_Close();
 }
 
 void ClockSync::Winsock1_Close()
@@ -159,6 +163,15 @@ void ClockSync::SyncClock(QString reply)
     m_view.addLogLine(QStringLiteral("      sec since 1990 (GMT):") + tab + QString::number(secs));
     m_view.addLogLine(QStringLiteral("      system date (local) : ") + tab + generalDateTime(Clock::now()));
     m_view.addLogLine(QStringLiteral("      synced date (GMT) : ") + tab + generalDateTime(synced));
+    // Every punch is stamped by this clock: a moment before the program
+    // existed (a server a century off, or a value past the protocol's wrap
+    // in 2036) is no time to set it to.
+    if (TimeServerReply::beforeBuild(synced)) {
+        m_view.addLogLine(QStringLiteral("Time passed is before this program was built (") +
+                          TimeServerReply::buildDay().toString(Qt::ISODate) +
+                          QStringLiteral("). Clock not synchronised"));
+        return;
+    }
     m_view.addLogLine(QStringLiteral("      calling SetSystemTime"));
 
     // The server's UTC goes to the clock as it is; the system shows local

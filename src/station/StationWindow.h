@@ -17,6 +17,9 @@ public:
     // Gives every data source of the window a new connection string and
     // refreshes it (datAcces, datProjets, datPunch, datVendeur, datSetStatus).
     virtual void reconnectDataSources(const QString &connString) = 0;
+    // The station now works on another database file: the supervisor is
+    // logged off, and what was opened for the old database closes.
+    virtual void databaseChanged() = 0;
 };
 
 } // namespace tarnvik

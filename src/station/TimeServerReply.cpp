@@ -35,6 +35,19 @@ QDateTime syncedMoment(qint32 secs)
     return QDateTime(QDate(1990, 1, 1), QTime(0, 0), Qt::UTC).addSecs(secs);
 }
 
+QDate buildDay()
+{
+    // Set by the build from the day it was configured, which comes before
+    // the program was built.
+    static const QDate day = QDate::fromString(QStringLiteral(TARNVIK_BUILD_DAY), Qt::ISODate);
+    return day;
+}
+
+bool beforeBuild(const QDateTime &moment)
+{
+    return moment < QDateTime(buildDay(), QTime(0, 0), Qt::UTC);
+}
+
 SystemTimeRecord recordOf(const QDateTime &moment)
 {
     const QDateTime utc = moment.toUTC();

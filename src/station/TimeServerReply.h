@@ -32,6 +32,11 @@ qint32 secondsSince1990(quint32 value);
 // The moment, in UTC, that lies secs seconds after 1990-01-01 00:00:00.
 QDateTime syncedMoment(qint32 secs);
 
+// The day this program was built (UTC). A reply naming an earlier moment is
+// wrong: the clock is not set from it.
+QDate buildDay();
+bool beforeBuild(const QDateTime &moment);
+
 // The clock record of a moment: its UTC year, month, day, hour, minute and
 // second; day of week and milliseconds 0.
 SystemTimeRecord recordOf(const QDateTime &moment);

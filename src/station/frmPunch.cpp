@@ -303,8 +303,9 @@ void frmPunch::applyScreenDensity(int logicalDpi)
         l->setFont(font);
 }
 
-void frmPunch::readSettings(std::vector<std::function<QString()>> *problems)
+void frmPunch::readSettings(std::vector<std::function<QString()>> *problems, bool *unreadable)
 {
+    *unreadable = false;
     // Problems are worded once the connection string exists and the captions
     // (and so the language, read from the database) are loaded.
     const QString ini = SettingsFile::path();
@@ -345,6 +346,9 @@ void frmPunch::readSettings(std::vector<std::function<QString()>> *problems)
     }
     if (!status.usable())
         problems->push_back([status] { return databaseProblemText(status); });
+    // Busy and read-only files can still be read; a missing one is no file.
+    *unreadable = !status.usable() && status.state != Database::State::Busy &&
+                  status.state != Database::State::ReadOnly && status.state != Database::State::Missing;
 }
 
 void frmPunch::Form_Load()
@@ -366,17 +370,23 @@ void frmPunch::Form_Load()
     Database::setFileSwitchedHandler([window = QPointer<frmPunch>(this)](const QString &) {
         if (!window)
             return;
-        window->adminMenus->lblDeconnexion_Click();
+        window->databaseChanged();
         QTimer::singleShot(0, window, [window] {
             window->loadSubProjectList();
             window->dcbProjet->Refresh();
         });
     });
     std::vector<std::function<QString()>> problems;
-    readSettings(&problems);
+    bool unreadable = false;
+    readSettings(&problems, &unreadable);
 
+    // A database that cannot be read is named in the station's own message:
+    // the language file's load does not try it first (no box of its own
+    // before that message).
+    LOCRTSModule::setUnusableDatabase(unreadable ? ProgramState::DbPath : QString());
     reconnectDataSources(ProgramState::ConnString);
     LOC_SetProperties();
+    LOCRTSModule::setUnusableDatabase(QString());
     for (const std::function<QString()> &text : problems)
         MsgBox(text(), MsgStyle::Critical, QLatin1String(ProgramTitle));
     // A damaged file is found by reading all of it: that runs in the
@@ -429,6 +439,13 @@ void frmPunch::reconnectDataSources(const QString &connString)
         source->setConnectionString(connString);
         source->Refresh();
     }
+    // A log-on never outlives the database it was given for.
+    adminMenus->gate().followDatabase();
+}
+
+void frmPunch::databaseChanged()
+{
+    adminMenus->gate().databaseChanged();
 }
 
 void frmPunch::refreshSettingsRow()

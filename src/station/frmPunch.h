@@ -70,6 +70,10 @@ public:
     void LOC_SetProperties() override;
     void refreshSettingsRow() override;
     void reconnectDataSources(const QString &connString) override;
+    // The one entry point for a change of database (the preferences, or the
+    // storage layer finding another file at the path): logs the supervisor
+    // off and closes the report window opened for the old database.
+    void databaseChanged() override;
 
     // The pay-period check (start-up and every ten seconds) and the start of
     // a clock synchronisation (start-up and the Connect button): they run
@@ -186,7 +190,9 @@ private:
     void buildMenus();
     void layOut();
     void setOuterHeight(int height);
-    void readSettings(std::vector<std::function<QString()>> *problems);
+    // unreadable: the database named exists but cannot be read as a station
+    // database; the problems then name it.
+    void readSettings(std::vector<std::function<QString()>> *problems, bool *unreadable);
     void loadSubProjectList();
     void showDates();
     void drawClockHands();

@@ -20,7 +20,11 @@ protected:
     }
     void TearDown() override { gate.reset(), ProgramFixture::TearDown(); }
     void setPassword(const QString &p) { execSql(u"UPDATE Acces SET RapPass = ?"_s, {Brouiller(p, p)}); }
-    QString stored() const { return scalar(u"SELECT RapPass FROM Acces"_s).toString(); }
+    QString stored() const // a scramble holding a NUL is stored as its bytes
+    {
+        const QVariant v = scalar(u"SELECT RapPass FROM Acces"_s);
+        return v.typeId() == QMetaType::QByteArray ? Windows1252::decode(v.toByteArray()) : v.toString();
+    }
     bool click() { return gate->run(count); }
     bool clickLocked() { return gate->logOff(), click(); }
     QStringList boxes() const // every box shown as "text|title|style" (style 1: a masked input box)
@@ -82,6 +86,28 @@ TEST_F(AdminGateTest, EveryCodeOfTheScrambledPasswordSurvivesTheDatabase)
     Database::closeAll();
     EXPECT_EQ(stored(), Brouiller(password, password));
     EXPECT_TRUE(clickLocked());
+}
+
+// SQLite's own tools end a text at a NUL: a scramble holding one is stored as its bytes, which they show and
+// dump whole; every other scramble stays a text as before.
+TEST_F(AdminGateTest, AScrambleHoldingNulIsStoredWholeForEveryToolAndOthersStayText)
+{
+    const auto quoted = [this] { return scalar(u"SELECT quote(RapPass) FROM Acces"_s).toString(); };
+    dialogs->thenType(u"¿A"_s); // 0xBF + 0x41 and 0x41 + 0xBF: two NUL characters
+    ASSERT_TRUE(click());
+    EXPECT_EQ(quoted(), u"X'0000'"_s);
+    for (const QString &other : {u"¿B"_s, u"¿a"_s, u"¿AA"_s}) {
+        dialogs->thenType(other);
+        EXPECT_FALSE(clickLocked()) << "refused like any other wrong password";
+    }
+    EXPECT_EQ(boxes().last(), box(1394, 1250, 16));
+    dialogs->clear();
+    dialogs->thenType(u"¿A"_s);
+    EXPECT_TRUE(clickLocked());
+    EXPECT_TRUE(dialogs->shown().size() == 1 && runs == 2);
+    QString error;
+    ASSERT_TRUE(AdminPassword::store(gate->datAcces(), u"Secret"_s, &error));
+    EXPECT_EQ(quoted(), u"'"_s + Brouiller(u"Secret"_s, u"Secret"_s) + u"'"_s) << "a text, as files hold it";
 }
 
 TEST_F(AdminGateTest, FailuresAreReportedAndOpenNothing)

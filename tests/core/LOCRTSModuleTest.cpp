@@ -123,9 +123,29 @@ TEST_F(Localisation, UnreadableSettingsRowIsReported)
     ProgramState::CurrentLang = 0;
     dialogs->then(Answer::ignore()).then(Answer::choose(1)).then(Answer::ignore());
     EXPECT_EQ(LOC_RTString(1), "One");
-    const QString noRow = "the table Acces holds no row(Code 3021)";
-    EXPECT_EQ(dialogs->messages(), (QStringList{"The settings row cannot be read: " + noRow,
-                                                "The language choice cannot be stored: " + noRow}));
+    const QString noRow = "the table Acces holds no row(Code 3021)",
+                  database = QDir::toNativeSeparators(databasePath()) + ":\n";
+    EXPECT_EQ(dialogs->messages(),
+              (QStringList{database + "The settings row cannot be read: " + noRow,
+                           database + "The language choice cannot be stored: " + noRow}));
+}
+
+// A box of the load names the file first, under the program's title, and Enter takes Ignore: a truncated
+// language file never ends the program on Enter; the strings read before its end are there.
+TEST_F(Localisation, LoadErrorBoxNamesTheFileAndItsDefaultGoesOn)
+{
+    restart(twoLanguages().chopped(12)); // the last string line is cut away
+    setLang(2);
+    EXPECT_EQ(LOC_RTString(1), "One") << "Enter, unanswered, goes on";
+    ASSERT_EQ(dialogs->shown().size(), 1);
+    const Shown box = dialogs->shown()[0];
+    EXPECT_EQ(box.text,
+              path() + ":\nInput past end of file: the file ends after 2 of its 3 string lines(Code 62)");
+    EXPECT_EQ(box.title, "Tarnvik");
+    EXPECT_EQ(box.style, MsgStyle::AbortRetryIgnore | MsgStyle::Exclamation | MsgStyle::DefaultButton3);
+    restart(twoLanguages().chopped(12)); // Abort still ends the program
+    dialogs->then(Answer{Answer::Button, MsgResult::Abort, {}, 0});
+    EXPECT_THROW(LOC_RTString(-1), ProgramTerminated);
 }
 
 // A stored language that the file does not offer: one box, then the chooser, whose choice replaces it.
@@ -136,8 +156,8 @@ TEST_F(Localisation, StoredLanguageOutsideTheFileIsToldOnceThenTheChooserAsks)
         setLang(stored);
         dialogs->then(Answer::retry()).then(Answer::ignore()).then(Answer::choose(1));
         EXPECT_EQ(LOC_RTString(1), "One");
-        const QString box =
-            "Subscript out of range: language " + stored.toString() + " is not between 1 and 2(Code 9)";
+        const QString box = path() + ":\nSubscript out of range: language " + stored.toString() +
+                            " is not between 1 and 2(Code 9)";
         EXPECT_EQ(dialogs->messages(), (QStringList{box, box})) << "Retry shows it again";
         EXPECT_EQ(storedLang(), QVariant(2));
         restart(twoLanguages()); // the next start asks nothing
@@ -180,7 +200,7 @@ TEST_F(Localisation, TableTooLargeIsOneBoxAndAnOversizedFileIsRefused)
     dialogs->then(Answer::ignore());
     EXPECT_EQ(LOC_RTString(3), "Invalid Index");
     EXPECT_EQ(dialogs->messages(),
-              QStringList{"Out of memory: a table of 2000000001 strings is too large(Code 7)"});
+              QStringList{path() + ":\nOut of memory: a table of 2000000001 strings is too large(Code 7)"});
 
     const QByteArray valid = twoLanguages();
     restart(valid + QByteArray(5 * 1024 * 1024, ' ') + "\r\n");

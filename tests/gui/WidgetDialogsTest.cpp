@@ -6,10 +6,13 @@
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
+#include <QFileDialog>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QStandardPaths>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
 
 using namespace Qt::StringLiterals;
 using namespace tarnvik;
@@ -108,6 +111,51 @@ TEST_F(WidgetDialogsTest, MaskedInputShowsStarsAndSaveDialogStartsInTheDocuments
     EXPECT_EQ(WidgetDialogs::saveStartPath(u"Heures.txt"_s), QDir::home().filePath(u"Heures.txt"_s));
     EXPECT_EQ(WidgetDialogs::saveStartPath(QString()), QDir::homePath());
     QStandardPaths::setTestModeEnabled(false);
+}
+
+// The file dialogs, open to anyone at the station, only choose a name: no new folder, no rename, no delete
+// (Qt's own dialog, read-only). A message of a megabyte shows its first screenful at once.
+TEST_F(WidgetDialogsTest, FileDialogsCannotRenameDeleteOrMakeFoldersAndHugeTextsAreCut)
+{
+    useLanguage(2);
+    for (bool save : {false, true}) {
+        SCOPED_TRACE(save);
+        QStringList usable; // of the read-only option, native dialog, new folder, rename, delete
+        whileOnScreen(
+            [&] {
+                save ? void(widgets.saveFileName(u"T"_s, folder(), u"Text (*.txt)"_s))
+                     : void(widgets.openFileName(u"T"_s, folder(), u"Base (*.mdb)"_s));
+            },
+            [&](QDialog *box) {
+                auto *dialog = qobject_cast<QFileDialog *>(box);
+                ASSERT_NE(dialog, nullptr);
+                if (!dialog->testOption(QFileDialog::ReadOnly))
+                    usable << u"writable"_s;
+                if (!dialog->testOption(QFileDialog::DontUseNativeDialog))
+                    usable << u"native"_s;
+                if (auto *button = dialog->findChild<QToolButton *>(u"newFolderButton"_s);
+                    button && button->isEnabled())
+                    usable << u"new folder"_s;
+                for (const QAction *action : dialog->findChildren<QAction *>())
+                    if (action->isEnabled() && (action->objectName() == u"qt_rename_action"_s ||
+                                                action->objectName() == u"qt_delete_action"_s ||
+                                                action->objectName() == u"qt_new_folder_action"_s))
+                        usable << action->objectName();
+                box->reject();
+            });
+        EXPECT_EQ(usable, QStringList());
+    }
+    for (const qsizetype size : {qsizetype(1000000), WidgetDialogs::MaxShownCharacters}) {
+        QString shown;
+        whileOnScreen([&] { widgets.messageBox(QString(size, u'x'), MsgStyle::OkOnly, u"T"_s); },
+                      [&](QDialog *box) {
+                          shown = qobject_cast<QMessageBox *>(box)->text();
+                          box->accept();
+                      });
+        EXPECT_EQ(shown, size > WidgetDialogs::MaxShownCharacters
+                             ? QString(WidgetDialogs::MaxShownCharacters, u'x') + QChar(0x2026)
+                             : QString(size, u'x'));
+    }
 }
 
 } // namespace

@@ -35,6 +35,12 @@ public:
         if (QTcpSocket *socket = m_connections.value(index))
             socket->write(bytes), socket->flush();
     }
+    // Bytes written to connection index that the client has not taken yet (-1: no such connection).
+    qint64 unsent(int index) const
+    {
+        const QTcpSocket *socket = m_connections.value(index);
+        return socket ? socket->bytesToWrite() : -1;
+    }
     void closeConnection(int index)
     {
         if (QTcpSocket *socket = m_connections.value(index))

@@ -86,7 +86,11 @@ public:
             return answer->button;
         if (buttons == MsgStyle::YesNo || buttons == MsgStyle::YesNoCancel)
             return MsgStyle::defaultButton(style) == 1 ? MsgResult::No : MsgResult::Yes;
-        return buttons == MsgStyle::AbortRetryIgnore ? MsgResult::Abort : MsgResult::OK;
+        if (buttons == MsgStyle::AbortRetryIgnore) {
+            constexpr MsgResult order[] = {MsgResult::Abort, MsgResult::Retry, MsgResult::Ignore};
+            return order[qMin(MsgStyle::defaultButton(style), 2)];
+        }
+        return MsgResult::OK;
     }
     std::optional<QString> inputBox(const QString &prompt, const QString &title, const QString &defaultText,
                                     bool masked) override

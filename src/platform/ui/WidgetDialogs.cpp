@@ -5,6 +5,7 @@
 #include "localisation/frmLOC_RTS.h"
 #include "platform/ui/MaskedLineEdit.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
@@ -124,11 +125,24 @@ std::unique_ptr<ProgressTask> WidgetDialogs::startProgress(const QString &label,
     return std::make_unique<ProgressWindow>(label, total, cancellable);
 }
 
+QString WidgetDialogs::shownText(const QString &text)
+{
+    // A box lays its whole text out before it shows: a text of a megabyte
+    // (a damaged language file, a path pasted over and over) would hold the
+    // station for seconds. No message needs more than a screenful.
+    if (text.size() <= MaxShownCharacters)
+        return text;
+    qsizetype cut = MaxShownCharacters;
+    if (text.at(cut - 1).isHighSurrogate())
+        --cut; // never half a character
+    return text.left(cut) + QChar(0x2026);
+}
+
 MsgResult WidgetDialogs::messageBox(const QString &text, int style, const QString &title)
 {
     QMessageBox box(activeParent());
-    box.setWindowTitle(title);
-    box.setText(text);
+    box.setWindowTitle(shownText(title));
+    box.setText(shownText(text));
     switch (MsgStyle::icon(style)) {
     case MsgStyle::Critical:
         box.setIcon(QMessageBox::Critical);
@@ -194,8 +208,8 @@ std::optional<QString> WidgetDialogs::inputBox(const QString &prompt, const QStr
                                                const QString &defaultText, bool masked)
 {
     QInputDialog box(activeParent());
-    box.setWindowTitle(title);
-    box.setLabelText(prompt);
+    box.setWindowTitle(shownText(title));
+    box.setLabelText(shownText(prompt));
     box.setInputMode(QInputDialog::TextInput);
     box.setTextValue(defaultText);
     // A masked box shows one "*" per character, as the station's number box does.
@@ -208,9 +222,33 @@ std::optional<QString> WidgetDialogs::inputBox(const QString &prompt, const QStr
     return box.textValue();
 }
 
+namespace {
+
+// The dialogs open to anyone at the station (the report preview needs no
+// password): they only choose a name. ReadOnly takes away renaming, deleting
+// and making folders; Qt's own dialog is used because the desktop's may offer
+// them whatever the option says. The new-folder entry of the dialog's context
+// menu is turned off as well, not left to follow the button.
+void makeReadOnly(QFileDialog &dialog)
+{
+    dialog.setOptions(QFileDialog::ReadOnly | QFileDialog::DontUseNativeDialog);
+    for (QAction *action : dialog.findChildren<QAction *>()) {
+        if (action->objectName() == QLatin1String("qt_new_folder_action"))
+            action->setEnabled(false);
+    }
+}
+
+} // namespace
+
 QString WidgetDialogs::openFileName(const QString &caption, const QString &directory, const QString &filter)
 {
-    return QFileDialog::getOpenFileName(activeParent(), caption, directory, filter);
+    QFileDialog dialog(activeParent(), caption, directory, filter);
+    makeReadOnly(dialog);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    return dialog.selectedFiles().constFirst();
 }
 
 QString WidgetDialogs::saveFileName(const QString &caption, const QString &directory, const QString &filter)
@@ -218,6 +256,7 @@ QString WidgetDialogs::saveFileName(const QString &caption, const QString &direc
     // A name typed without an extension takes the filter's ("rapport"
     // becomes "rapport.txt").
     QFileDialog dialog(activeParent(), caption, saveStartPath(directory), filter);
+    makeReadOnly(dialog);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     static const QRegularExpression firstPattern(QStringLiteral(R"(\*\.(\w+))"));
     const QRegularExpressionMatch suffix = firstPattern.match(filter);

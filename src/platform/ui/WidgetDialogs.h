@@ -21,6 +21,10 @@ public:
     // Where a save dialog opens: the proposed name in the documents folder
     // (the home folder when there is none), or the proposed path itself.
     static QString saveStartPath(const QString &proposed);
+    // The text a box shows: at most MaxShownCharacters, the rest cut off
+    // with an ellipsis.
+    static constexpr qsizetype MaxShownCharacters = 4000;
+    static QString shownText(const QString &text);
     std::unique_ptr<ProgressTask> startProgress(const QString &label, int total, bool cancellable) override;
     [[noreturn]] void terminate(int exitCode) override;
 

@@ -1,5 +1,7 @@
 #include "reports/ui/ReportPainter.h"
 
+#include "common/StationFiles.h"
+
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
@@ -218,6 +220,9 @@ bool writePdf(const DataReport &report, const QString &path, QString *error,
             *error = reason;
         return false;
     };
+    // The station's own files are never written over.
+    if (const QString own = StationFiles::refusal(path); !own.isEmpty())
+        return fail(own);
     const QPageSize size = ReportPageGeometry::defaultPageSize();
     const ReportPageGeometry geometry = ReportPageGeometry::forPageSize(size);
     const ReportPages pages = report.paginate(geometry.bodyHeight());

@@ -2,6 +2,7 @@
 
 #include "common/Dialogs.h"
 #include "common/Progress.h"
+#include "common/StationFiles.h"
 #include "localisation/LOCRTSModule.h"
 
 #include <QComboBox>
@@ -280,8 +281,17 @@ void ReportPreview::printReport()
     QPrintDialog dialog(&printer, this);
     dialog.setMinMax(1, pageCount());
     dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
+    // Printing goes to a printer: a file is saved with "Save as PDF", which
+    // keeps the station's own files. The print dialog's own file choice
+    // would write anywhere, and its file dialog could rename and delete.
+    dialog.setOption(QAbstractPrintDialog::PrintToFile, false);
     if (dialog.exec() != QDialog::Accepted)
         return;
+    if (const QString own = StationFiles::refusal(printer.outputFileName()); !own.isEmpty()) {
+        MsgBox(LOC_RTString(1876).arg(QDir::toNativeSeparators(printer.outputFileName()), own),
+               MsgStyle::Exclamation);
+        return;
+    }
     const bool range = printer.printRange() == QPrinter::PageRange;
     ReportPainter::print(*m_report, printer, range ? printer.fromPage() : 0, range ? printer.toPage() : 0);
 }

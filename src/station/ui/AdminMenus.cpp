@@ -44,6 +44,11 @@ AdminMenus::AdminMenus(frmPunch *window) : QObject(window), m_window(window)
     connect(window->lblDeconnexion, &ClickLabel::clicked, this, &AdminMenus::lblDeconnexion_Click);
     connect(window->Label2, &ClickLabel::clicked, this, &AdminMenus::Label2_Click);
     connect(&m_gate, &AdminGate::unlockedChanged, this, &AdminMenus::showLoggedOn);
+    // The report window was opened for the database left: it closes with it.
+    connect(&m_gate, &AdminGate::databaseLeft, this, [this] {
+        if (m_reportWindow)
+            m_reportWindow->close();
+    });
     window->lblDeconnexion->setVisible(false);
     plugInOwnWindows();
 }
