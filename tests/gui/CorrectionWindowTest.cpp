@@ -199,5 +199,46 @@ TEST_F(CorrectionWindowTest, EmployeeGridFollowsTheNumberTyped)
     EXPECT_EQ(corrections->txtNoEmp->text() + u' ' + current(), u"1002 1002 2003-03-02 07:30 In"_s);
 }
 
+// Enter in a picker ends the typing as a click away does: a date or time that cannot exist stays refused,
+// Enter on OK says so and stores nothing, whatever it was typed over.
+TEST_F(CorrectionWindowTest, EnterNeverTurnsAnImpossibleDateIntoAnother)
+{
+    addHistory();
+    openOn(10);
+    const QString before = storedRow(u"2003-03-02"_s);
+    // Keys typed from the day part, then what the message names ("" for none) and the punch stored after
+    // Enter.
+    const QList<std::tuple<QDateTimeEdit *, QString, QString>> refused = {
+        {corrections->DPicker, u"31022026"_s, u"31/02/2026"_s},
+        {corrections->DPicker, u"00/00/0000"_s, u"00/00/0000"_s},
+        {corrections->DPicker, u"99/99/9999"_s, u"99/99/9999"_s},
+        {corrections->TPicker, u"250000"_s, u"25:00:00"_s},
+    };
+    for (const auto &[picker, keys, named] : refused) {
+        SCOPED_TRACE(keys.toStdString());
+        dialogs->clear();
+        clickFirstPart(picker);
+        QTest::keyClicks(picker, keys);
+        QTest::keyClick(picker, Qt::Key_Return);
+        QTest::keyClick(picker, Qt::Key_Return); // once more, after the message
+        EXPECT_TRUE(corrections->isVisible());
+        EXPECT_EQ(dialogs->messages(), QStringList(2, LOC_RTString(1944).arg(named)));
+        EXPECT_EQ(storedRow(u"2003-03-02"_s), before);
+        picker->setFocus();
+        QTest::keyClick(picker, Qt::Key_Delete);
+        picker == corrections->DPicker ? corrections->DPicker->setValue(QDate(2003, 3, 2))
+                                       : corrections->TPicker->setValue(QTime(7, 30));
+    }
+    dialogs->clear();
+    corrections->DPicker->setValue(QDate(2026, 12, 31)); // a day 31 that November has not
+    clickFirstPart(corrections->DPicker);
+    QTest::keyClicks(corrections->DPicker, u"20/11"_s);
+    QTest::keyClick(corrections->DPicker, Qt::Key_Return);
+    EXPECT_FALSE(corrections->isVisible());
+    EXPECT_TRUE(dialogs->messages().isEmpty());
+    EXPECT_EQ(storedRow(u"2026-11-20"_s),
+              u"1002 In 2026-11-20 07:30:00 Chantier/Plomberie 0 "_s + LOC_RTString(1296));
+}
+
 } // namespace
 } // namespace tarnvik::test

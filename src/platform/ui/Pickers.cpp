@@ -255,8 +255,17 @@ void BlankablePicker::keyPressEvent(QKeyEvent *event)
             event->accept();
             return;
         }
-    } else if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Tab ||
-               key == Qt::Key_Backtab) {
+    } else if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+        finishTyping();
+        if (m_typing) {
+            // Enter ends the typing as a click away does: a value that
+            // cannot exist stays shown, refused, and the window's default
+            // button (which refuses it in turn) gets the key. The spin box's
+            // own handling would put another value in its place.
+            event->ignore();
+            return;
+        }
+    } else if (key == Qt::Key_Tab || key == Qt::Key_Backtab) {
         finishTyping();
     }
     QDateTimeEdit::keyPressEvent(event);
