@@ -5,6 +5,7 @@
 #include "common/Clock.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QLineEdit>
 #include <QTest>
 #include <QVBoxLayout>
@@ -30,7 +31,10 @@ template <typename Picker> std::string typeInto(Picker *picker, const QString &k
     QLineEdit *edit = picker->template findChild<QLineEdit *>();
     picker->setFocus();
     QTest::mouseClick(edit, Qt::LeftButton, {}, QPoint(4, edit->height() / 2));
-    QTest::keyClicks(QApplication::focusWidget(), keys);
+    if (keys == u"\x01"_s) // paste
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Insert, Qt::ShiftModifier);
+    else
+        QTest::keyClicks(QApplication::focusWidget(), keys);
     QTest::mouseClick(after, Qt::LeftButton);
     const auto held = picker->Value();
     const bool red = edit->palette().color(QPalette::Text) == QColor(Qt::red);
@@ -61,7 +65,8 @@ TEST(PickersTest, TypedSeparatorsMoveOnDigitsFillThePartAndNothingFallsBack)
         EXPECT_EQ(typeInto(&picker, keys), expected) << keys.toStdString();
     }
     const QList<std::tuple<QString, std::string>> times = {
-        {u"081500"_s, "08:15:00 08:15:00"},   {u"8:5"_s, "08:05:30 08:05:30"},
+        {u"081500"_s, "08:15:00 08:15:00"},
+        {u"8:5"_s, "08:05:30 08:05:30"},
         {u"10:61"_s, "- 10:61:30 red"},
     };
     for (const auto &[keys, expected] : times) {
@@ -70,6 +75,22 @@ TEST(PickersTest, TypedSeparatorsMoveOnDigitsFillThePartAndNothingFallsBack)
         EXPECT_EQ(typeInto(&picker, keys), expected) << keys.toStdString();
     }
     Clock::useSystem();
+}
+
+// Shift+Insert pastes as Ctrl+V does, into a time as into a date, over the part selected.
+TEST(PickersTest, PastedTextIsTypedSignBySignOrRefusedAsPasted)
+{
+    const QList<std::tuple<QString, std::string>> cases = {
+        {u"7:45"_s, "07:45:30 07:45:30"},
+        {u"25:00:00"_s, "- 25:00:00 red"},
+        {u"7h45"_s, "- 7h45 red"},
+    };
+    for (const auto &[pasted, expected] : cases) {
+        TimePicker picker;
+        picker.setValue(QTime(10, 20, 30));
+        QApplication::clipboard()->setText(pasted);
+        EXPECT_EQ(typeInto(&picker, u"\x01"_s), expected) << pasted.toStdString();
+    }
 }
 
 } // namespace

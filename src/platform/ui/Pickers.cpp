@@ -4,9 +4,12 @@
 
 #include <QApplication>
 #include <QCalendarWidget>
+#include <QClipboard>
+#include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMouseEvent>
 
 namespace tarnvik {
@@ -26,6 +29,8 @@ BlankablePicker::BlankablePicker(const QString &format, const QList<int> &partWi
 {
     setDisplayFormat(format);
     lineEdit()->installEventFilter(this);
+    // Text dropped would be read by other rules than text typed or pasted.
+    lineEdit()->setAcceptDrops(false);
     // The picker keeps the usual colours (dark arrows on light buttons), not
     // the white text of the window it stands on.
     QPalette colours = palette();
@@ -81,11 +86,13 @@ void BlankablePicker::fixup(QString &input) const
 
 QString BlankablePicker::composedText() const
 {
-    return m_parts.join(m_separator);
+    return m_unreadable.isEmpty() ? m_parts.join(m_separator) : m_unreadable;
 }
 
 QDateTime BlankablePicker::typedValue() const
 {
+    if (!m_unreadable.isEmpty())
+        return QDateTime();
     const QDateTime value = valueOfParts(m_parts);
     return value.isValid() && value >= minimumDateTime() && value <= maximumDateTime() ? value : QDateTime();
 }
@@ -135,6 +142,10 @@ void BlankablePicker::showTyped()
     colours.setColor(QPalette::Text, m_refused ? QColor(Qt::red) : palette().color(QPalette::Text));
     lineEdit()->setPalette(colours);
     lineEdit()->setText(composedText());
+    if (!m_unreadable.isEmpty()) {
+        lineEdit()->selectAll();
+        return;
+    }
     int start = 0;
     for (int i = 0; i < m_part; ++i)
         start += int(m_parts[i].size()) + 1;
@@ -157,9 +168,52 @@ void BlankablePicker::takeTypedValue()
     }
 }
 
+void BlankablePicker::dropUnreadable()
+{
+    if (m_unreadable.isEmpty())
+        return;
+    m_unreadable.clear();
+    m_parts = QDateTimeEdit::textFromDateTime(dateTime()).split(m_separator);
+    while (m_parts.size() < m_widths.size())
+        m_parts << QString();
+    m_part = 0;
+    m_digits.clear();
+    m_justMovedOn = false;
+}
+
+void BlankablePicker::paste(const QString &text)
+{
+    const QString pasted = text.trimmed();
+    if (pasted.isEmpty())
+        return;
+    startTyping();
+    dropUnreadable();
+    bool readable = true;
+    for (const QChar c : pasted)
+        readable = readable && (isAsciiDigit(c) || !c.isLetterOrNumber());
+    if (!readable) {
+        m_unreadable = pasted;
+        m_refused = true;
+        showTyped();
+        return;
+    }
+    // Sign by sign as typed; a run of signs between digits ("1 / 2") is one
+    // separator.
+    bool afterSign = false;
+    for (const QChar c : pasted) {
+        if (isAsciiDigit(c))
+            typeDigit(c);
+        else if (!afterSign)
+            typeSeparator();
+        afterSign = !isAsciiDigit(c);
+    }
+    finishTyping();
+}
+
 void BlankablePicker::typeDigit(QChar digit)
 {
     startTyping();
+    dropUnreadable();
     followCursor();
     m_refused = false;
     m_justMovedOn = false;
@@ -176,6 +230,7 @@ void BlankablePicker::typeDigit(QChar digit)
 void BlankablePicker::typeSeparator()
 {
     startTyping();
+    dropUnreadable();
     followCursor();
     m_refused = false;
     if (m_justMovedOn && m_digits.isEmpty()) {
@@ -219,6 +274,7 @@ void BlankablePicker::stopTyping()
         return;
     m_typing = false;
     m_refused = false;
+    m_unreadable.clear();
     m_digits.clear();
     m_parts.clear();
     lineEdit()->setPalette(palette());
@@ -230,6 +286,11 @@ void BlankablePicker::keyPressEvent(QKeyEvent *event)
     const int key = event->key();
     if (key == Qt::Key_Delete || key == Qt::Key_Backspace) {
         setBlank();
+        event->accept();
+        return;
+    }
+    if (event->matches(QKeySequence::Paste)) {
+        paste(QGuiApplication::clipboard()->text());
         event->accept();
         return;
     }
@@ -294,8 +355,29 @@ void BlankablePicker::focusOutEvent(QFocusEvent *event)
     QDateTimeEdit::focusOutEvent(event);
 }
 
+void BlankablePicker::contextMenuEvent(QContextMenuEvent *event)
+{
+    // The edit box's own menu, whose Paste reads the text as typed.
+    QMenu *menu = lineEdit()->createStandardContextMenu();
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    if (QAction *pasteAction = menu->findChild<QAction *>(QStringLiteral("edit-paste"))) {
+        disconnect(pasteAction, &QAction::triggered, nullptr, nullptr);
+        connect(pasteAction, &QAction::triggered, this,
+                [this] { paste(QGuiApplication::clipboard()->text()); });
+    }
+    menu->popup(event->globalPos());
+    event->accept();
+}
+
 bool BlankablePicker::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == lineEdit() && event->type() == QEvent::MouseButtonRelease &&
+        static_cast<QMouseEvent *>(event)->button() == Qt::MiddleButton) {
+        // The middle button pastes the text selected elsewhere.
+        if (QGuiApplication::clipboard()->supportsSelection())
+            paste(QGuiApplication::clipboard()->text(QClipboard::Selection));
+        return true;
+    }
     if (watched == lineEdit() && event->type() == QEvent::MouseButtonRelease && !m_finishingClick &&
         static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
         // The edit box finishes the click first (it places the cursor, or
