@@ -65,7 +65,7 @@ void DataGrid::setColumnCaption(int column, const QString &caption)
         m_model->setColumnCaption(column, caption);
 }
 
-void DataGrid::select(int row)
+void DataGrid::select(int row, int column)
 {
     // A row chosen while the view is still handling the user's key or click
     // is chosen again once it has finished (it selects the clicked row last).
@@ -75,7 +75,8 @@ void DataGrid::select(int row)
         selectionModel()->clear();
         return;
     }
-    const int column = currentIndex().isValid() ? currentIndex().column() : 0;
+    if (column < 0)
+        column = currentIndex().isValid() ? currentIndex().column() : 0;
     const QModelIndex index = m_model->index(row, column);
     selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     scrollTo(index);
@@ -111,14 +112,15 @@ void DataGrid::currentRowChanged(const QModelIndex &current, const QModelIndex &
     bool stay = false;
     if (lastRow >= 0 && current.row() != lastRow)
         emit BeforeRowChange(&stay);
+    // A row change refused puts the user back on the cell he left.
     if (stay) {
-        select(lastRow);
+        select(lastRow, previous.column());
         return;
     }
     // Leaving a row stores what was typed into it; when that fails the
     // selection goes back to it, with what was typed.
     if (m_rowAtATime && !m_model->isPendingNewRow(current.row()) && !m_model->storePendingRow()) {
-        select(lastRow);
+        select(lastRow, previous.column());
         return;
     }
     if (current.isValid() && !moveSourceTo(current.row())) {
@@ -184,6 +186,17 @@ bool DataGrid::viewportEvent(QEvent *event)
         return true;
     }
     return handleThenSettle([&] { return QTableView::viewportEvent(event); });
+}
+
+bool DataGrid::edit(const QModelIndex &index, EditTrigger trigger, QEvent *event)
+{
+    // An editor opens on the current row only. When leaving a row by Tab
+    // or Shift+Tab is refused (its change could not be stored), the view
+    // would still open one on the cell it meant to move to, out of sight of
+    // the row shown as current.
+    if (index.isValid() && currentIndex().isValid() && index.row() != currentIndex().row())
+        return false;
+    return QTableView::edit(index, trigger, event);
 }
 
 void DataGrid::showCurrentRow(qint64 row)

@@ -56,6 +56,7 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
     bool event(QEvent *event) override;
     bool viewportEvent(QEvent *event) override;
+    bool edit(const QModelIndex &index, EditTrigger trigger, QEvent *event) override;
 
 private:
     void currentRowChanged(const QModelIndex &current, const QModelIndex &previous);
@@ -68,7 +69,8 @@ private:
     // the outermost handling is done.
     template <typename Handling> bool handleThenSettle(Handling handling);
     bool moveSourceTo(int row);
-    void select(int row);
+    // Selects a row; column -1 keeps the current cell's column.
+    void select(int row, int column = -1);
 
     QPointer<DataSource> m_source;
     RecordsetTableModel *m_model = nullptr;
