@@ -378,7 +378,13 @@ void frmModifier::txtNoEmp_Change()
     const QString previous = NoEmp;
     NoEmp = txtNoEmp->text();
     if (!listPunches(false)) {
+        // The change of the punch shown could not be stored: the window
+        // stays on its employee, in the number box and the grid too.
         NoEmp = previous;
+        const QSignalBlocker block(txtNoEmp);
+        txtNoEmp->setText(previous);
+        txtNoEmp->selectAll();
+        showEmployee();
         return;
     }
     showEmployee();

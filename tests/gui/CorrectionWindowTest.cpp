@@ -240,5 +240,34 @@ TEST_F(CorrectionWindowTest, EnterNeverTurnsAnImpossibleDateIntoAnother)
               u"1002 In 2026-11-20 07:30:00 Chantier/Plomberie 0 "_s + LOC_RTString(1296));
 }
 
+// Another program holds the database when the user takes another employee (in the grid or by his number):
+// the number box, the employee grid, the name label and the punch list stay on the employee whose change
+// could not be stored, and a punch added next is his.
+TEST_F(CorrectionWindowTest, UnderALockAnotherEmployeeIsNeverTakenHalfway)
+{
+    addHistory();
+    shortBusyWait();
+    openOn(0); // a punch of 1001
+    typeInto(corrections->TPicker, u"101500"_s);
+    holdWriteLock(true);
+    clickRow(corrections->DataGrid2, 1); // 1002
+    corrections->txtNoEmp->setFocus();
+    QTest::keyClicks(corrections->txtNoEmp, u"1002"_s); // each key is refused
+    EXPECT_EQ(dialogs->messages(),
+              QStringList(5, LOC_RTString(1826).arg(LOC_RTString(1730).arg(databasePath()))));
+    const QModelIndexList highlighted = corrections->DataGrid2->selectionModel()->selectedRows();
+    EXPECT_TRUE(highlighted.size() == 1 && highlighted[0].row() == 0 &&
+                corrections->DataGrid2->currentRow() == 0);
+    EXPECT_EQ(corrections->txtNoEmp->text() + u' ' + corrections->lblNomEmp->text(), u"1001 Alice Martin"_s);
+    EXPECT_EQ(corrections->dgArchives->model()->rowCount(), 10);
+    holdWriteLock(false);
+    QTest::mouseClick(corrections->cmdAjouter, Qt::LeftButton);
+    QTest::mouseClick(corrections->cmdOk, Qt::LeftButton);
+    EXPECT_EQ(stored().filter(u"ajoutée"_s),
+              QStringList{u"1001 In 2003-03-01 09:00:00 / 0 Heure / date ajoutée"_s});
+    EXPECT_EQ(stored().filter(u"10:15:00"_s).value(0).left(28), u"1001 Out 2003-02-19 10:15:00"_s)
+        << "the change left is stored";
+}
+
 } // namespace
 } // namespace tarnvik::test
