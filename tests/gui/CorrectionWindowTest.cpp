@@ -269,5 +269,24 @@ TEST_F(CorrectionWindowTest, UnderALockAnotherEmployeeIsNeverTakenHalfway)
         << "the change left is stored";
 }
 
+// Enter in the In/Out box stores the direction typed (as the box completes it) and closes the window at
+// once, as OK does.
+TEST_F(CorrectionWindowTest, EnterInTheInOutBoxStoresAtOnce)
+{
+    addHistory();
+    openOn(10);
+    corrections->cbInOut->setFocus();
+    QLineEdit *edit = corrections->cbInOut->lineEdit();
+    edit->selectAll();
+    QTest::keyClicks(edit, u"O"_s);
+    // The box completes what was typed, "Out", the completion selected (as it does when it has the focus,
+    // which a window of this test does not get on the offscreen platform).
+    edit->setText(u"Out"_s), edit->setSelection(1, 2);
+    QTest::keyClick(corrections->cbInOut, Qt::Key_Return);
+    EXPECT_FALSE(corrections->isVisible());
+    EXPECT_EQ(storedRow(u"2003-03-02"_s),
+              u"1002 Out 2003-03-02 07:30:00 Chantier/Plomberie 0 "_s + LOC_RTString(1296));
+}
+
 } // namespace
 } // namespace tarnvik::test
