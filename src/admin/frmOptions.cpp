@@ -238,7 +238,7 @@ bool frmOptions::prepareDatabase(const QString &path, bool *created)
     // its tables, and a file that cannot be used is refused.
     const Database::Status status = Database::ensure(path, true);
     if (!status.usable()) {
-        showSaveProblem(databaseProblemText(status));
+        showSaveProblem(databaseRefusedText(status));
         return false;
     }
     *created = status.state == Database::State::Created;
