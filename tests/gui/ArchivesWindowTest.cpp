@@ -1,4 +1,5 @@
 #include "ArchivesFixture.h"
+#include "GridCaptions.h"
 #include "common/ProgramState.h"
 #include "platform/ui/ClickLabel.h"
 #include "platform/ui/Pickers.h"
@@ -134,6 +135,20 @@ TEST_F(ArchivesWindowTest, PastedPurgeDateIsReadAsTypedAndNeverReplacedByAnother
         EXPECT_EQ(dialogs->messages().value(0), asked.isEmpty() ? LOC_RTString(1944).arg(pasted.trimmed())
                                                                 : LOC_RTString(1674) + asked + u'?');
         EXPECT_EQ(scalar(u"SELECT COUNT(*) FROM Punch"_s).toInt(), left);
+    }
+}
+
+// Every caption of the punch grids reads whole, in French and in English ("Arch." too).
+TEST_F(ArchivesWindowTest, GridCaptionsReadWhole)
+{
+    addFourDays();
+    for (const int lang : {1, 2}) {
+        execSql(u"UPDATE Acces SET Lang = ?"_s, {lang});
+        LOCRTSModule::reset();
+        openArchives();
+        openCorrections();
+        for (const DataGrid *grid : {archives->dgArchives, corrections->dgArchives, corrections->DataGrid2})
+            EXPECT_EQ(cutCaptions(grid), QStringList()) << lang << ' ' << grid->objectName().toStdString();
     }
 }
 

@@ -1,4 +1,5 @@
 #include "admin/frmVendeurs.h"
+#include "GridCaptions.h"
 #include "common/RecordsetTableModel.h"
 #include "localisation/LOCRTSModule.h"
 #include "platform/ui/DataGrid.h"
@@ -90,6 +91,13 @@ TEST_F(frmVendeursTest, RowsAreStoredWhenLeftOrByOkAndCancelDropsOnlyTheRowBeing
     EXPECT_EQ(stored().mid(2), QStringList({u"1003 Chloé L'Heureux "_s, u"1004  "_s}));
     open();
     EXPECT_EQ(shown().size(), 4) << "1004 has no name: stored but not listed";
+    EXPECT_EQ(test::cutCaptions(grid()), QStringList()) << "the worked-time column stays closed, no other";
+    EXPECT_LE(grid()->columnWidth(2), 8);
+    execSql(u"UPDATE Acces SET Lang = 1"_s), LOCRTSModule::reset();
+    window.reset(), open(); // "Statut" in French
+    EXPECT_EQ(test::cutCaptions(grid()), QStringList());
+    execSql(u"UPDATE Acces SET Lang = 2"_s), LOCRTSModule::reset();
+    window.reset(), open();
     typeInto(1, 3, u"In"_s);
     typeInto(1, 1, u"Robert"_s);
     click(window->cmdAnnuler);
