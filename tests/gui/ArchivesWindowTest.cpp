@@ -149,6 +149,8 @@ TEST_F(ArchivesWindowTest, GridCaptionsReadWhole)
         openCorrections();
         for (const DataGrid *grid : {archives->dgArchives, corrections->dgArchives, corrections->DataGrid2})
             EXPECT_EQ(cutCaptions(grid), QStringList()) << lang << ' ' << grid->objectName().toStdString();
+        for (const DataGrid *grid : {archives->dgArchives, corrections->dgArchives}) // "Arch." in sight
+            EXPECT_LE(grid->columnViewportPosition(8) + grid->columnWidth(8), grid->viewport()->width());
     }
 }
 

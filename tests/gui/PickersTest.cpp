@@ -6,7 +6,9 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QTest>
 #include <QVBoxLayout>
 
@@ -91,6 +93,36 @@ TEST(PickersTest, PastedTextIsTypedSignBySignOrRefusedAsPasted)
         QApplication::clipboard()->setText(pasted);
         EXPECT_EQ(typeInto(&picker, u"\x01"_s), expected) << pasted.toStdString();
     }
+}
+
+// The context menu pastes by the same rules; its other entries cannot put another value in the picker.
+TEST(PickersTest, ContextMenuPastesAsTyped)
+{
+    DatePicker picker;
+    picker.setValue(QDate(2026, 12, 1));
+    picker.show();
+    QApplication::clipboard()->setText(u"1/2/26"_s);
+    QLineEdit *edit = picker.findChild<QLineEdit *>();
+    QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, QPoint(4, 4), picker.mapToGlobal(QPoint(4, 4)));
+    QApplication::sendEvent(&picker, &menuEvent);
+    QMenu *menu = nullptr;
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (auto *m = qobject_cast<QMenu *>(w); m && m->isVisible())
+            menu = m;
+    ASSERT_TRUE(menu);
+    QAction *pasteAction = nullptr;
+    QStringList entries;
+    for (QAction *action : menu->actions()) {
+        entries << action->text().section(u'\t', 0, 0);
+        if (entries.last() == QCoreApplication::translate("QLineEdit", "&Paste"))
+            pasteAction = action;
+    }
+    EXPECT_EQ(entries, QStringList({u"&Copy"_s, u"&Paste"_s, u"Delete"_s, QString(), u"Select All"_s}));
+    ASSERT_TRUE(pasteAction);
+    pasteAction->trigger();
+    menu->close();
+    EXPECT_EQ(picker.Value(), QDate(2026, 2, 1));
+    EXPECT_EQ(edit->text(), u"01/02/2026"_s);
 }
 
 } // namespace

@@ -357,14 +357,25 @@ void BlankablePicker::focusOutEvent(QFocusEvent *event)
 
 void BlankablePicker::contextMenuEvent(QContextMenuEvent *event)
 {
-    // The edit box's own menu, whose Paste reads the text as typed.
-    QMenu *menu = lineEdit()->createStandardContextMenu();
+    // The edit box's own entries, worded as the box words them, but only
+    // those that keep to the picker's rules: Paste reads the text as typed,
+    // Delete empties the picker; no Cut, Undo or Redo that would change the
+    // text by other rules.
+    const auto entry = [](const char *text, QKeySequence::StandardKey key) {
+        const QString shortcut = QKeySequence(key).toString(QKeySequence::NativeText);
+        return QCoreApplication::translate("QLineEdit", text) +
+               (shortcut.isEmpty() ? QString() : QLatin1Char('\t') + shortcut);
+    };
+    auto *menu = new QMenu(this);
     menu->setAttribute(Qt::WA_DeleteOnClose);
-    if (QAction *pasteAction = menu->findChild<QAction *>(QStringLiteral("edit-paste"))) {
-        disconnect(pasteAction, &QAction::triggered, nullptr, nullptr);
-        connect(pasteAction, &QAction::triggered, this,
-                [this] { paste(QGuiApplication::clipboard()->text()); });
-    }
+    QAction *copy = menu->addAction(entry("&Copy", QKeySequence::Copy), lineEdit(), &QLineEdit::copy);
+    copy->setEnabled(lineEdit()->hasSelectedText());
+    QAction *pasteAction = menu->addAction(entry("&Paste", QKeySequence::Paste), this,
+                                           [this] { paste(QGuiApplication::clipboard()->text()); });
+    pasteAction->setEnabled(!QGuiApplication::clipboard()->text().isEmpty());
+    menu->addAction(entry("Delete", QKeySequence::UnknownKey), this, [this] { setBlank(); });
+    menu->addSeparator();
+    menu->addAction(entry("Select All", QKeySequence::SelectAll), lineEdit(), &QLineEdit::selectAll);
     menu->popup(event->globalPos());
     event->accept();
 }
