@@ -192,7 +192,8 @@ TEST_F(frmRapportTest, ImpossibleOrBackwardPeriodTypedIsRefusedAndRunsNoReport)
         QTest::keyClick(last, Qt::Key_Return);
         EXPECT_EQ(dialogs->messages(), QStringList{LOC_RTString(1340)});
         EXPECT_EQ(reports, 0);
-        EXPECT_EQ(scalar(u"SELECT Status FROM Vendeurs WHERE NomVendeur = 'Alice'"_s).toString(), u"Unchanged"_s);
+        EXPECT_EQ(scalar(u"SELECT Status FROM Vendeurs WHERE NomVendeur = 'Alice'"_s).toString(),
+                  u"Unchanged"_s);
         EXPECT_EQ(scalar(u"SELECT COUNT(*) FROM Projets WHERE TotalHeures Is Not Null"_s).toInt(), 0);
     }
     // The period put right runs.
