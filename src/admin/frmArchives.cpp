@@ -44,10 +44,11 @@ void setPunchGridColumns(DataGrid *grid)
         grid->setColumnCaption(i, captions[i]);
     grid->gridModel()->setDateFields({QStringLiteral("PunchDateShort")});
     // "Date / Message" is wide enough for the longest long date (French
-    // names are the longest); a cut text shows whole as a tool tip.
+    // names are the longest); a cut text shows whole as a tool tip. The nine
+    // columns fit in the window's grids, "Arch." in sight.
     const int longDate =
         grid->fontMetrics().horizontalAdvance(QStringLiteral("mercredi 30 septembre 2026")) + 16;
-    const int widths[] = {50, 60, 82, 70, std::max(160, longDate), 100, 110, 130, 40};
+    const int widths[] = {50, 60, 82, 70, std::max(160, longDate), 100, 110, 90, 40};
     for (int i = 0; i < captions.size(); ++i)
         grid->setColumnWidth(i, widths[i]);
 }

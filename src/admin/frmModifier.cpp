@@ -20,6 +20,7 @@
 #include <QFocusEvent>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -128,6 +129,7 @@ void frmModifier::buildBoundControls()
     cbInOut = placeControl(new QComboBox(this), "cbInOut", QRect(fieldX, 538, 80, 26));
     cbInOut->setEditable(true);
     cbInOut->setInsertPolicy(QComboBox::NoInsert);
+    cbInOut->installEventFilter(this);
     Label7 = placeLabel(this, "Label7", QRect(labelX, 574, 200, 20));
     cbArch = placeControl(new QComboBox(this), "cbArch", QRect(fieldX, 570, 80, 26));
 
@@ -233,6 +235,16 @@ void frmModifier::LOC_SetProperties()
 
 bool frmModifier::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == cbInOut && event->type() == QEvent::KeyPress) {
+        // Enter takes the direction as the box completed it ("O": "Out")
+        // and goes on to OK at once; the box alone would spend the first
+        // Enter on accepting its completion.
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && cbInOut->lineEdit()->hasSelectedText()) {
+            cbInOut->lineEdit()->deselect();
+            cbInOut->lineEdit()->end(false);
+        }
+    }
     if (watched == txtNoEmp) {
         // The whole number is selected when the box gets the focus, also
         // after the click that gave it the focus has placed the cursor.
@@ -378,7 +390,13 @@ void frmModifier::txtNoEmp_Change()
     const QString previous = NoEmp;
     NoEmp = txtNoEmp->text();
     if (!listPunches(false)) {
+        // The change of the punch shown could not be stored: the window
+        // stays on its employee, in the number box and the grid too.
         NoEmp = previous;
+        const QSignalBlocker block(txtNoEmp);
+        txtNoEmp->setText(previous);
+        txtNoEmp->selectAll();
+        showEmployee();
         return;
     }
     showEmployee();

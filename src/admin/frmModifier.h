@@ -109,7 +109,8 @@ public slots:
     void reject() override;
 
 protected:
-    // txtNoEmp selects its whole text when it gets the focus.
+    // txtNoEmp selects its whole text when it gets the focus; Enter in
+    // cbInOut goes on to OK at once.
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:

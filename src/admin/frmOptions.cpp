@@ -250,7 +250,7 @@ bool frmOptions::prepareDatabase(const QString &path, bool *created)
     const QString replaced = databasePathOf(ProgramState::ConnString);
     const Database::Status status = Database::ensure(path, true);
     if (!status.usable()) {
-        showSaveProblem(databaseProblemText(status));
+        showSaveProblem(databaseRefusedText(status));
         return false;
     }
     *created = status.state == Database::State::Created;

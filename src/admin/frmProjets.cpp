@@ -70,16 +70,16 @@ void frmProjets::buildWindow()
 
     Line1 = separatorLine(this, QRect(Line1DesignX, 9, 1, FormHeight - 18));
 
-    Label1 = placeLabel(this, "Label1", QRect(100, 9, 290, 16));
-    txtProjet = placeControl(new QLineEdit(this), "txtProjet", QRect(100, 29, 210, 24));
-    cmdAjoutP = placeControl(new QPushButton(this), "cmdAjoutP", QRect(316, 28, 74, 26));
-    dgProjets = placeControl(new DataGrid(this), "dgProjets", QRect(100, 62, 290, FormHeight - 71));
+    Label1 = placeLabel(this, "Label1", QRect(100, 9, GridWidth, 16));
+    txtProjet = placeControl(new QLineEdit(this), "txtProjet", QRect(100, 29, GridWidth - 80, 24));
+    cmdAjoutP = placeControl(new QPushButton(this), "cmdAjoutP", QRect(100 + GridWidth - 74, 28, 74, 26));
+    dgProjets = placeControl(new DataGrid(this), "dgProjets", QRect(100, 62, GridWidth, FormHeight - 71));
     setUpGrid(dgProjets, &datProjets);
 
-    Label2 = placeLabel(this, "Label2", QRect(400, 9, 290, 16));
-    txtSous = placeControl(new QLineEdit(this), "txtSous", QRect(400, 29, 210, 24));
-    cmdAjout = placeControl(new QPushButton(this), "cmdAjout", QRect(616, 28, 74, 26));
-    dgSous = placeControl(new DataGrid(this), "dgSous", QRect(400, 62, 290, FormHeight - 71));
+    Label2 = placeLabel(this, "Label2", QRect(SecondX, 9, GridWidth, 16));
+    txtSous = placeControl(new QLineEdit(this), "txtSous", QRect(SecondX, 29, GridWidth - 80, 24));
+    cmdAjout = placeControl(new QPushButton(this), "cmdAjout", QRect(SecondX + GridWidth - 74, 28, 74, 26));
+    dgSous = placeControl(new DataGrid(this), "dgSous", QRect(SecondX, 62, GridWidth, FormHeight - 71));
     setUpGrid(dgSous, &datSous);
 
     // Enter in a name box adds the name; no button is pressed by Enter elsewhere.

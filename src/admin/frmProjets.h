@@ -25,7 +25,10 @@ public:
     // station may be null (no employee number to show, no list to refresh).
     explicit frmProjets(frmPunch *station, QWidget *owner = nullptr);
 
-    static constexpr int FormWidth = 700;
+    // Each grid is wide enough for its three captions and a long name.
+    static constexpr int GridWidth = 390;
+    static constexpr int SecondX = 100 + GridWidth + 10;
+    static constexpr int FormWidth = SecondX + GridWidth + 10;
     static constexpr int FormHeight = 380;
     static constexpr int Line1DesignX = 75;
 

@@ -4,33 +4,53 @@
 
 namespace tarnvik {
 
-QString databaseProblemText(const Database::Status &status)
+namespace {
+
+// Why a file cannot be used; empty when it can, or when it is busy (which
+// has a message of its own).
+QString reasonOf(const Database::Status &status)
 {
-    QString reason;
     switch (status.state) {
     case Database::State::Ready:
     case Database::State::Created:
+    case Database::State::Busy:
         return QString();
     case Database::State::Missing:
-        reason = LOC_RTString(1710);
-        break;
+        return LOC_RTString(1710);
     case Database::State::NotADatabase:
-        reason = LOC_RTString(1712);
-        break;
+        return LOC_RTString(1712);
     case Database::State::MissingTables:
-        reason = LOC_RTString(1714).arg(status.detail);
-        break;
+        return LOC_RTString(1714).arg(status.detail);
     case Database::State::CannotOpen:
-        reason = LOC_RTString(1716).arg(status.detail);
-        break;
+        return LOC_RTString(1716).arg(status.detail);
     case Database::State::Damaged:
-        return localisedDatabaseProblem(Database::Problem::Damaged, status.path, status.detail);
-    case Database::State::Busy:
-        return localisedDatabaseProblem(Database::Problem::Busy, status.path, status.detail);
+        return LOC_RTString(1728).arg(status.detail);
     case Database::State::ReadOnly:
-        return localisedDatabaseProblem(Database::Problem::ReadOnly, status.path, status.detail);
+        return LOC_RTString(1732).arg(status.detail);
     }
-    return LOC_RTString(1702).arg(status.path, reason);
+    return QString();
+}
+
+// The message of a file that cannot be used, framed by string frame.
+QString problemText(const Database::Status &status, int frame)
+{
+    if (status.usable())
+        return QString();
+    if (status.state == Database::State::Busy)
+        return LOC_RTString(1730).arg(status.path);
+    return LOC_RTString(frame).arg(status.path, reasonOf(status));
+}
+
+} // namespace
+
+QString databaseProblemText(const Database::Status &status)
+{
+    return problemText(status, 1702);
+}
+
+QString databaseRefusedText(const Database::Status &status)
+{
+    return problemText(status, 2208);
 }
 
 namespace {

@@ -9,6 +9,9 @@ namespace tarnvik {
 // The localised message telling the user why a database file cannot be used,
 // naming the file.
 QString databaseProblemText(const Database::Status &status);
+// The same, for a file chosen in the preferences and refused there: the
+// station goes on with the database it is using.
+QString databaseRefusedText(const Database::Status &status);
 
 // The localised wording of a file's problem, which the station gives the
 // database layer (Database::setProblemWording) so that a refused write says

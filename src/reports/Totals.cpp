@@ -403,10 +403,12 @@ TotalsResult store(const QSqlDatabase &db, const std::vector<RowWriter *> &write
 }
 
 // Checks the period and the run's connection; what to hand back instead
-// when the period is not valid or the connection is not open.
+// when the period is not valid (a bound that is no date, or an end before
+// the start) or the connection is not open.
 std::optional<TotalsResult> startTotals(const QSqlDatabase &db, const ReportSelection &selection)
 {
-    if (!selection.periodStart.isValid() || !selection.periodEnd.isValid())
+    if (!selection.periodStart.isValid() || !selection.periodEnd.isValid() ||
+        selection.periodEnd < selection.periodStart)
         return outcome(TotalsResult::Outcome::PeriodInvalid);
     if (!db.isOpen())
         return failure(QStringLiteral("the database is not open"));

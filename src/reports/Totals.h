@@ -15,7 +15,7 @@ namespace tarnvik {
 struct TotalsResult {
     enum class Outcome {
         Written,       // the temporary rows are stored
-        PeriodInvalid, // a bound of the period is not a date: nothing written
+        PeriodInvalid, // a bound of the period is not a date, or it ends before it starts: nothing written
         Cancelled,     // stopped through the progress callback: nothing written
         Failed,        // the database could not be read or written: nothing written
     };

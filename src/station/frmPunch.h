@@ -201,6 +201,9 @@ private:
     void confirmAndPunch(const QString &direction);
     void showNoteLength();
     bool subProjectChosen();
+    // In correction mode, tells the user when a picker holds no date or time
+    // (emptied, or typed as one that cannot exist); true then.
+    bool correctionMomentRefused();
     QString databasePath() const;
 
     QString m_lowerAreaFlag = QStringLiteral("0");

@@ -113,7 +113,7 @@ void frmPunch::confirmAndPunch(const QString &direction)
         emptyNumberBox();
         return;
     }
-    if (!subProjectChosen())
+    if (!subProjectChosen() || correctionMomentRefused())
         return;
     if (MsgBox(LOC_RTString(1256) + employee.name + QLatin1Char('?'), MsgStyle::YesNo | MsgStyle::Question,
                kConfirmationTitle) != MsgResult::Yes) {
@@ -167,6 +167,18 @@ void frmPunch::Label1_Click()
 {
     // Toggling the box runs chkErreur_Click for its new state.
     chkErreur->setChecked(!chkErreur->isChecked());
+}
+
+bool frmPunch::correctionMomentRefused()
+{
+    // Empty, or typed as a date or time that cannot exist: the pickers hold
+    // no value, and the punch is refused before the employee is asked
+    // anything.
+    if (!chkErreur->isChecked() || (DPicker->Value().isValid() && TPicker->Value().isValid()))
+        return false;
+    MsgBox(LOC_RTString(1202), MsgStyle::OkOnly, programTitle());
+    DPicker->setFocus();
+    return true;
 }
 
 void frmPunch::emptyNumberBox()
@@ -242,6 +254,8 @@ void frmPunch::PunchInOut(const QString &Pu)
         break;
     }
     punch.inOut = decision.direction;
+    if (correctionMomentRefused())
+        return;
     if (decision.ask &&
         MsgBox(LOC_RTString(1256) + name + LOC_RTString(1054) + punch.inOut + QLatin1Char('?'),
                MsgStyle::YesNo | MsgStyle::Question, kConfirmationTitle) != MsgResult::Yes) {
@@ -252,11 +266,6 @@ void frmPunch::PunchInOut(const QString &Pu)
 
     const bool correction = chkErreur->isChecked();
     if (correction) {
-        if (!DPicker->Value().isValid() || !TPicker->Value().isValid()) {
-            MsgBox(LOC_RTString(1202), MsgStyle::OkOnly, programTitle());
-            DPicker->setFocus();
-            return;
-        }
         punch.date = DPicker->Value();
         punch.time = TPicker->Value();
         punch.dateLong = LOC_RTString(1648);

@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QDateTimeEdit>
+#include <QLineEdit>
 #include <QTest>
 
 namespace tarnvik::test {
@@ -59,6 +60,13 @@ protected:
         const QModelIndex index = grid->model()->index(row, 0);
         grid->scrollTo(index);
         QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(index).center());
+    }
+    // Clicks into the first part of a picker, as a user starts typing a date or time.
+    static void clickFirstPart(QDateTimeEdit *picker)
+    {
+        QWidget *edit = picker->findChild<QLineEdit *>();
+        picker->setFocus();
+        QTest::mouseClick(edit, Qt::LeftButton, {}, QPoint(4, edit->height() / 2));
     }
     // Clicks into the first section of a picker and types its digits ("28022003", "101500").
     static void typeInto(QDateTimeEdit *picker, const QString &digits)

@@ -1,8 +1,10 @@
 #include "ArchivesFixture.h"
+#include "GridCaptions.h"
 #include "common/ProgramState.h"
 #include "platform/ui/ClickLabel.h"
 #include "platform/ui/Pickers.h"
 #include <QCheckBox>
+#include <QClipboard>
 #include <QPushButton>
 #include <QTimer>
 
@@ -104,6 +106,52 @@ TEST_F(ArchivesWindowTest, FailedOrDatelessPurgeDeletesNothingAndSaysSo)
     purgeUpTo(u"31022003"_s, true); // a day that does not exist: refused, never another day
     EXPECT_EQ(dialogs->messages().value(3), LOC_RTString(1944).arg(u"31/02/2003"_s));
     EXPECT_EQ(scalar(u"SELECT COUNT(*) FROM Punch"_s).toInt(), 5);
+}
+
+// Text pasted into the purge date (Ctrl+A, Ctrl+V) is read by the rules of typed text: the purge goes up to
+// the day pasted, and a day that cannot be read is refused, never replaced by another.
+TEST_F(ArchivesWindowTest, PastedPurgeDateIsReadAsTypedAndNeverReplacedByAnother)
+{
+    Clock::setFixed(QDateTime(QDate(2028, 6, 1), QTime(9, 0)));
+    for (const QDate &day : {QDate(2026, 1, 31), QDate(2026, 2, 1), QDate(2026, 2, 2), QDate(2026, 2, 28),
+                             QDate(2027, 4, 30), QDate(2027, 5, 1), QDate(2028, 6, 1)})
+        addPunch(u"1001"_s, u"In"_s, day, QTime(8, 0), u"Chantier"_s, u"Peinture"_s);
+    // Pasted, then the day asked about (empty: refused with the text shown) and the punches left.
+    const QList<std::tuple<QString, QString, int>> cases = {
+        {u"31/02/2026"_s, QString(), 7},      {u"31/04/2027"_s, QString(), 7},
+        {u"00/00/0000"_s, QString(), 7},      {u"févr. 2026"_s, QString(), 7},
+        {u" 1/2/26\n"_s, u"01/02/2026"_s, 5}, {u"1.5.2027"_s, u"01/05/2027"_s, 1},
+    };
+    for (const auto &[pasted, asked, left] : cases) {
+        SCOPED_TRACE(pasted.toStdString());
+        openArchives();
+        dialogs->clear();
+        archives->DPicker->setFocus();
+        QTest::keyClick(archives->DPicker, Qt::Key_A, Qt::ControlModifier);
+        QApplication::clipboard()->setText(pasted);
+        QTest::keyClick(archives->DPicker, Qt::Key_V, Qt::ControlModifier);
+        dialogs->thenYes();
+        QTest::mouseClick(archives->cmdSupp, Qt::LeftButton);
+        EXPECT_EQ(dialogs->messages().value(0), asked.isEmpty() ? LOC_RTString(1944).arg(pasted.trimmed())
+                                                                : LOC_RTString(1674) + asked + u'?');
+        EXPECT_EQ(scalar(u"SELECT COUNT(*) FROM Punch"_s).toInt(), left);
+    }
+}
+
+// Every caption of the punch grids reads whole, in French and in English ("Arch." too).
+TEST_F(ArchivesWindowTest, GridCaptionsReadWhole)
+{
+    addFourDays();
+    for (const int lang : {1, 2}) {
+        execSql(u"UPDATE Acces SET Lang = ?"_s, {lang});
+        LOCRTSModule::reset();
+        openArchives();
+        openCorrections();
+        for (const DataGrid *grid : {archives->dgArchives, corrections->dgArchives, corrections->DataGrid2})
+            EXPECT_EQ(cutCaptions(grid), QStringList()) << lang << ' ' << grid->objectName().toStdString();
+        for (const DataGrid *grid : {archives->dgArchives, corrections->dgArchives}) // "Arch." in sight
+            EXPECT_LE(grid->columnViewportPosition(8) + grid->columnWidth(8), grid->viewport()->width());
+    }
 }
 
 } // namespace

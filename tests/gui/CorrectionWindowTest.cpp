@@ -199,5 +199,94 @@ TEST_F(CorrectionWindowTest, EmployeeGridFollowsTheNumberTyped)
     EXPECT_EQ(corrections->txtNoEmp->text() + u' ' + current(), u"1002 1002 2003-03-02 07:30 In"_s);
 }
 
+// Enter in a picker ends the typing as a click away does: a date or time that cannot exist stays refused,
+// Enter on OK says so and stores nothing, whatever it was typed over.
+TEST_F(CorrectionWindowTest, EnterNeverTurnsAnImpossibleDateIntoAnother)
+{
+    addHistory();
+    openOn(10);
+    const QString before = storedRow(u"2003-03-02"_s);
+    // Keys typed from the day part, then what the message names ("" for none) and the punch stored after
+    // Enter.
+    const QList<std::tuple<QDateTimeEdit *, QString, QString>> refused = {
+        {corrections->DPicker, u"31022026"_s, u"31/02/2026"_s},
+        {corrections->DPicker, u"00/00/0000"_s, u"00/00/0000"_s},
+        {corrections->DPicker, u"99/99/9999"_s, u"99/99/9999"_s},
+        {corrections->TPicker, u"250000"_s, u"25:00:00"_s},
+    };
+    for (const auto &[picker, keys, named] : refused) {
+        SCOPED_TRACE(keys.toStdString());
+        dialogs->clear();
+        clickFirstPart(picker);
+        QTest::keyClicks(picker, keys);
+        QTest::keyClick(picker, Qt::Key_Return);
+        QTest::keyClick(picker, Qt::Key_Return); // once more, after the message
+        EXPECT_TRUE(corrections->isVisible());
+        EXPECT_EQ(dialogs->messages(), QStringList(2, LOC_RTString(1944).arg(named)));
+        EXPECT_EQ(storedRow(u"2003-03-02"_s), before);
+        picker->setFocus();
+        QTest::keyClick(picker, Qt::Key_Delete);
+        picker == corrections->DPicker ? corrections->DPicker->setValue(QDate(2003, 3, 2))
+                                       : corrections->TPicker->setValue(QTime(7, 30));
+    }
+    dialogs->clear();
+    corrections->DPicker->setValue(QDate(2026, 12, 31)); // a day 31 that November has not
+    clickFirstPart(corrections->DPicker);
+    QTest::keyClicks(corrections->DPicker, u"20/11"_s);
+    QTest::keyClick(corrections->DPicker, Qt::Key_Return);
+    EXPECT_FALSE(corrections->isVisible());
+    EXPECT_TRUE(dialogs->messages().isEmpty());
+    EXPECT_EQ(storedRow(u"2026-11-20"_s),
+              u"1002 In 2026-11-20 07:30:00 Chantier/Plomberie 0 "_s + LOC_RTString(1296));
+}
+
+// Another program holds the database when the user takes another employee (in the grid or by his number):
+// the number box, the employee grid, the name label and the punch list stay on the employee whose change
+// could not be stored, and a punch added next is his.
+TEST_F(CorrectionWindowTest, UnderALockAnotherEmployeeIsNeverTakenHalfway)
+{
+    addHistory();
+    shortBusyWait();
+    openOn(0); // a punch of 1001
+    typeInto(corrections->TPicker, u"101500"_s);
+    holdWriteLock(true);
+    clickRow(corrections->DataGrid2, 1); // 1002
+    corrections->txtNoEmp->setFocus();
+    QTest::keyClicks(corrections->txtNoEmp, u"1002"_s); // each key is refused
+    EXPECT_EQ(dialogs->messages(),
+              QStringList(5, LOC_RTString(1826).arg(LOC_RTString(1730).arg(databasePath()))));
+    const QModelIndexList highlighted = corrections->DataGrid2->selectionModel()->selectedRows();
+    EXPECT_TRUE(highlighted.size() == 1 && highlighted[0].row() == 0 &&
+                corrections->DataGrid2->currentRow() == 0);
+    EXPECT_EQ(corrections->txtNoEmp->text() + u' ' + corrections->lblNomEmp->text(), u"1001 Alice Martin"_s);
+    EXPECT_EQ(corrections->dgArchives->model()->rowCount(), 10);
+    holdWriteLock(false);
+    QTest::mouseClick(corrections->cmdAjouter, Qt::LeftButton);
+    QTest::mouseClick(corrections->cmdOk, Qt::LeftButton);
+    EXPECT_EQ(stored().filter(u"ajoutée"_s),
+              QStringList{u"1001 In 2003-03-01 09:00:00 / 0 Heure / date ajoutée"_s});
+    EXPECT_EQ(stored().filter(u"10:15:00"_s).value(0).left(28), u"1001 Out 2003-02-19 10:15:00"_s)
+        << "the change left is stored";
+}
+
+// Enter in the In/Out box stores the direction typed (as the box completes it) and closes the window at
+// once, as OK does.
+TEST_F(CorrectionWindowTest, EnterInTheInOutBoxStoresAtOnce)
+{
+    addHistory();
+    openOn(10);
+    corrections->cbInOut->setFocus();
+    QLineEdit *edit = corrections->cbInOut->lineEdit();
+    edit->selectAll();
+    QTest::keyClicks(edit, u"O"_s);
+    // The box completes what was typed, "Out", the completion selected (as it does when it has the focus,
+    // which a window of this test does not get on the offscreen platform).
+    edit->setText(u"Out"_s), edit->setSelection(1, 2);
+    QTest::keyClick(corrections->cbInOut, Qt::Key_Return);
+    EXPECT_FALSE(corrections->isVisible());
+    EXPECT_EQ(storedRow(u"2003-03-02"_s),
+              u"1002 Out 2003-03-02 07:30:00 Chantier/Plomberie 0 "_s + LOC_RTString(1296));
+}
+
 } // namespace
 } // namespace tarnvik::test

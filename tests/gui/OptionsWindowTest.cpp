@@ -146,10 +146,18 @@ TEST_F(OptionsWindowTest, RefusedOrFailedSaveIsSaidWritesNothingAndKeepsTheWindo
 {
     setSettings(2, u"2003-03-10"_s, 1);
     const QString other = otherDatabase(), quoted = folder() + u"/say \"cheese\".mdb"_s;
+    const QString notes = folder() + u"/notes.mdb"_s; // a file that is no station database
+    QFile file(notes);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write("Meeting at nine.\n") > 0);
+    file.close();
     const struct {
         QString path, lock, said;
     } cases[] = {
         {quoted, QString(), LOC_RTString(1780).arg(quoted)},
+        {notes, QString(),
+         u"La base de données « %1 » ne peut pas être utilisée : ce fichier n'est pas une base de "
+         u"données.\r\n"
+         u"La station garde la base de données qu'elle utilise."_s.arg(notes)},
         {other, u"settings locked"_s, LOC_RTString(1708).section(u"%1"_s, 0, 0)},
     };
     for (const auto &c : cases) {
@@ -165,7 +173,8 @@ TEST_F(OptionsWindowTest, RefusedOrFailedSaveIsSaidWritesNothingAndKeepsTheWindo
         QTest::mouseClick(window->cmdOk, Qt::LeftButton);
         EXPECT_TRUE(window->isVisible());
         ASSERT_EQ(dialogs->messages().size(), 1);
-        EXPECT_TRUE(dialogs->messages()[0].startsWith(c.said) && dialogs->messages()[0].contains(c.lock));
+        EXPECT_TRUE(dialogs->messages()[0].startsWith(c.said) && dialogs->messages()[0].contains(c.lock))
+            << dialogs->messages()[0].toStdString();
         EXPECT_EQ(iniPath(), databasePath());
         EXPECT_EQ(settings(), u"2 2003-03-10 1"_s);
         EXPECT_FALSE(QFile::exists(quoted)) << "no database made there";

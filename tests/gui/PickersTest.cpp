@@ -5,7 +5,10 @@
 #include "common/Clock.h"
 
 #include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QTest>
 #include <QVBoxLayout>
 
@@ -30,7 +33,10 @@ template <typename Picker> std::string typeInto(Picker *picker, const QString &k
     QLineEdit *edit = picker->template findChild<QLineEdit *>();
     picker->setFocus();
     QTest::mouseClick(edit, Qt::LeftButton, {}, QPoint(4, edit->height() / 2));
-    QTest::keyClicks(QApplication::focusWidget(), keys);
+    if (keys == u"\x01"_s) // paste
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Insert, Qt::ShiftModifier);
+    else
+        QTest::keyClicks(QApplication::focusWidget(), keys);
     QTest::mouseClick(after, Qt::LeftButton);
     const auto held = picker->Value();
     const bool red = edit->palette().color(QPalette::Text) == QColor(Qt::red);
@@ -61,7 +67,8 @@ TEST(PickersTest, TypedSeparatorsMoveOnDigitsFillThePartAndNothingFallsBack)
         EXPECT_EQ(typeInto(&picker, keys), expected) << keys.toStdString();
     }
     const QList<std::tuple<QString, std::string>> times = {
-        {u"081500"_s, "08:15:00 08:15:00"},   {u"8:5"_s, "08:05:30 08:05:30"},
+        {u"081500"_s, "08:15:00 08:15:00"},
+        {u"8:5"_s, "08:05:30 08:05:30"},
         {u"10:61"_s, "- 10:61:30 red"},
     };
     for (const auto &[keys, expected] : times) {
@@ -70,6 +77,52 @@ TEST(PickersTest, TypedSeparatorsMoveOnDigitsFillThePartAndNothingFallsBack)
         EXPECT_EQ(typeInto(&picker, keys), expected) << keys.toStdString();
     }
     Clock::useSystem();
+}
+
+// Shift+Insert pastes as Ctrl+V does, into a time as into a date, over the part selected.
+TEST(PickersTest, PastedTextIsTypedSignBySignOrRefusedAsPasted)
+{
+    const QList<std::tuple<QString, std::string>> cases = {
+        {u"7:45"_s, "07:45:30 07:45:30"},
+        {u"25:00:00"_s, "- 25:00:00 red"},
+        {u"7h45"_s, "- 7h45 red"},
+    };
+    for (const auto &[pasted, expected] : cases) {
+        TimePicker picker;
+        picker.setValue(QTime(10, 20, 30));
+        QApplication::clipboard()->setText(pasted);
+        EXPECT_EQ(typeInto(&picker, u"\x01"_s), expected) << pasted.toStdString();
+    }
+}
+
+// The context menu pastes by the same rules; its other entries cannot put another value in the picker.
+TEST(PickersTest, ContextMenuPastesAsTyped)
+{
+    DatePicker picker;
+    picker.setValue(QDate(2026, 12, 1));
+    picker.show();
+    QApplication::clipboard()->setText(u"1/2/26"_s);
+    QLineEdit *edit = picker.findChild<QLineEdit *>();
+    QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, QPoint(4, 4), picker.mapToGlobal(QPoint(4, 4)));
+    QApplication::sendEvent(&picker, &menuEvent);
+    QMenu *menu = nullptr;
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (auto *m = qobject_cast<QMenu *>(w); m && m->isVisible())
+            menu = m;
+    ASSERT_TRUE(menu);
+    QAction *pasteAction = nullptr;
+    QStringList entries;
+    for (QAction *action : menu->actions()) {
+        entries << action->text().section(u'\t', 0, 0);
+        if (entries.last() == QCoreApplication::translate("QLineEdit", "&Paste"))
+            pasteAction = action;
+    }
+    EXPECT_EQ(entries, QStringList({u"&Copy"_s, u"&Paste"_s, u"Delete"_s, QString(), u"Select All"_s}));
+    ASSERT_TRUE(pasteAction);
+    pasteAction->trigger();
+    menu->close();
+    EXPECT_EQ(picker.Value(), QDate(2026, 2, 1));
+    EXPECT_EQ(edit->text(), u"01/02/2026"_s);
 }
 
 } // namespace

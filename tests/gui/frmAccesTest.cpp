@@ -71,4 +71,21 @@ TEST_F(frmAccesTest, FieldShowsTheLastGateRunCancelKeepsAndEmptyRemovesThePasswo
     EXPECT_FALSE(AdminGate().run([] {}));
     EXPECT_EQ(dialogs->shown().last().text, LOC_RTString(1248)) << "the gate asks for a first password";
 }
+// A character of two UTF-16 units (an emoji) shows as one "*", as any other character does: the field reads
+// "ab😀cd" as five stars, just as "abcde".
+TEST_F(frmAccesTest, EveryCharacterShowsAsOneStar)
+{
+    ASSERT_TRUE(passGate(u"Secret"_s));
+    frmAcces window;
+    window.show();
+    const auto look = [&](const QString &typed) {
+        window.txtPass2->clear();
+        for (const char32_t c : typed.toUcs4()) // one key per character
+            QTest::sendKeyEvent(QTest::Click, window.txtPass2, Qt::Key_unknown, QString::fromUcs4(&c, 1), {});
+        return window.txtPass2->grab().toImage();
+    };
+    EXPECT_EQ(look(u"ab😀cd"_s), look(u"abcde"_s));
+    EXPECT_NE(look(u"abcdef"_s), look(u"abcde"_s)) << "a sixth star shows";
+    EXPECT_EQ(window.txtPass2->text(), u"abcdef"_s);
+}
 } // namespace

@@ -1,7 +1,11 @@
 #include "admin/frmProjets.h"
+#include "GridCaptions.h"
 #include "PunchWindowFixture.h"
 #include "platform/ui/DataGrid.h"
+#include <QHelpEvent>
 #include <QPushButton>
+#include <QScreen>
+#include <QToolTip>
 
 using namespace Qt::StringLiterals;
 using namespace tarnvik;
@@ -164,17 +168,45 @@ TEST_F(frmProjetsTest, OkHandsTheNewListToTheStationAndClearsItsChoice)
 }
 
 // A long name reads whole in both grids.
+// Long names read whole beside captions that read whole, in both languages; a name longer than its column
+// shows whole in a tool tip wrapped to fit on the screen.
 TEST_F(frmProjetsTest, LongNamesReadWhole)
 {
-    const QString name = u"Agrandissement de l'atelier"_s; // sorts first
+    const QString name = u"Agrandissement de l'atelier"_s, longest = u"A"_s + QString(300, u'x');
     addProject(name, {u"Peinture des façades extérieures"_s});
-    open(), openProjects();
-    clickRow(projects->dgProjets, 0);
-    for (const auto &[grid, column] : {std::pair{projects->dgProjets, 1}, std::pair{projects->dgSous, 2}}) {
-        const QString text = grid->model()->index(0, column).data().toString();
-        EXPECT_GE(grid->columnWidth(column), grid->fontMetrics().horizontalAdvance(text) + 8)
-            << text.toStdString();
+    addProject(longest, {});
+    const auto rowOf = [](DataGrid *grid, const QString &text) {
+        int row = 0;
+        while (row < grid->model()->rowCount() && grid->model()->index(row, 1).data().toString() != text)
+            ++row;
+        return row;
+    };
+    for (const int lang : {1, 2}) {
+        execSql(u"UPDATE Acces SET Lang = ?"_s, {lang});
+        LOCRTSModule::reset();
+        projects.reset(); // a child of the station's window
+        open(), openProjects();
+        clickRow(projects->dgProjets, rowOf(projects->dgProjets, name));
+        for (const auto &[grid, column] :
+             {std::pair{projects->dgProjets, 1}, std::pair{projects->dgSous, 2}}) {
+            const QString text = grid->model()->index(grid->currentRow(), column).data().toString();
+            EXPECT_GE(grid->columnWidth(column), grid->fontMetrics().horizontalAdvance(text) + 8)
+                << text.toStdString();
+            EXPECT_EQ(test::cutCaptions(grid), QStringList()) << lang;
+        }
     }
+    DataGrid *grid = projects->dgProjets;
+    const QRect cell = grid->visualRect(grid->model()->index(rowOf(grid, longest), 1));
+    QHelpEvent hover(QEvent::ToolTip, cell.center(), grid->viewport()->mapToGlobal(cell.center()));
+    QApplication::sendEvent(grid->viewport(), &hover);
+    QWidget *tip = nullptr;
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (w->inherits("QTipLabel") && w->isVisible())
+            tip = w;
+    ASSERT_TRUE(tip);
+    EXPECT_EQ(QToolTip::text().remove(QChar(0x200B)), u"<p>"_s + longest + u"</p>"_s);
+    EXPECT_LE(tip->width(), grid->screen()->geometry().width());
+    QToolTip::hideText();
 }
 
 } // namespace

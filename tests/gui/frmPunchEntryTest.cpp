@@ -35,8 +35,9 @@ TEST_F(frmPunchEntryTest, CorrectionPunchRefusesAnEmptyDateAndKeepsTheFourDigitY
     QTest::keyClick(focused(), Qt::Key_Delete);
     dialogs->thenYes();
     punchByKeyboard(u"1001"_s, u"Accueil"_s);
-    EXPECT_EQ(dialogs->messages(), QStringList({question(u"Alice Martin"_s, u"In"_s), LOC_RTString(1202)}));
+    EXPECT_EQ(dialogs->messages(), QStringList{LOC_RTString(1202)}) << "refused before any question";
     EXPECT_EQ(punchCount() + w.chkErreur->isChecked(), 1) << "nothing stored, still correcting";
+    dialogs->clear();
     // A date picked again; a click on a section and digits type into it, in any order of sections; a
     // separator typed moves on to the next section.
     w.DPicker->setValue(QDate(2003, 3, 1));
@@ -58,6 +59,43 @@ TEST_F(frmPunchEntryTest, CorrectionPunchRefusesAnEmptyDateAndKeepsTheFourDigitY
     const QString marked = u'|' + LOC_RTString(1648);
     EXPECT_EQ(stored, QStringList({"2035-12-06|22:45:00" + marked, "1999-06-12|09:00:00" + marked,
                                    "1929-07-04|09:00:00" + marked}));
+}
+
+// Enter in a picker ends the typing: a date or time that cannot exist stays shown, refused, and the punch
+// made next is refused at once (before the employee is asked anything), by Enter or by the In button.
+TEST_F(frmPunchEntryTest, ImpossibleCorrectionDateTypedThenEnterIsRefusedNeverStoredAsAnother)
+{
+    frmPunch &w = open();
+    QTest::mouseClick(w.Label1, Qt::LeftButton);
+    // Picker, keys typed from its first part, then the text it must keep.
+    const QList<std::tuple<QDateTimeEdit *, QString, QString>> cases = {
+        {w.DPicker, u"31/02/2026"_s, u"31/02/2026"_s},
+        {w.DPicker, u"00/00/0000"_s, u"00/00/0000"_s},
+        {w.TPicker, u"25:00:00"_s, u"25:00:00"_s},
+    };
+    for (const auto &[picker, keys, kept] : cases) {
+        SCOPED_TRACE(keys.toStdString());
+        w.DPicker->setValue(QDate(2026, 12, 1)), w.TPicker->setValue(QTime(9, 0));
+        typeIntoSection(picker, 0, keys);
+        QTest::keyClick(focused(), Qt::Key_Return);
+        EXPECT_EQ(static_cast<BlankablePicker *>(picker)->typedText(), kept);
+        for (QAbstractButton *button : std::initializer_list<QAbstractButton *>{nullptr, w.Command1}) {
+            dialogs->clear();
+            dialogs->thenYes().thenYes();
+            w.txtNumVendeur->clear(); // a refusal keeps the number typed
+            if (button) {
+                w.txtNumVendeur->setFocus();
+                type(u"1001"_s);
+                QTest::mouseClick(button, Qt::LeftButton);
+            } else {
+                punchByKeyboard(u"1001"_s, u"Accueil"_s);
+            }
+            EXPECT_EQ(dialogs->messages(), QStringList{LOC_RTString(1202)});
+            EXPECT_EQ(focused(), w.DPicker);
+        }
+    }
+    EXPECT_EQ(punchCount(), 0);
+    EXPECT_TRUE(w.chkErreur->isChecked());
 }
 
 TEST_F(frmPunchEntryTest, SubProjectOutsideTheListIsRefusedBeforeAnythingIsStored)

@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
@@ -147,6 +148,60 @@ TEST_F(frmRapportTest, TotalsStopOnAnInvalidPeriodThenWriteStatusOnTheNextRun)
     EXPECT_EQ(shown, LOC_RTString(1524));
     EXPECT_EQ(window->PeriodEnd, QDate(2003, 3, 9));
     EXPECT_EQ(scalar(u"SELECT Status FROM Vendeurs WHERE NoVendeur = '1001'"_s), u"In"_s) << "still at work";
+}
+
+// Enter in a period picker ends the typing as a click away does; a day that cannot exist, or a period that
+// ends before it starts, is refused with string 1340 and no report runs: no total, no Status written.
+TEST_F(frmRapportTest, ImpossibleOrBackwardPeriodTypedIsRefusedAndRunsNoReport)
+{
+    execSql(u"UPDATE Acces SET Periode = 1, DateDebut = '2026-11-02'"_s);
+    addEmployee(u"1001"_s, u"Alice"_s, u"Unchanged"_s);
+    addProject(u"P"_s, {u"A"_s});
+    addPunch(u"1001"_s, u"In"_s, QDate(2026, 11, 5), QTime(8, 0), u"P"_s, u"A"_s);
+    open();
+    choose(window->optEmp);
+    choose(window->Option3);
+    int reports = 0; // a report that runs is shown modally: it is counted and closed
+    QTimer closer;
+    closer.callOnTimeout([&] {
+        if (QWidget *report = QApplication::activeModalWidget())
+            ++reports, report->close();
+    });
+    closer.start(5);
+    // Typed into "from", then into "to" (empty: not typed into); Enter goes to the last picker typed into.
+    const QList<std::pair<QString, QString>> cases = {
+        {QString(), u"31/02/2026"_s},
+        {u"30/02/2026"_s, QString()},
+        {u"20/11/2026"_s, u"10/11/2026"_s},
+    };
+    for (const auto &[from, to] : cases) {
+        SCOPED_TRACE((from + u" - "_s + to).toStdString());
+        window->DPicker->setValue(QDate(2026, 11, 2));
+        window->DPicker2->setValue(QDate(2026, 11, 8));
+        dialogs->clear();
+        QWidget *last = nullptr;
+        for (const auto &[picker, keys] :
+             {std::pair(window->DPicker, from), std::pair(window->DPicker2, to)}) {
+            if (keys.isEmpty())
+                continue;
+            QLineEdit *edit = picker->findChild<QLineEdit *>();
+            picker->setFocus();
+            QTest::mouseClick(edit, Qt::LeftButton, {}, QPoint(4, edit->height() / 2));
+            QTest::keyClicks(last = picker, keys);
+        }
+        QTest::keyClick(last, Qt::Key_Return);
+        EXPECT_EQ(dialogs->messages(), QStringList{LOC_RTString(1340)});
+        EXPECT_EQ(reports, 0);
+        EXPECT_EQ(scalar(u"SELECT Status FROM Vendeurs WHERE NomVendeur = 'Alice'"_s).toString(),
+                  u"Unchanged"_s);
+        EXPECT_EQ(scalar(u"SELECT COUNT(*) FROM Projets WHERE TotalHeures Is Not Null"_s).toInt(), 0);
+    }
+    // The period put right runs.
+    window->DPicker->setValue(QDate(2026, 11, 2));
+    window->DPicker2->setValue(QDate(2026, 11, 8));
+    QTest::mouseClick(window->cmdOk, Qt::LeftButton);
+    EXPECT_EQ(reports, 1);
+    EXPECT_EQ(scalar(u"SELECT Status FROM Vendeurs WHERE NomVendeur = 'Alice'"_s).toString(), u"In"_s);
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 #include "admin/frmVendeurs.h"
+#include "GridCaptions.h"
 #include "common/RecordsetTableModel.h"
 #include "localisation/LOCRTSModule.h"
 #include "platform/ui/DataGrid.h"
@@ -90,6 +91,13 @@ TEST_F(frmVendeursTest, RowsAreStoredWhenLeftOrByOkAndCancelDropsOnlyTheRowBeing
     EXPECT_EQ(stored().mid(2), QStringList({u"1003 Chloé L'Heureux "_s, u"1004  "_s}));
     open();
     EXPECT_EQ(shown().size(), 4) << "1004 has no name: stored but not listed";
+    EXPECT_EQ(test::cutCaptions(grid()), QStringList()) << "the worked-time column stays closed, no other";
+    EXPECT_LE(grid()->columnWidth(2), 8);
+    execSql(u"UPDATE Acces SET Lang = 1"_s), LOCRTSModule::reset();
+    window.reset(), open(); // "Statut" in French
+    EXPECT_EQ(test::cutCaptions(grid()), QStringList());
+    execSql(u"UPDATE Acces SET Lang = 2"_s), LOCRTSModule::reset();
+    window.reset(), open();
     typeInto(1, 3, u"In"_s);
     typeInto(1, 1, u"Robert"_s);
     click(window->cmdAnnuler);
@@ -168,6 +176,55 @@ TEST_F(frmVendeursTest, FailedWriteIsSaidAndKeepsTheWindowOpenWithWhatWasTyped)
     EXPECT_FALSE(window->isVisible());
     EXPECT_EQ(stored(), QStringList({u"1001 Alice Martin In"_s, u"1002 Bob O'Neil Out"_s}))
         << "the failed delete dropped the change of its row, nothing else was written";
+}
+
+// Another program holds the database while the user leaves a row by Tab (from its last cell) or Shift+Tab
+// (from its first): no editor is left open on another row, and the next keys work on the cell left, in the
+// row that the grid shows as current: letters type into it, Delete deletes it.
+TEST_F(frmVendeursTest, UnderALockTabLeavesNoEditorOnAnotherRow)
+{
+    addEmployee(u"1003"_s, u"Chloé"_s, u"Out"_s);
+    addEmployee(u"1004"_s, u"David"_s, u"Out"_s);
+    shortBusyWait();
+    // Row and column typed into, text, the key that leaves the row, what is typed after the lock ("" for
+    // Delete), then the employees stored.
+    const QList<std::tuple<int, int, QString, Qt::Key, QString, QString>> cases = {
+        {1, 3, u"In"_s, Qt::Key_Tab, QString(), u"1001 Alice Martin In,1003 Chloé Out,1004 David Out"_s},
+        {1, 0, u"1009"_s, Qt::Key_Backtab, u"1005"_s,
+         u"1001 Alice Martin In,1004 David Out,1005 Chloé Out"_s},
+    };
+    for (const auto &[row, column, text, key, after, left] : cases) {
+        SCOPED_TRACE(text.toStdString());
+        open();
+        dialogs->clear();
+        QTest::mouseClick(grid()->viewport(), Qt::LeftButton, {},
+                          grid()->visualRect(grid()->model()->index(row, column)).center());
+        const auto typeKeys = [](const QString &keys) {
+            for (const QChar c : keys)
+                QTest::sendKeyEvent(QTest::Click, QApplication::focusWidget(), Qt::Key_unknown, QString(c),
+                                    {});
+        };
+        typeKeys(text);
+        holdWriteLock(true);
+        QTest::keyClick(QApplication::focusWidget(), key);
+        QApplication::processEvents();
+        EXPECT_EQ(dialogs->messages(),
+                  QStringList{LOC_RTString(1800).arg(LOC_RTString(1730).arg(databasePath()))});
+        const QModelIndexList highlighted = grid()->selectionModel()->selectedRows();
+        EXPECT_TRUE(highlighted.size() == 1 && highlighted[0].row() == row &&
+                    grid()->currentIndex().row() == row && grid()->currentIndex().column() == column);
+        EXPECT_EQ(QApplication::focusWidget(), grid()) << "no editor left open";
+        holdWriteLock(false);
+        if (after.isEmpty()) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Delete);
+        } else {
+            typeKeys(after);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        }
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+        click(window->cmdOk);
+        EXPECT_EQ(stored().join(u','), left);
+    }
 }
 
 } // namespace

@@ -12,11 +12,66 @@
 
 namespace tarnvik {
 
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// A tool tip as rich text, which the tip wraps to fit on the screen; a long
+// word (a name without spaces) may break anywhere.
+QString wrappableTip(const QString &text)
+{
+    QString breakable;
+    int wordLength = 0;
+    for (const QChar c : text) {
+        wordLength = c.isSpace() ? 0 : wordLength + 1;
+        if (wordLength > 40) {
+            breakable += QChar(0x200B); // zero-width space: a place to break
+            wordLength = 1;
+        }
+        breakable += c;
+    }
+    return u"<p>"_s + breakable.toHtmlEscaped() + u"</p>"_s;
+}
+
+} // namespace
+
 DataGrid::DataGrid(QWidget *parent) : QTableView(parent)
 {
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::SingleSelection);
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+    connect(horizontalHeader(), &QHeaderView::sectionResized, this,
+            [this](int column) { keepCaptionWhole(column); });
+}
+
+void DataGrid::keepCaptionWhole(int column)
+{
+    // Narrower than this, a column is closed on purpose.
+    constexpr int kClosedWidth = 8;
+    QHeaderView *header = horizontalHeader();
+    if (m_fittingCaption || !model() || column < 0 || column >= model()->columnCount() ||
+        header->sectionResizeMode(column) != QHeaderView::Interactive)
+        return;
+    const int width = header->sectionSize(column);
+    if (width <= kClosedWidth)
+        return;
+    // The header shows in bold the captions over a selected row; the text
+    // has a margin on each side, and the section's frame lines.
+    QFont bold = header->font();
+    bold.setBold(true);
+    const QString caption = model()->headerData(column, Qt::Horizontal).toString();
+    const int margin = header->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header);
+    const int needed = QFontMetrics(bold).horizontalAdvance(caption) + 2 * margin + 4;
+    if (width < needed) {
+        const QScopedValueRollback<bool> fitting(m_fittingCaption, true);
+        header->resizeSection(column, needed);
+    }
+}
+
+void DataGrid::keepCaptionsWhole()
+{
+    for (int column = 0; model() && column < model()->columnCount(); ++column)
+        keepCaptionWhole(column);
 }
 
 void DataGrid::setDataSource(DataSource *source)
@@ -29,6 +84,7 @@ void DataGrid::setDataSource(DataSource *source)
     m_model->setRowAtATime(m_rowAtATime);
     setModel(m_model);
     connect(m_model, &RecordsetTableModel::writeFailed, this, &DataGrid::writeFailed);
+    connect(m_model, &QAbstractItemModel::headerDataChanged, this, [this] { keepCaptionsWhole(); });
     // After the view's own handling of the reset: the new result's current row.
     connect(m_model, &QAbstractItemModel::modelReset, this, [this] { showCurrentRow(); });
     connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this, &DataGrid::currentRowChanged);
@@ -65,7 +121,7 @@ void DataGrid::setColumnCaption(int column, const QString &caption)
         m_model->setColumnCaption(column, caption);
 }
 
-void DataGrid::select(int row)
+void DataGrid::select(int row, int column)
 {
     // A row chosen while the view is still handling the user's key or click
     // is chosen again once it has finished (it selects the clicked row last).
@@ -75,7 +131,8 @@ void DataGrid::select(int row)
         selectionModel()->clear();
         return;
     }
-    const int column = currentIndex().isValid() ? currentIndex().column() : 0;
+    if (column < 0)
+        column = currentIndex().isValid() ? currentIndex().column() : 0;
     const QModelIndex index = m_model->index(row, column);
     selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     scrollTo(index);
@@ -111,14 +168,15 @@ void DataGrid::currentRowChanged(const QModelIndex &current, const QModelIndex &
     bool stay = false;
     if (lastRow >= 0 && current.row() != lastRow)
         emit BeforeRowChange(&stay);
+    // A row change refused puts the user back on the cell he left.
     if (stay) {
-        select(lastRow);
+        select(lastRow, previous.column());
         return;
     }
     // Leaving a row stores what was typed into it; when that fails the
     // selection goes back to it, with what was typed.
     if (m_rowAtATime && !m_model->isPendingNewRow(current.row()) && !m_model->storePendingRow()) {
-        select(lastRow);
+        select(lastRow, previous.column());
         return;
     }
     if (current.isValid() && !moveSourceTo(current.row())) {
@@ -178,12 +236,23 @@ bool DataGrid::viewportEvent(QEvent *event)
         const QRect cell = visualRect(index);
         const int margin = 2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1);
         if (index.isValid() && fontMetrics().horizontalAdvance(text) > cell.width() - margin)
-            QToolTip::showText(help->globalPos(), text, viewport(), cell);
+            QToolTip::showText(help->globalPos(), wrappableTip(text), viewport(), cell);
         else
             QToolTip::hideText();
         return true;
     }
     return handleThenSettle([&] { return QTableView::viewportEvent(event); });
+}
+
+bool DataGrid::edit(const QModelIndex &index, EditTrigger trigger, QEvent *event)
+{
+    // An editor opens on the current row only. When leaving a row by Tab
+    // or Shift+Tab is refused (its change could not be stored), the view
+    // would still open one on the cell it meant to move to, out of sight of
+    // the row shown as current.
+    if (index.isValid() && currentIndex().isValid() && index.row() != currentIndex().row())
+        return false;
+    return QTableView::edit(index, trigger, event);
 }
 
 void DataGrid::showCurrentRow(qint64 row)

@@ -27,6 +27,9 @@ public:
     // The cells typed into a row are stored together when the row is left
     // (see RecordsetTableModel::setRowAtATime).
     void setRowAtATime(bool on);
+    // Columns keep their captions whole: a column set or dragged narrower
+    // than its caption is widened to it, unless it is closed on purpose (a
+    // few pixels wide).
     void setColumnCaption(int column, const QString &caption);
 
     // Shows a row of the result (0-based) as the grid's current row, reading
@@ -56,6 +59,7 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
     bool event(QEvent *event) override;
     bool viewportEvent(QEvent *event) override;
+    bool edit(const QModelIndex &index, EditTrigger trigger, QEvent *event) override;
 
 private:
     void currentRowChanged(const QModelIndex &current, const QModelIndex &previous);
@@ -68,7 +72,10 @@ private:
     // the outermost handling is done.
     template <typename Handling> bool handleThenSettle(Handling handling);
     bool moveSourceTo(int row);
-    void select(int row);
+    void keepCaptionWhole(int column);
+    void keepCaptionsWhole();
+    // Selects a row; column -1 keeps the current cell's column.
+    void select(int row, int column = -1);
 
     QPointer<DataSource> m_source;
     RecordsetTableModel *m_model = nullptr;
@@ -80,6 +87,7 @@ private:
     bool m_inRowChange = false; // a user's row change is being handled
     int m_settleRow = -2;       // the row chosen while handling it; -2 for none
     int m_eventDepth = 0;       // events of the view being handled, nested
+    bool m_fittingCaption = false;
 };
 
 } // namespace tarnvik

@@ -4,7 +4,8 @@
 
 namespace tarnvik {
 
-// A text box that shows every character typed as one mask character.
+// A text box that shows every character typed as one mask character (also a
+// character of two UTF-16 units, such as an emoji).
 class MaskedLineEdit : public QLineEdit {
     Q_OBJECT
 public:

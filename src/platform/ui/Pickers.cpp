@@ -4,9 +4,12 @@
 
 #include <QApplication>
 #include <QCalendarWidget>
+#include <QClipboard>
+#include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMouseEvent>
 
 namespace tarnvik {
@@ -26,6 +29,8 @@ BlankablePicker::BlankablePicker(const QString &format, const QList<int> &partWi
 {
     setDisplayFormat(format);
     lineEdit()->installEventFilter(this);
+    // Text dropped would be read by other rules than text typed or pasted.
+    lineEdit()->setAcceptDrops(false);
     // The picker keeps the usual colours (dark arrows on light buttons), not
     // the white text of the window it stands on.
     QPalette colours = palette();
@@ -81,11 +86,13 @@ void BlankablePicker::fixup(QString &input) const
 
 QString BlankablePicker::composedText() const
 {
-    return m_parts.join(m_separator);
+    return m_unreadable.isEmpty() ? m_parts.join(m_separator) : m_unreadable;
 }
 
 QDateTime BlankablePicker::typedValue() const
 {
+    if (!m_unreadable.isEmpty())
+        return QDateTime();
     const QDateTime value = valueOfParts(m_parts);
     return value.isValid() && value >= minimumDateTime() && value <= maximumDateTime() ? value : QDateTime();
 }
@@ -135,6 +142,10 @@ void BlankablePicker::showTyped()
     colours.setColor(QPalette::Text, m_refused ? QColor(Qt::red) : palette().color(QPalette::Text));
     lineEdit()->setPalette(colours);
     lineEdit()->setText(composedText());
+    if (!m_unreadable.isEmpty()) {
+        lineEdit()->selectAll();
+        return;
+    }
     int start = 0;
     for (int i = 0; i < m_part; ++i)
         start += int(m_parts[i].size()) + 1;
@@ -157,9 +168,52 @@ void BlankablePicker::takeTypedValue()
     }
 }
 
+void BlankablePicker::dropUnreadable()
+{
+    if (m_unreadable.isEmpty())
+        return;
+    m_unreadable.clear();
+    m_parts = QDateTimeEdit::textFromDateTime(dateTime()).split(m_separator);
+    while (m_parts.size() < m_widths.size())
+        m_parts << QString();
+    m_part = 0;
+    m_digits.clear();
+    m_justMovedOn = false;
+}
+
+void BlankablePicker::paste(const QString &text)
+{
+    const QString pasted = text.trimmed();
+    if (pasted.isEmpty())
+        return;
+    startTyping();
+    dropUnreadable();
+    bool readable = true;
+    for (const QChar c : pasted)
+        readable = readable && (isAsciiDigit(c) || !c.isLetterOrNumber());
+    if (!readable) {
+        m_unreadable = pasted;
+        m_refused = true;
+        showTyped();
+        return;
+    }
+    // Sign by sign as typed; a run of signs between digits ("1 / 2") is one
+    // separator.
+    bool afterSign = false;
+    for (const QChar c : pasted) {
+        if (isAsciiDigit(c))
+            typeDigit(c);
+        else if (!afterSign)
+            typeSeparator();
+        afterSign = !isAsciiDigit(c);
+    }
+    finishTyping();
+}
+
 void BlankablePicker::typeDigit(QChar digit)
 {
     startTyping();
+    dropUnreadable();
     followCursor();
     m_refused = false;
     m_justMovedOn = false;
@@ -176,6 +230,7 @@ void BlankablePicker::typeDigit(QChar digit)
 void BlankablePicker::typeSeparator()
 {
     startTyping();
+    dropUnreadable();
     followCursor();
     m_refused = false;
     if (m_justMovedOn && m_digits.isEmpty()) {
@@ -219,6 +274,7 @@ void BlankablePicker::stopTyping()
         return;
     m_typing = false;
     m_refused = false;
+    m_unreadable.clear();
     m_digits.clear();
     m_parts.clear();
     lineEdit()->setPalette(palette());
@@ -230,6 +286,11 @@ void BlankablePicker::keyPressEvent(QKeyEvent *event)
     const int key = event->key();
     if (key == Qt::Key_Delete || key == Qt::Key_Backspace) {
         setBlank();
+        event->accept();
+        return;
+    }
+    if (event->matches(QKeySequence::Paste)) {
+        paste(QGuiApplication::clipboard()->text());
         event->accept();
         return;
     }
@@ -255,8 +316,17 @@ void BlankablePicker::keyPressEvent(QKeyEvent *event)
             event->accept();
             return;
         }
-    } else if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Tab ||
-               key == Qt::Key_Backtab) {
+    } else if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+        finishTyping();
+        if (m_typing) {
+            // Enter ends the typing as a click away does: a value that
+            // cannot exist stays shown, refused, and the window's default
+            // button (which refuses it in turn) gets the key. The spin box's
+            // own handling would put another value in its place.
+            event->ignore();
+            return;
+        }
+    } else if (key == Qt::Key_Tab || key == Qt::Key_Backtab) {
         finishTyping();
     }
     QDateTimeEdit::keyPressEvent(event);
@@ -285,8 +355,40 @@ void BlankablePicker::focusOutEvent(QFocusEvent *event)
     QDateTimeEdit::focusOutEvent(event);
 }
 
+void BlankablePicker::contextMenuEvent(QContextMenuEvent *event)
+{
+    // The edit box's own entries, worded as the box words them, but only
+    // those that keep to the picker's rules: Paste reads the text as typed,
+    // Delete empties the picker; no Cut, Undo or Redo that would change the
+    // text by other rules.
+    const auto entry = [](const char *text, QKeySequence::StandardKey key) {
+        const QString shortcut = QKeySequence(key).toString(QKeySequence::NativeText);
+        return QCoreApplication::translate("QLineEdit", text) +
+               (shortcut.isEmpty() ? QString() : QLatin1Char('\t') + shortcut);
+    };
+    auto *menu = new QMenu(this);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    QAction *copy = menu->addAction(entry("&Copy", QKeySequence::Copy), lineEdit(), &QLineEdit::copy);
+    copy->setEnabled(lineEdit()->hasSelectedText());
+    QAction *pasteAction = menu->addAction(entry("&Paste", QKeySequence::Paste), this,
+                                           [this] { paste(QGuiApplication::clipboard()->text()); });
+    pasteAction->setEnabled(!QGuiApplication::clipboard()->text().isEmpty());
+    menu->addAction(entry("Delete", QKeySequence::UnknownKey), this, [this] { setBlank(); });
+    menu->addSeparator();
+    menu->addAction(entry("Select All", QKeySequence::SelectAll), lineEdit(), &QLineEdit::selectAll);
+    menu->popup(event->globalPos());
+    event->accept();
+}
+
 bool BlankablePicker::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == lineEdit() && event->type() == QEvent::MouseButtonRelease &&
+        static_cast<QMouseEvent *>(event)->button() == Qt::MiddleButton) {
+        // The middle button pastes the text selected elsewhere.
+        if (QGuiApplication::clipboard()->supportsSelection())
+            paste(QGuiApplication::clipboard()->text(QClipboard::Selection));
+        return true;
+    }
     if (watched == lineEdit() && event->type() == QEvent::MouseButtonRelease && !m_finishingClick &&
         static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
         // The edit box finishes the click first (it places the cursor, or

@@ -19,7 +19,13 @@ namespace tarnvik {
 // a click elsewhere) the part is taken as typed. A value that cannot exist
 // (31/02, month 13, 25 hours) is never replaced by another: it stays shown,
 // in red, the picker then holds no valid value (Value() is invalid,
-// typedImpossible() true) until it is corrected.
+// typedImpossible() true) until it is corrected. Enter ends the typing as a
+// click away does, then goes on to the window (its default button).
+//
+// Pasted text (Ctrl+V, Shift+Insert, the context menu, the middle button)
+// is read as if typed, sign by sign, then the typing ends; text that holds
+// anything but digits and separators cannot be read: it is shown as
+// pasted, refused, and holds no value.
 class BlankablePicker : public QDateTimeEdit {
     Q_OBJECT
 public:
@@ -33,6 +39,7 @@ public:
 protected:
     BlankablePicker(const QString &format, const QList<int> &partWidths, QChar separator, QWidget *parent);
     void keyPressEvent(QKeyEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
     void stepBy(int steps) override;
     void focusInEvent(QFocusEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
@@ -52,6 +59,10 @@ protected:
 private:
     QString composedText() const;
     void typeDigit(QChar digit);
+    void paste(const QString &text);
+    // Typing after a paste that could not be read starts again from the
+    // value held.
+    void dropUnreadable();
     void typeSeparator();
     void startTyping();
     // The part being typed is done; moves on to the next one (or stays on the
@@ -75,6 +86,7 @@ private:
     QStringList m_parts;        // the texts of the parts while typing
     int m_part = 0;             // the part receiving digits
     QString m_digits;           // digits typed into it so far
+    QString m_unreadable;       // text pasted that cannot be read, shown as pasted
     bool m_justMovedOn = false; // a full part moved on: a separator typed next is the one after it
 };
 
