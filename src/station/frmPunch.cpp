@@ -395,6 +395,10 @@ void frmPunch::Form_Load()
     // the check rather than go into a damaged file.
     Database::expectIntegrityCheck(ProgramState::DbPath);
     QTimer::singleShot(IntegrityCheckDelayMs, this, [path = ProgramState::DbPath] {
+        // A file refused at start-up (missing, foreign, damaged) was told
+        // then: it is not read again for a second message.
+        if (!Database::connection(path).isOpen())
+            return;
         Database::startIntegrityCheck(path, [](const QString &message) {
             MsgBox(message, MsgStyle::Critical, QLatin1String(ProgramTitle));
         });

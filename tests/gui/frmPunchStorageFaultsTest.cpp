@@ -9,6 +9,9 @@
 #include "common/SettingsFile.h"
 #include "station/Scramble.h"
 
+#include <QThreadPool>
+#include <QTest>
+#include <QFileInfo>
 #include <QDir>
 #include <QFile>
 #include <QSqlDatabase>
@@ -43,6 +46,25 @@ TEST_F(frmPunchStorageTest, AMissingDatabaseIsToldAndNeverMadeAnew)
     EXPECT_TRUE(dialogs->messages().value(0).contains(moved));
     EXPECT_EQ(w.txtNumVendeur->text(), u"1001"_s) << "the number stays for another try";
     EXPECT_FALSE(QFile::exists(moved));
+}
+
+// A file that is no station database named in the settings: one message, naming it, at start-up; the
+// check of the whole file that follows does not tell it again, and the file is left as it was.
+TEST_F(frmPunchStorageTest, AForeignFileIsToldOnceAtStartUp)
+{
+    const QString notes = folder() + u"/notes.mdb"_s;
+    QFile file(notes);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(QByteArray(8192, 'x')) == 8192);
+    file.close();
+    ASSERT_TRUE(SettingsFile::writeDatabasePath(SettingsFile::path(), notes));
+    dialogs->then(Answer::choose(1));
+    open();
+    QTest::qWait(frmPunch::IntegrityCheckDelayMs + 200);
+    QThreadPool::globalInstance()->waitForDone();
+    QCoreApplication::processEvents();
+    ASSERT_EQ(dialogs->messages().size(), 1) << dialogs->messages().join(u'\n').toStdString();
+    EXPECT_TRUE(dialogs->messages()[0].contains(notes));
+    EXPECT_EQ(QFileInfo(notes).size(), 8192);
 }
 
 // Moved away while the station idles: said within seconds, without a punch, and once only (not again at
