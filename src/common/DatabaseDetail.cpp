@@ -8,6 +8,7 @@
 #include <QSqlQuery>
 #include <QUrl>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 
 namespace tarnvik {
@@ -17,14 +18,21 @@ using Database::detail::FileIdentity;
 FileIdentity Database::detail::identityOf(const QString &path)
 {
     FileIdentity id;
-    struct stat st;
-    if (::stat(QFile::encodeName(path).constData(), &st) == 0) {
+    // statx gives the birth time too: a file deleted and another made in its
+    // place may get the same inode number back, never the same birth.
+    struct statx st;
+    if (::statx(AT_FDCWD, QFile::encodeName(path).constData(), 0, STATX_BASIC_STATS | STATX_BTIME, &st) ==
+        0) {
+        const auto ns = [](const struct statx_timestamp &t) {
+            return qint64(t.tv_sec) * 1000000000 + qint64(t.tv_nsec);
+        };
         id.known = true;
-        id.device = quint64(st.st_dev);
-        id.inode = quint64(st.st_ino);
-        id.size = qint64(st.st_size);
-        id.modifiedNs = qint64(st.st_mtim.tv_sec) * 1000000000 + qint64(st.st_mtim.tv_nsec);
-        id.changedNs = qint64(st.st_ctim.tv_sec) * 1000000000 + qint64(st.st_ctim.tv_nsec);
+        id.device = (quint64(st.stx_dev_major) << 32) | quint64(st.stx_dev_minor);
+        id.inode = quint64(st.stx_ino);
+        id.size = qint64(st.stx_size);
+        id.modifiedNs = ns(st.stx_mtime);
+        id.changedNs = ns(st.stx_ctime);
+        id.bornNs = (st.stx_mask & STATX_BTIME) ? ns(st.stx_btime) : 0;
     }
     return id;
 }

@@ -21,8 +21,8 @@ bool configure(QSqlDatabase &db, QString *error);
 // closing all of them finds them.
 inline constexpr const char *ConnectionPrefix = "tarnvik-db:";
 
-// The file a path names on the disk: its device and inode, unknown when the
-// path names nothing; with its size and its modification and change times
+// The file a path names on the disk: its device, inode and birth time,
+// unknown when the path names nothing; with its size and its modification and change times
 // when it was looked at (which do not make it another file).
 struct FileIdentity {
     bool known = false;
@@ -31,9 +31,11 @@ struct FileIdentity {
     qint64 size = -1;
     qint64 modifiedNs = 0;
     qint64 changedNs = 0;
+    qint64 bornNs = 0; // 0 where the file system does not keep it
     bool operator==(const FileIdentity &o) const
     {
-        return known == o.known && device == o.device && inode == o.inode;
+        return known == o.known && device == o.device && inode == o.inode &&
+               (bornNs == 0 || o.bornNs == 0 || bornNs == o.bornNs);
     }
     // The same file, and nothing written to it, nor its times set, since.
     bool sameContents(const FileIdentity &o) const

@@ -386,6 +386,26 @@ TEST_F(StorageEventsTest, ALogThatCannotGoIntoItsFileIsKeptAsideNeverLost)
     }
 }
 
+// The file deleted and another copied at its path by cp, which on many file systems gets the freed inode
+// number back: still told as another file (its birth tells it), never taken for the same one written over.
+TEST_F(StorageEventsTest, AnotherFileUnderTheSameInodeNumberIsToldAsAnother)
+{
+    const QString path = databasePath();
+    const QString other = soundDatabase();
+    PunchStore store(path);
+    ASSERT_TRUE(punch(store, u"1001"_s, 0));
+    Database::releaseConnections(); // back to waiting
+    QThread::msleep(20);            // another birth time, however coarse the clock
+    ASSERT_TRUE(QFile::remove(path));
+    ASSERT_EQ(QProcess::execute(u"cp"_s, {other, path}), 0);
+    const QStringList told = Database::checkOpenFiles();
+    ASSERT_EQ(told.size(), 1);
+    EXPECT_EQ(told[0], Database::problemText(Database::Problem::Replaced, path));
+    Database::closeAll();
+    EXPECT_EQ(notesIn(path, u"other"_s), range(0, 5000));
+    EXPECT_EQ(sqlite(path, u"PRAGMA quick_check"_s), u"ok"_s);
+}
+
 // A grid part way through a large result holds a read of the file: the punch stored meanwhile still goes
 // into the file once the station is back to waiting (the read lets go), and the grid reads on to the end
 // with every row once.
