@@ -18,6 +18,7 @@
 #include <QThread>
 
 #include <signal.h>
+#include <sys/stat.h>
 
 #include <memory>
 
@@ -395,9 +396,25 @@ TEST_F(StorageEventsTest, AnotherFileUnderTheSameInodeNumberIsToldAsAnother)
     PunchStore store(path);
     ASSERT_TRUE(punch(store, u"1001"_s, 0));
     Database::releaseConnections(); // back to waiting
-    QThread::msleep(20);            // another birth time, however coarse the clock
-    ASSERT_TRUE(QFile::remove(path));
-    ASSERT_EQ(QProcess::execute(u"cp"_s, {other, path}), 0);
+    const auto inodeOf = [](const QString &file) {
+        struct stat st {};
+        return ::stat(QFile::encodeName(file).constData(), &st) == 0 ? quint64(st.st_ino) : 0;
+    };
+    // Until the file system gives the freed number back (a file told as another meanwhile is the
+    // station's database from then on).
+    bool reused = false;
+    for (int i = 0; i < 20 && !reused; ++i) {
+        const quint64 before = inodeOf(path);
+        QThread::msleep(20); // another birth time, however coarse the clock
+        ASSERT_TRUE(QFile::remove(path));
+        ASSERT_EQ(QProcess::execute(u"cp"_s, {other, path}), 0);
+        reused = inodeOf(path) == before;
+        if (!reused) {
+            ASSERT_EQ(Database::checkOpenFiles().size(), 1);
+        }
+    }
+    if (!reused)
+        GTEST_SKIP() << "this file system never gave an inode number back";
     const QStringList told = Database::checkOpenFiles();
     ASSERT_EQ(told.size(), 1);
     EXPECT_EQ(told[0], Database::problemText(Database::Problem::Replaced, path));
