@@ -41,13 +41,15 @@ frmAcces::frmAcces(QWidget *owner) : QDialog(owner), datAcces(QStringLiteral("SE
     Line1->setStyleSheet(QStringLiteral("color: white;"));
     Line1->setGeometry(kLine1X, 9, 1, 82);
 
-    Label1 = placeLabel(this, "Label1", QRect(104, 16, 150, 20));
+    // The captions start just past the line: the French "Confirmez le mot de
+    // passe :" needs their whole width.
+    Label1 = placeLabel(this, "Label1", QRect(kLine1X + 8, 16, 258 - kLine1X - 12, 20));
     // One "*" per character, as the number box of the main window shows.
     txtPass = new MaskedLineEdit(QLatin1Char('*'), this);
     txtPass->setObjectName(QStringLiteral("txtPass"));
     txtPass->setGeometry(258, 14, 160, 22);
 
-    Label2 = placeLabel(this, "Label2", QRect(104, 52, 150, 20));
+    Label2 = placeLabel(this, "Label2", QRect(kLine1X + 8, 52, 258 - kLine1X - 12, 20));
     txtPass2 = new MaskedLineEdit(QLatin1Char('*'), this);
     txtPass2->setObjectName(QStringLiteral("txtPass2"));
     txtPass2->setGeometry(258, 50, 160, 22);

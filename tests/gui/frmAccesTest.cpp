@@ -4,6 +4,7 @@
 #include "station/Scramble.h"
 #include "support/ProgramFixture.h"
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -88,4 +89,19 @@ TEST_F(frmAccesTest, EveryCharacterShowsAsOneStar)
     EXPECT_NE(look(u"abcdef"_s), look(u"abcde"_s)) << "a sixth star shows";
     EXPECT_EQ(window.txtPass2->text(), u"abcdef"_s);
 }
+// Both captions read whole, in French and in English.
+TEST_F(frmAccesTest, CaptionsReadWholeInBothLanguages)
+{
+    for (const int lang : {1, 2}) {
+        SCOPED_TRACE(lang);
+        execSql(u"UPDATE Acces SET Lang = ?"_s, {lang});
+        LOCRTSModule::reset();
+        frmAcces window;
+        window.show();
+        for (const QLabel *caption : {window.Label1, window.Label2})
+            EXPECT_LE(caption->fontMetrics().horizontalAdvance(caption->text()), caption->width())
+                << caption->text().toStdString();
+    }
+}
+
 } // namespace
