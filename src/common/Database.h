@@ -89,7 +89,7 @@ QStringList checkOpenFiles();
 // open only while it works on it, so that nothing of it stays beside the
 // file while it waits. Runs by itself once the program is back to waiting
 // after a statement; the next statement opens the connection again.
-QStringList releaseConnections();
+void releaseConnections();
 
 // Called on the application's thread when a shared connection moved to
 // another file put at its path: the station logs the supervisor off.

@@ -41,6 +41,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <functional>
 
 namespace tarnvik {
 
@@ -197,22 +198,29 @@ void closeWithoutCheckpoint(QSqlDatabase &db)
     db.close();
 }
 
-// Moves a file beside the path away under a name of its own; empty when it
-// could not.
-QString moveAside(const QString &from, const QString &kind)
+// Puts something beside the database under a name of its own,
+// "<name>.kept-<date-time>[-n]-<kind>", through put(name), which fails when
+// the name is taken. The name used, or nothing.
+QString placeAside(const QString &databasePath, const QString &kind,
+                   const std::function<bool(const QString &name)> &put)
 {
-    const QFileInfo info(from);
     const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
     for (int n = 0; n < 100; ++n) {
-        const QString to =
-            info.absoluteDir().filePath(QStringLiteral("%1.kept-%2%3-%4")
-                                            .arg(info.fileName().chopped(kind.size() + 1), stamp,
-                                                 n == 0 ? QString() : QStringLiteral("-%1").arg(n), kind));
-        if (!QFileInfo::exists(to) &&
-            ::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0)
-            return to;
+        const QString name =
+            QStringLiteral("%1.kept-%2%3-%4")
+                .arg(databasePath, stamp, n == 0 ? QString() : QStringLiteral("-%1").arg(n), kind);
+        if (!QFileInfo::exists(name) && put(name))
+            return name;
     }
     return QString();
+}
+
+// Moves a -wal or -shm file beside the path away under a name of its own.
+QString moveAside(const QString &from, const QString &kind)
+{
+    return placeAside(from.chopped(kind.size() + 1), kind, [&from](const QString &to) {
+        return ::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
+    });
 }
 
 // Copies the log through SQLite's own handle of it (its file may no longer
@@ -229,14 +237,11 @@ QString copyLogAside(sqlite3 *handle, const QString &path)
     QByteArray bytes(qsizetype(size), '\0');
     if (log->pMethods->xRead(log, bytes.data(), int(size), 0) != SQLITE_OK)
         return QString();
-    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
-    for (int n = 0; n < 100; ++n) {
-        QFile out(QStringLiteral("%1.kept-%2%3-wal")
-                      .arg(path, stamp, n == 0 ? QString() : QStringLiteral("-%1").arg(n)));
-        if (out.open(QIODevice::WriteOnly | QIODevice::NewOnly))
-            return out.write(bytes) == bytes.size() && out.flush() ? out.fileName() : QString();
-    }
-    return QString();
+    return placeAside(path, QStringLiteral("wal"), [&bytes](const QString &to) {
+        QFile out(to);
+        return out.open(QIODevice::WriteOnly | QIODevice::NewOnly) && out.write(bytes) == bytes.size() &&
+               out.flush();
+    });
 }
 
 // The connection's file is no longer the one at its path (deleted, moved,
@@ -629,10 +634,9 @@ void setFileSwitchedHandler(std::function<void(const QString &path)> handler)
     g_onSwitched = std::move(handler);
 }
 
-QStringList releaseConnections()
+void releaseConnections()
 {
     g_releaseScheduled = false;
-    QStringList told;
     QList<const QSqlDriver *> drivers;
     {
         QMutexLocker lock(&g_lock);
@@ -649,7 +653,6 @@ QStringList releaseConnections()
         tellSwitched(change, seen.path);
     }
     ReadConnection::dropIdle();
-    return told;
 }
 
 QStringList checkOpenFiles()
